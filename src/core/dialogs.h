@@ -1,0 +1,22 @@
+#pragma once
+// The common file dialog and the message boxes. The application uses Qt's;
+// tests script the answers.
+
+#include <string>
+
+namespace orv {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // filter: pairs of description and pattern separated by vertical bars,
+    // "Seismic Unix File (*.su)|*.su| All Filese (*.*)|*.*". An empty result
+    // means the user cancelled.
+    virtual std::string openFile(const std::string &filter) = 0;
+    virtual std::string saveFile(const std::string &filter) = 0;
+    virtual void message(const std::string &title, const std::string &text) = 0;
+    // Yes / No question; true for Yes.
+    virtual bool question(const std::string &title, const std::string &text) = 0;
+};
+
+} // namespace orv

@@ -1,0 +1,68 @@
+#pragma once
+// Number conversions and text forms shared by every part of the program.
+//
+//  Val        lenient: leading blanks skipped, then the longest numeric prefix;
+//             0 when the text does not start with a number.
+//  StrictVal  the whole text (surrounding blanks allowed) must be a number.
+//  CInt/CLng  round to nearest, halves to even, clamped to the 16/32-bit range
+//             (NaN gives 0), so an out-of-range value has one defined outcome.
+//  Int        rounds down.
+//
+// Text forms (7 significant digits for a Single, 15 for a Double, period as
+// the separator, exponent form only where the fixed form cannot show the
+// value in those digits):
+//  PlainText   "0.5", "24", "-3"
+//  SignedText  " .5", " 24", "-3"   (blank in front of a non-negative value,
+//                                    no 0 before the point)
+//  PrintText   SignedText followed by one blank, for written text files.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+double Val(std::string_view text);
+std::optional<double> StrictVal(std::string_view text);
+
+int16_t CInt(double x);
+int32_t CLng(double x);
+double Int(double x);
+
+std::string PlainText(float v);
+std::string PlainText(double v);
+std::string PlainText(int v);
+std::string SignedText(float v);
+std::string SignedText(double v);
+std::string SignedText(int v);
+std::string PrintText(float v);
+std::string PrintText(double v);
+std::string PrintText(int v);
+
+// Reads a text file item by item. Line ends: CR LF, a bare LF and a bare CR
+// each end a line (real instrument headers mix them).
+//  - Blanks (spaces, tabs) before an item are skipped.
+//  - A text item ends at a comma or at the end of the line.
+//  - A number item ends at a blank, a comma or the end of the line; a number
+//    item that is not numeric reads as 0.
+//  - After an item, blanks are skipped and one comma or one line end that
+//    follows is consumed.
+class TextItemReader {
+public:
+    explicit TextItemReader(std::string data);
+    bool atEnd() const; // no further item, only blanks and line ends remain
+    std::string readText();
+    double readNumber();
+    std::string readLine(); // the rest of the current line, line end consumed
+
+private:
+    void skipBlanks();
+    void finishItem();
+    bool atLineEnd() const;
+    void consumeLineEnd();
+    std::string d_;
+    size_t p_ = 0;
+};
+
+} // namespace orv

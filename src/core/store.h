@@ -1,0 +1,105 @@
+#pragma once
+// The profile store: the one loaded profile, the display window, the display
+// options and the picking state. One instance is owned by the application
+// object (App); every handler reaches it from there.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// Two-dimensional Single array indexed (trace, sample), both indices running
+// from 0 to the upper bound given at allocation. Row and column 0 are never
+// written by the readers and hold 0.
+class Array2D {
+public:
+    Array2D() = default;
+    // Allocates traces 0..nTraces by samples 0..nSamples, all 0.
+    void allocate(int nTraces, int nSamples)
+    {
+        nt_ = nTraces;
+        ns_ = nSamples;
+        v_.assign(static_cast<size_t>(nTraces + 1) * static_cast<size_t>(nSamples + 1), 0.0f);
+    }
+    void clear()
+    {
+        nt_ = ns_ = -1;
+        v_.clear();
+        v_.shrink_to_fit();
+    }
+    bool allocated() const { return nt_ >= 0; }
+    int traceBound() const { return nt_; }  // highest trace index
+    int sampleBound() const { return ns_; } // highest sample index
+
+    float &operator()(int t, int s) { return v_[index(t, s)]; }
+    float operator()(int t, int s) const { return v_[index(t, s)]; }
+    // Samples 0..sampleBound() of trace t, contiguous.
+    float *row(int t) { return v_.data() + index(t, 0); }
+    const float *row(int t) const { return v_.data() + index(t, 0); }
+
+    bool operator==(const Array2D &o) const { return nt_ == o.nt_ && ns_ == o.ns_ && v_ == o.v_; }
+
+private:
+    size_t index(int t, int s) const
+    {
+        return static_cast<size_t>(t) * static_cast<size_t>(ns_ + 1) + static_cast<size_t>(s);
+    }
+    int nt_ = -1;
+    int ns_ = -1;
+    std::vector<float> v_;
+};
+
+// A whole profile as a reader produces it. Readers fill one of these and the
+// application swaps it into the store only when the whole file was good.
+struct Profile {
+    Array2D RawData;     // filled 1..NTraces x 1..NSamples
+    float NTraces = 0;   // whole number
+    float NSamples = 0;  // whole number
+    float TotalTime = 0; // sample interval x NSamples, in the file's time unit
+};
+
+struct ProfileStore {
+    // Amplitudes: as read (shifted by the air-wave adjustment) and as worked on.
+    Array2D RawData;
+    Array2D PlotData;
+
+    // Sizes and time window.
+    float NTraces = 0;
+    float NSamples = 0;
+    float TotalTime = 0;
+    std::string DataFileName;
+
+    // Display window (1-based).
+    int16_t FirstTrace = 0;
+    int16_t LastTrace = 0;
+    int16_t FirstSample = 0;
+    int16_t LastSample = 0;
+
+    // Display options.
+    int16_t ClipValue = 0;
+    int16_t TracesPerCSG = 0;
+    int16_t NormMode = 0; // 0 none, 1 per common-shot gather, 2 per trace
+    float AmpMin = 0;
+    float AmpMax = 0;
+
+    // Picking state.
+    int16_t PickMode = 0;      // 1 zero -ve->+ve, 2 zero +ve->-ve, 3 max, 4 min
+    std::vector<float> Picks;  // 0..NTraces, 0 = not picked
+    int16_t PlotReady = 0;
+    float RangeTopY = 0;
+    float RangeBottomY = 0;
+    float RangeTraceX = 0;
+    int16_t RangeShown = 0;
+
+    // True when a profile is loaded and its arrays can be read.
+    bool hasProfile() const
+    {
+        return NTraces >= 1 && NSamples >= 1 && PlotData.allocated() && RawData.allocated()
+            && PlotData.traceBound() >= static_cast<int>(NTraces)
+            && PlotData.sampleBound() >= static_cast<int>(NSamples);
+    }
+};
+
+} // namespace orv

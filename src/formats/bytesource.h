@@ -1,0 +1,52 @@
+#pragma once
+// Where a reader takes its bytes from: a file on disk or a buffer in memory
+// (tests build truncated and malformed inputs in memory).
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual uint64_t size() const = 0;
+    // Reads up to n bytes at offset into dst; returns the number read (short
+    // only at the end of the data or on a read error, see failed()).
+    virtual size_t read(uint64_t offset, void *dst, size_t n) = 0;
+    virtual bool failed() const { return false; }
+};
+
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::vector<uint8_t> bytes) : b_(std::move(bytes)) {}
+    uint64_t size() const override { return b_.size(); }
+    size_t read(uint64_t offset, void *dst, size_t n) override;
+
+private:
+    std::vector<uint8_t> b_;
+};
+
+class FileSource : public ByteSource {
+public:
+    FileSource() = default;
+    ~FileSource() override;
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
+    // False with a reason (e.g. "cannot be opened: No such file or directory").
+    bool open(const std::string &path, std::string &error);
+    uint64_t size() const override { return size_; }
+    size_t read(uint64_t offset, void *dst, size_t n) override;
+    bool failed() const override { return failed_; }
+
+private:
+    std::FILE *f_ = nullptr;
+    uint64_t size_ = 0;
+    uint64_t pos_ = 0;
+    bool failed_ = false;
+};
+
+} // namespace orv

@@ -1,0 +1,49 @@
+#pragma once
+// Seismic Unix files: a plain sequence of traces, each a 240-byte header and
+// ns 4-byte IEEE floats. Reading returns a whole profile or an error, never
+// half of one; writing goes to a temporary file renamed over the target.
+
+#include "core/store.h"
+#include "formats/bytesource.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace orv {
+
+inline constexpr const char *SUFilter = "Seismic Unix File (*.su)|*.su| All Filese (*.*)|*.*";
+
+// Sample interval assumed when a file's headers give none (dt = 0), so that
+// times and picks stay meaningful. 4 ms is the usual fallback of seismic
+// readers.
+inline constexpr double SUFallbackIntervalMs = 4.0;
+
+struct SUReadInfo {
+    double intervalMs = 0;       // dt / 1000 of the first trace (after any substitution)
+    bool intervalSubstituted = false; // the file said dt = 0
+    bool bigEndian = false;      // the traces only fit the file read big-endian
+    int fittedTraces = 0;        // traces whose ns differed from the first and were cut or padded
+};
+
+// Called now and then while samples are read, with the number of traces read
+// so far (throttled by the caller's own clock if it wishes).
+using SUProgress = std::function<void(int tracesRead)>;
+
+// Parses a whole SU file. On success fills `out` (RawData 0..NTraces x
+// 0..NSamples, NTraces, NSamples, TotalTime = interval x NSamples) and `info`;
+// on failure returns false with a reason in `error` and leaves `out` as it
+// was.
+bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string &error,
+                   const SUProgress &progress = {});
+bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::string &error,
+                const SUProgress &progress = {});
+
+// Writes PlotData (traces 1..NTraces, samples 1..NSamples) as an SU file.
+// Refuses, before writing a byte, a profile whose counts or dt do not fit the
+// 16-bit header fields. Any earlier file of that name survives a failed
+// write. Returns false with a reason in `error`.
+bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
+                 float TotalTime, std::string &error);
+
+} // namespace orv
