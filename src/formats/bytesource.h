@@ -18,6 +18,8 @@ public:
     // only at the end of the data or on a read error, see failed()).
     virtual size_t read(uint64_t offset, void *dst, size_t n) = 0;
     virtual bool failed() const { return false; }
+    // Why the last read failed (e.g. "Input/output error"); empty when it did not.
+    virtual std::string errorText() const { return {}; }
 };
 
 class MemorySource : public ByteSource {
@@ -41,12 +43,14 @@ public:
     uint64_t size() const override { return size_; }
     size_t read(uint64_t offset, void *dst, size_t n) override;
     bool failed() const override { return failed_; }
+    std::string errorText() const override { return err_; }
 
 private:
     std::FILE *f_ = nullptr;
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
     bool failed_ = false;
+    std::string err_;
 };
 
 } // namespace orv

@@ -1,0 +1,211 @@
+// Seismic Unix reading and writing against a plain fread of the same file,
+// and the peak memory of one load.
+//
+// A 10,000 x 1,024 file (about 43 MB) is written once into a temporary
+// directory. Timed: (a) ReadSUFile into a Profile plus the copy of RawData
+// into a second array, as a load does; (b) one fread of the whole file;
+// (c) WriteSUFile of the same profile. The reader alone is timed as well. Printed at the end: the read/fread
+// ratio and the peak resident memory of a single load against the size of
+// the sample arrays.
+#include "formats/su.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kTraces = 10000;
+constexpr int kSamples = 1024;
+
+fs::path g_dir;
+std::string g_file;
+
+orv::Array2D makeProfile()
+{
+    orv::Array2D a;
+    a.allocate(kTraces, kSamples);
+    for (int k = 1; k <= kTraces; ++k) {
+        float *row = a.row(k);
+        for (int j = 1; j <= kSamples; ++j)
+            row[j] = static_cast<float>((k * 7919 + j * 104729) % 20001 - 10000) * 0.1f;
+    }
+    return a;
+}
+
+// VmRSS / VmHWM of this process in kB.
+long procStatusKb(const char *key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::string k = std::string(key) + ":";
+    while (std::getline(in, line))
+        if (line.rfind(k, 0) == 0)
+            return std::strtol(line.c_str() + k.size(), nullptr, 10);
+    return -1;
+}
+
+bool resetPeak()
+{
+    std::ofstream f("/proc/self/clear_refs");
+    f << "5";
+    return static_cast<bool>(f);
+}
+
+void BM_ReadSU(benchmark::State &state)
+{
+    for (auto _ : state) {
+        orv::Profile p;
+        orv::SUReadInfo info;
+        std::string error;
+        if (!orv::ReadSUFile(g_file, p, info, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        orv::Array2D plot = p.RawData; // PlotData = RawData
+        benchmark::DoNotOptimize(plot.row(kTraces));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(g_file)));
+}
+
+// The reader alone, without the PlotData copy.
+void BM_ReadSUOnly(benchmark::State &state)
+{
+    for (auto _ : state) {
+        orv::Profile p;
+        orv::SUReadInfo info;
+        std::string error;
+        if (!orv::ReadSUFile(g_file, p, info, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(p.RawData.row(kTraces));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(g_file)));
+}
+
+void BM_FreadWholeFile(benchmark::State &state)
+{
+    const size_t size = static_cast<size_t>(fs::file_size(g_file));
+    for (auto _ : state) {
+        auto buf = std::make_unique_for_overwrite<unsigned char[]>(size);
+        std::FILE *f = std::fopen(g_file.c_str(), "rb");
+        if (!f) {
+            state.SkipWithError("cannot open the benchmark file");
+            return;
+        }
+        const size_t got = std::fread(buf.get(), 1, size, f);
+        std::fclose(f);
+        if (got != size) {
+            state.SkipWithError("short fread");
+            return;
+        }
+        benchmark::DoNotOptimize(buf.get());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
+void BM_WriteSU(benchmark::State &state)
+{
+    const orv::Array2D data = makeProfile();
+    const std::string out = (g_dir / "written.su").string();
+    for (auto _ : state) {
+        std::string error;
+        if (!orv::WriteSUFile(out, data, kTraces, kSamples, 1024.0f * 0.25f, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+}
+
+BENCHMARK(BM_ReadSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadSUOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadWholeFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_WriteSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Keeps the mean real time of each benchmark for the summary.
+class Recorder : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> ms;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    g_dir = fs::temp_directory_path() / ("orvane_bench_su_" + std::to_string(::getpid()));
+    fs::create_directories(g_dir);
+    g_file = (g_dir / "profile.su").string();
+    {
+        const orv::Array2D data = makeProfile();
+        std::string error;
+        if (!orv::WriteSUFile(g_file, data, kTraces, kSamples, 1024.0f * 0.25f, error)) {
+            std::fprintf(stderr, "cannot write the benchmark file: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
+    // Peak memory of one load (read plus the PlotData copy) from a fresh
+    // state, before the timed runs touch the heap.
+    const double arrayMb = double(kTraces + 1) * double(kSamples + 1) * 4.0 / (1024.0 * 1024.0);
+    long baseKb = -1, peakKb = -1;
+    if (resetPeak()) {
+        baseKb = procStatusKb("VmRSS");
+        orv::Profile p;
+        orv::SUReadInfo info;
+        std::string error;
+        if (orv::ReadSUFile(g_file, p, info, error)) {
+            orv::Array2D plot = p.RawData;
+            benchmark::DoNotOptimize(plot.row(1));
+        }
+        peakKb = procStatusKb("VmHWM");
+    }
+
+    benchmark::Initialize(&argc, argv);
+    Recorder rec;
+    benchmark::RunSpecifiedBenchmarks(&rec);
+
+    std::printf("\nSU file: %d traces x %d samples, %.1f MB\n", kTraces, kSamples,
+                double(fs::file_size(g_file)) / (1024.0 * 1024.0));
+    const auto rd = rec.ms.find("BM_ReadSU");
+    const auto ro = rec.ms.find("BM_ReadSUOnly");
+    const auto fr = rec.ms.find("BM_FreadWholeFile");
+    const auto wr = rec.ms.find("BM_WriteSU");
+    if (rd != rec.ms.end() && fr != rec.ms.end())
+        std::printf("read + copy %.1f ms, fread %.1f ms: ratio %.2f\n", rd->second, fr->second,
+                    rd->second / fr->second);
+    if (ro != rec.ms.end() && fr != rec.ms.end())
+        std::printf("read alone %.1f ms: ratio %.2f\n", ro->second, ro->second / fr->second);
+    if (wr != rec.ms.end())
+        std::printf("write %.1f ms (temporary file, fsync, rename)\n", wr->second);
+    if (peakKb >= 0 && baseKb >= 0) {
+        const double usedMb = double(peakKb - baseKb) / 1024.0;
+        std::printf("peak memory of one load: %.1f MB above baseline; one sample array %.1f MB, "
+                    "2 arrays + 1 copy %.1f MB (%.2f arrays used)\n",
+                    usedMb, arrayMb, 3 * arrayMb, usedMb / arrayMb);
+    } else {
+        std::printf("peak memory: /proc/self/clear_refs not available\n");
+    }
+
+    std::error_code ec;
+    fs::remove_all(g_dir, ec);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,414 @@
+#include "formats/su.h"
+
+#include "core/numbers.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+constexpr uint64_t kHeaderBytes = 240;
+constexpr uint64_t kNsOffset = 114;
+constexpr uint64_t kDtOffset = 116;
+constexpr int64_t kMaxCount = 32767;
+
+int16_t get16(const uint8_t *p, bool bigEndian)
+{
+    const unsigned v = bigEndian ? (unsigned(p[0]) << 8) | p[1] : unsigned(p[0]) | (unsigned(p[1]) << 8);
+    return static_cast<int16_t>(static_cast<uint16_t>(v));
+}
+
+uint16_t getU16(const uint8_t *p, bool bigEndian)
+{
+    return static_cast<uint16_t>(get16(p, bigEndian));
+}
+
+void put16(uint8_t *p, int16_t v)
+{
+    const auto u = static_cast<uint16_t>(v);
+    p[0] = static_cast<uint8_t>(u & 0xff);
+    p[1] = static_cast<uint8_t>(u >> 8);
+}
+
+void put32(uint8_t *p, int32_t v)
+{
+    const auto u = static_cast<uint32_t>(v);
+    p[0] = static_cast<uint8_t>(u & 0xff);
+    p[1] = static_cast<uint8_t>((u >> 8) & 0xff);
+    p[2] = static_cast<uint8_t>((u >> 16) & 0xff);
+    p[3] = static_cast<uint8_t>(u >> 24);
+}
+
+uint32_t swap32(uint32_t v)
+{
+    return (v >> 24) | ((v >> 8) & 0x0000ff00u) | ((v << 8) & 0x00ff0000u) | (v << 24);
+}
+
+// Turns n floats read in the file's byte order into host floats, in place.
+void decodeInPlace(float *v, size_t n, bool fileBigEndian)
+{
+    const bool hostBig = std::endian::native == std::endian::big;
+    if (fileBigEndian == hostBig)
+        return;
+    for (size_t i = 0; i < n; ++i)
+        v[i] = std::bit_cast<float>(swap32(std::bit_cast<uint32_t>(v[i])));
+}
+
+std::string readError(const ByteSource &src, uint64_t offset)
+{
+    std::string why = src.errorText();
+    if (why.empty())
+        why = "read error";
+    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
+}
+
+struct TraceEntry {
+    uint64_t dataOffset; // first sample byte
+    int32_t ns;          // the header's own sample count
+};
+
+// The result of walking the trace headers in one byte order.
+struct HeaderWalk {
+    bool fits = false;        // every ns >= 0 and the walk ended exactly at the file size
+    bool readFailed = false;  // the source reported an error
+    uint64_t failedAt = 0;
+    int64_t traceCount = 0;   // headers with ns > 0
+    int64_t negativeHeader = 0; // 1-based number of the first header with ns < 0, 0 if none
+    int negativeNs = 0;
+    uint16_t firstDt = 0;     // dt of the first trace
+    std::vector<TraceEntry> traces; // at most kMaxCount + 1 entries are kept
+};
+
+// Steps from header to header (offset += 240 + 4 ns) and records where each
+// trace's samples start. A header cut short by the end of the file reads its
+// missing bytes as 0; a negative ns stops the walk, since the next header
+// cannot be found from it.
+HeaderWalk walkHeaders(ByteSource &src, bool bigEndian)
+{
+    HeaderWalk w;
+    const uint64_t size = src.size();
+    uint64_t offset = 0;
+    int64_t header = 0;
+    uint8_t h[kHeaderBytes];
+    while (offset < size) {
+        ++header;
+        std::memset(h, 0, sizeof h);
+        const uint64_t want = std::min<uint64_t>(kHeaderBytes, size - offset);
+        const size_t got = src.read(offset, h, static_cast<size_t>(want));
+        if (got < want && src.failed()) {
+            w.readFailed = true;
+            w.failedAt = offset + got;
+            return w;
+        }
+        const bool partial = want < kHeaderBytes;
+        const int ns = get16(h + kNsOffset, bigEndian);
+        if (ns < 0) {
+            w.negativeHeader = header;
+            w.negativeNs = ns;
+            return w;
+        }
+        if (ns > 0) {
+            if (w.traceCount == 0)
+                w.firstDt = getU16(h + kDtOffset, bigEndian);
+            ++w.traceCount;
+            if (w.traceCount <= kMaxCount + 1)
+                w.traces.push_back({offset + kHeaderBytes, ns});
+        }
+        if (partial)
+            return w; // the file ends inside this header
+        offset += kHeaderBytes + 4 * static_cast<uint64_t>(ns);
+    }
+    w.fits = offset == size;
+    return w;
+}
+
+} // namespace
+
+bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string &error,
+                   const SUProgress &progress)
+{
+    // Pass 1: the headers only, to find the byte order, the traces and their
+    // sample counts.
+    HeaderWalk le = walkHeaders(src, false);
+    if (le.readFailed) {
+        error = readError(src, le.failedAt);
+        return false;
+    }
+    bool bigEndian = false;
+    HeaderWalk chosen;
+    if (le.fits) {
+        chosen = std::move(le);
+    } else {
+        HeaderWalk be = walkHeaders(src, true);
+        if (be.readFailed) {
+            error = readError(src, be.failedAt);
+            return false;
+        }
+        if (be.fits) {
+            chosen = std::move(be);
+            bigEndian = true;
+        } else {
+            chosen = std::move(le);
+        }
+    }
+
+    if (chosen.negativeHeader > 0) {
+        error = "trace " + std::to_string(chosen.negativeHeader)
+            + " has a negative sample count (ns = " + std::to_string(chosen.negativeNs) + ")";
+        return false;
+    }
+    if (chosen.traceCount == 0) {
+        error = "contains no trace";
+        return false;
+    }
+    if (chosen.traceCount > kMaxCount) {
+        error = "has " + std::to_string(chosen.traceCount) + " traces; at most "
+            + std::to_string(kMaxCount) + " can be loaded";
+        return false;
+    }
+
+    const int nTraces = static_cast<int>(chosen.traceCount);
+    const int nSamples = chosen.traces.front().ns;
+
+    Array2D data;
+    try {
+        data.allocate(nTraces, nSamples);
+    } catch (const std::exception &) { // bad_alloc, length_error
+        error = "is too large to load (" + std::to_string(nTraces) + " traces of "
+            + std::to_string(nSamples) + " samples)";
+        return false;
+    }
+
+    // Pass 2: each trace's samples straight into its row, decoded in place.
+    // Samples past the end of the file stay 0; a trace longer than the first
+    // is cut, a shorter one padded with 0.
+    const uint64_t size = src.size();
+    int fitted = 0;
+    for (int k = 1; k <= nTraces; ++k) {
+        const TraceEntry &t = chosen.traces[static_cast<size_t>(k - 1)];
+        if (t.ns != nSamples)
+            ++fitted;
+        const size_t count = static_cast<size_t>(std::min(t.ns, nSamples));
+        float *row = data.row(k) + 1;
+        uint64_t want = 4 * static_cast<uint64_t>(count);
+        if (t.dataOffset >= size)
+            want = 0;
+        else
+            want = std::min<uint64_t>(want, size - t.dataOffset);
+        if (want > 0) {
+            const size_t got = src.read(t.dataOffset, row, static_cast<size_t>(want));
+            if (got < want && src.failed()) {
+                error = readError(src, t.dataOffset + got);
+                return false;
+            }
+            // A read that stopped inside a sample leaves its bytes partly
+            // written: clear what is not a whole sample.
+            const size_t whole = got / 4;
+            std::fill(row + whole, row + count, 0.0f);
+            decodeInPlace(row, whole, bigEndian);
+        }
+        if (progress)
+            progress(k);
+    }
+
+    double intervalMs = chosen.firstDt / 1000.0;
+    bool substituted = false;
+    if (chosen.firstDt == 0) {
+        intervalMs = SUFallbackIntervalMs;
+        substituted = true;
+    }
+
+    out.RawData = std::move(data);
+    out.NTraces = static_cast<float>(nTraces);
+    out.NSamples = static_cast<float>(nSamples);
+    out.TotalTime = static_cast<float>(intervalMs * nSamples);
+    info.intervalMs = intervalMs;
+    info.intervalSubstituted = substituted;
+    info.bigEndian = bigEndian;
+    info.fittedTraces = fitted;
+    if (progress)
+        progress(nTraces);
+    return true;
+}
+
+bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::string &error,
+                const SUProgress &progress)
+{
+    FileSource src;
+    if (!src.open(path, error))
+        return false;
+    return ReadSUProfile(src, out, info, error, progress);
+}
+
+namespace {
+
+std::string errnoText(int e)
+{
+    return std::string("cannot be written: ") + std::strerror(e);
+}
+
+// Writes everything or reports errno.
+bool writeAll(int fd, const uint8_t *p, size_t n, int &err)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        if (w == 0) {
+            err = ENOSPC;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+mode_t currentUmask()
+{
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+} // namespace
+
+bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
+                 float TotalTime, std::string &error)
+{
+    // Everything that can refuse the profile is checked before a byte is
+    // written.
+    if (!(NTraces >= 1 && NTraces <= 32767)) {
+        error = "has " + PlainText(NTraces)
+            + " traces; a Seismic Unix file can hold 1 to 32767";
+        return false;
+    }
+    if (!(NSamples >= 1 && NSamples <= 32767)) {
+        error = "has " + PlainText(NSamples)
+            + " samples per trace; a Seismic Unix trace can hold 1 to 32767";
+        return false;
+    }
+    const int16_t nt = CInt(NTraces);
+    const int16_t ns = CInt(NSamples);
+    if (!PlotData.allocated() || PlotData.traceBound() < nt || PlotData.sampleBound() < ns) {
+        error = "cannot be written: the profile's amplitudes do not cover "
+            + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples";
+        return false;
+    }
+    const float intervalMs = static_cast<float>(static_cast<double>(TotalTime) / ns);
+    const double dtExact = static_cast<double>(intervalMs) * 1000.0;
+    const double dtRounded = std::nearbyint(dtExact); // halves to even, as CInt
+    if (!(dtRounded >= 1 && dtRounded <= 32767)) {
+        error = "the sample interval of " + PlainText(intervalMs)
+            + " ms does not fit a Seismic Unix header ("
+            + (dtRounded >= 1 ? "at most 32.767 ms)" : "at least 0.001 ms)");
+        return false;
+    }
+    const int16_t dt = CInt(dtExact);
+
+    // An existing symbolic link keeps pointing at the file it names.
+    std::string target = path;
+    struct stat lst {};
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved))
+            target = resolved;
+    }
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        error = errnoText(EISDIR);
+        return false;
+    }
+
+    std::string tmp = target + ".tmpXXXXXX";
+    std::vector<char> name(tmp.begin(), tmp.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        error = errnoText(errno);
+        return false;
+    }
+    tmp.assign(name.data());
+
+    int err = 0;
+    bool ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : (0644 & ~currentUmask())) == 0;
+    if (!ok)
+        err = errno;
+
+    // Headers and samples go through one large buffer.
+    const size_t traceBytes = kHeaderBytes + 4 * static_cast<size_t>(ns);
+    const size_t bufBytes = std::max<size_t>(size_t(4) << 20, traceBytes);
+    std::vector<uint8_t> buf;
+    buf.reserve(bufBytes);
+    const bool hostLittle = std::endian::native == std::endian::little;
+    for (int k = 1; ok && k <= nt; ++k) {
+        if (buf.size() + traceBytes > bufBytes) {
+            ok = writeAll(fd, buf.data(), buf.size(), err);
+            buf.clear();
+            if (!ok)
+                break;
+        }
+        const size_t at = buf.size();
+        buf.resize(at + traceBytes, 0);
+        uint8_t *h = buf.data() + at;
+        put32(h + 0, k);  // tracl
+        put32(h + 4, k);  // tracr
+        put32(h + 8, k);  // fldr
+        put32(h + 12, 1); // tracf
+        put16(h + 28, 1); // trid
+        put32(h + 36, 100);                              // offset
+        put32(h + 72, static_cast<int32_t>(k) * 100);    // sx
+        put32(h + 80, static_cast<int32_t>(k) * 100);    // gx
+        put16(h + kNsOffset, ns);
+        put16(h + kDtOffset, dt);
+        uint8_t *s = h + kHeaderBytes;
+        const float *row = PlotData.row(k) + 1;
+        if (hostLittle) {
+            std::memcpy(s, row, 4 * static_cast<size_t>(ns));
+        } else {
+            for (int j = 0; j < ns; ++j)
+                put32(s + 4 * j, static_cast<int32_t>(std::bit_cast<uint32_t>(row[j])));
+        }
+    }
+    if (ok && !buf.empty())
+        ok = writeAll(fd, buf.data(), buf.size(), err);
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        error = errnoText(err);
+        return false;
+    }
+    return true;
+}
+
+} // namespace orv
