@@ -3,8 +3,14 @@
 // options and the picking state. One instance is owned by the application
 // object (App); every handler reaches it from there.
 
+#include "core/bigalloc.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,19 +22,65 @@ namespace orv {
 class Array2D {
 public:
     Array2D() = default;
-    // Allocates traces 0..nTraces by samples 0..nSamples, all 0.
+    Array2D(const Array2D &o) { *this = o; }
+    Array2D(Array2D &&o) noexcept { *this = std::move(o); }
+    Array2D &operator=(const Array2D &o)
+    {
+        if (this == &o)
+            return *this;
+        if (!o.allocated()) {
+            clear();
+            return *this;
+        }
+        // Reuse the block when the size matches (every re-plot copies
+        // RawData over PlotData); otherwise take a fresh one.
+        if (count() != o.count() || !v_) {
+            clear();
+            float *p = allocFloats(o.count(), false);
+            if (!p)
+                throw std::bad_alloc();
+            v_ = p;
+        }
+        nt_ = o.nt_;
+        ns_ = o.ns_;
+        std::memcpy(v_, o.v_, count() * sizeof(float));
+        return *this;
+    }
+    Array2D &operator=(Array2D &&o) noexcept
+    {
+        if (this != &o) {
+            clear();
+            v_ = o.v_;
+            nt_ = o.nt_;
+            ns_ = o.ns_;
+            o.v_ = nullptr;
+            o.nt_ = o.ns_ = -1;
+        }
+        return *this;
+    }
+
+    // Allocates traces 0..nTraces by samples 0..nSamples, all 0. The block
+    // comes zeroed from the system, so a large array costs no separate
+    // zeroing pass.
+    // Throws std::bad_alloc when the memory cannot be had.
     void allocate(int nTraces, int nSamples)
     {
+        clear();
+        const size_t n = static_cast<size_t>(nTraces + 1) * static_cast<size_t>(nSamples + 1);
+        float *p = allocFloats(n, true);
+        if (!p)
+            throw std::bad_alloc();
+        v_ = p;
         nt_ = nTraces;
         ns_ = nSamples;
-        v_.assign(static_cast<size_t>(nTraces + 1) * static_cast<size_t>(nSamples + 1), 0.0f);
     }
     void clear()
     {
+        freeFloats(v_, count());
+        v_ = nullptr;
         nt_ = ns_ = -1;
-        v_.clear();
-        v_.shrink_to_fit();
     }
+    ~Array2D() { clear(); }
     bool allocated() const { return nt_ >= 0; }
     int traceBound() const { return nt_; }  // highest trace index
     int sampleBound() const { return ns_; } // highest sample index
@@ -36,19 +88,27 @@ public:
     float &operator()(int t, int s) { return v_[index(t, s)]; }
     float operator()(int t, int s) const { return v_[index(t, s)]; }
     // Samples 0..sampleBound() of trace t, contiguous.
-    float *row(int t) { return v_.data() + index(t, 0); }
-    const float *row(int t) const { return v_.data() + index(t, 0); }
+    float *row(int t) { return v_ + index(t, 0); }
+    const float *row(int t) const { return v_ + index(t, 0); }
 
-    bool operator==(const Array2D &o) const { return nt_ == o.nt_ && ns_ == o.ns_ && v_ == o.v_; }
+    bool operator==(const Array2D &o) const
+    {
+        return nt_ == o.nt_ && ns_ == o.ns_
+            && (!allocated() || std::memcmp(v_, o.v_, count() * sizeof(float)) == 0);
+    }
 
 private:
+    size_t count() const
+    {
+        return allocated() ? static_cast<size_t>(nt_ + 1) * static_cast<size_t>(ns_ + 1) : 0;
+    }
     size_t index(int t, int s) const
     {
         return static_cast<size_t>(t) * static_cast<size_t>(ns_ + 1) + static_cast<size_t>(s);
     }
     int nt_ = -1;
     int ns_ = -1;
-    std::vector<float> v_;
+    float *v_ = nullptr; // owned; returned by clear()
 };
 
 // A whole profile as a reader produces it. Readers fill one of these and the

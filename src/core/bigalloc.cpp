@@ -1,0 +1,60 @@
+#include "core/bigalloc.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include <sys/mman.h>
+
+namespace orv {
+
+namespace {
+
+constexpr size_t MapThreshold = size_t(4) << 20; // bytes
+constexpr size_t HugePage = size_t(2) << 20;
+
+size_t mappedBytes(size_t n) { return (n * sizeof(float) + HugePage - 1) / HugePage * HugePage; }
+
+} // namespace
+
+float *allocFloats(size_t n, bool zero)
+{
+    if (n == 0)
+        n = 1;
+    if (n > SIZE_MAX / sizeof(float) - HugePage)
+        return nullptr;
+    const size_t bytes = n * sizeof(float);
+    if (bytes < MapThreshold)
+        return static_cast<float *>(zero ? std::calloc(n, sizeof(float)) : std::malloc(bytes));
+
+    // Over-map by one huge page, then trim both ends so the block starts on
+    // a 2 MB boundary.
+    const size_t len = mappedBytes(n);
+    void *raw = mmap(nullptr, len + HugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const auto start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + HugePage - 1) & ~(uintptr_t(HugePage) - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    const uintptr_t end = start + len + HugePage;
+    if (end > aligned + len)
+        munmap(reinterpret_cast<void *>(aligned + len), end - (aligned + len));
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void *>(aligned), len, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<float *>(aligned); // anonymous pages read as 0
+}
+
+void freeFloats(float *p, size_t n)
+{
+    if (!p)
+        return;
+    if (n == 0)
+        n = 1;
+    if (n * sizeof(float) < MapThreshold)
+        std::free(p);
+    else
+        munmap(p, mappedBytes(n));
+}
+
+} // namespace orv
