@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QFrame>
+#include <QPointF>
 
 namespace orv {
 
@@ -40,9 +41,13 @@ protected:
 
 private:
     void ensureImage();
+    QPointF toTwips(const QPointF &widgetPos) const;
+    uint32_t foreground() const;
+    uint32_t background() const;
+    void touched(); // schedules one repaint for any number of primitives
     QImage image_;
     int mode_ = DrawCopyPen;
-    // ... implementation details
+    bool updatePending_ = false;
 };
 
 } // namespace orv

@@ -1,0 +1,255 @@
+// The profile plot: the display window drawn as filled wiggles on the
+// profile canvas, after the gain and the window fields are validated and
+// PlotData is normalized in place.
+//
+// Working values that only position drawing (dx, x0, b, b +/- ClipValue, px,
+// y, the fill count) are kept in 32 bits (CLng), so a wide canvas or a large
+// clip never wraps; wherever the 16-bit values would have stayed in range
+// the results are the same. Values written to the store or to the fields
+// use CInt.
+
+#include "display/display.h"
+#include "display/wiggle.h"
+
+#include "core/numbers.h"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+namespace orv {
+
+namespace detail {
+
+float AmplitudeScale(float G, float AmpMin, float AmpMax)
+{
+    const float range = AmpMax - AmpMin;
+    if (range == 0.0f)
+        return 0.0f;
+    const float k = G / range;
+    return std::isfinite(k) ? k : 0.0f;
+}
+
+int32_t ColumnWidth(float scaleWidth, int firstTrace, int lastTrace)
+{
+    const int n = lastTrace - firstTrace + 1;
+    if (n <= 0)
+        return 0;
+    return CLng(static_cast<double>(scaleWidth / static_cast<float>(n)));
+}
+
+void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour)
+{
+    const float *v = PlotData.row(t);
+    const float k = g.k;
+    const float AmpMin = g.AmpMin;
+    const float dy = g.dy;
+    const float half = static_cast<float>(g.dx) / 2.0f; // dx/2, a real division
+
+    const int32_t x0 = CLng(static_cast<double>(t - g.FirstTrace) * static_cast<double>(g.dx));
+    const float x0f = static_cast<float>(x0);
+    // Position of amplitude A, in the order (A - AmpMin)*k + x0 + AmpMin*k.
+    auto X = [&](float A) { return (A - AmpMin) * k + x0f + AmpMin * k; };
+
+    const int32_t b = CLng(static_cast<double>(X(0.0f)));
+    const float bf = static_cast<float>(b);
+    const float clipF = static_cast<float>(g.ClipValue);
+    const float bPlusClip = static_cast<float>(static_cast<int64_t>(b) + g.ClipValue);
+    const float bMinusClip = static_cast<float>(static_cast<int64_t>(b) - g.ClipValue);
+    // Clip rule: deflections beyond ClipValue are drawn at the limit; an
+    // amplitude of exactly 0 is never clipped.
+    auto clip = [&](float A, float x) {
+        if (A > 0 && x - bf > clipF)
+            x = bPlusClip;
+        if (A < 0 && bf - x > clipF)
+            x = bMinusClip;
+        return x;
+    };
+
+    const int FS = g.FirstSample;
+    float x = clip(v[FS], X(v[FS]));
+    c.pset(half + x, 0.0f);
+    int32_t px = CLng(static_cast<double>(x));
+    int32_t py = 0;
+
+    const int32_t fills = CLng(static_cast<double>(dy));
+    const double G = g.G;
+    for (int s = FS + 1; s <= g.LastSample; ++s) {
+        const float A = v[s];
+        x = clip(A, X(A));
+        const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
+        // Gain limit, both tests on the same d.
+        const int32_t d = CLng(static_cast<double>(x - bf));
+        if (d > G)
+            x = bf + g.G;
+        if (-G > d)
+            x = bf - g.G;
+        c.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
+        const float pxf = static_cast<float>(px);
+        const float rowTop = static_cast<float>(s - FS) * dy;
+        for (int32_t m = 1; m <= fills; ++m) {
+            const float xx = (x - pxf) / dy * static_cast<float>(m) + pxf;
+            const float yy = rowTop + static_cast<float>(m);
+            if (xx > bf) {
+                if (fillColour)
+                    c.line(half + bf, yy, half + xx, yy, *fillColour);
+                else
+                    c.line(half + bf, yy, half + xx, yy);
+            }
+        }
+        px = CLng(static_cast<double>(x));
+        py = y;
+    }
+}
+
+} // namespace detail
+
+namespace {
+
+// Largest absolute value over traces t1..t2 and samples s1..s2. Only finite
+// values count, so a NaN or an infinity in a file cannot turn the whole
+// group into NaN or zeros; for finite data this is the plain maximum.
+float MaxAbs(const Array2D &a, int t1, int t2, int s1, int s2)
+{
+    float M = 0.0f;
+    for (int t = t1; t <= t2; ++t) {
+        const float *r = a.row(t);
+        for (int s = s1; s <= s2; ++s) {
+            const float m = std::fabs(r[s]);
+            if (m > M && std::isfinite(m))
+                M = m;
+        }
+    }
+    return M;
+}
+
+void Divide(Array2D &a, int t1, int t2, int s1, int s2, float M)
+{
+    if (M == 0.0f)
+        return; // divided by 1
+    for (int t = t1; t <= t2; ++t) {
+        float *r = a.row(t);
+        for (int s = s1; s <= s2; ++s)
+            r[s] = r[s] / M;
+    }
+}
+
+int16_t FieldInt(const Controls &c, Field f) { return CInt(Val(c.text(f))); }
+
+} // namespace
+
+void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
+{
+    // Nothing to draw without a profile; the canvas, the fields and the
+    // arrays are left as they are.
+    if (!st.hasProfile())
+        return;
+
+    pctProfile.setDrawMode(DrawCopyPen);
+    pctProfile.clear();
+
+    // Gain, 1..5000.
+    float G = static_cast<float>(Val(c.text(Field::txtGainValue)));
+    if (G > 5000)
+        G = 5000;
+    if (!(G >= 1)) // also catches NaN
+        G = 1;
+    c.setText(Field::txtGainValue, SignedText(G));
+
+    // Display window.
+    const int16_t nTr = CInt(st.NTraces);
+    const int16_t nSa = CInt(st.NSamples);
+    int16_t FirstTrace = FieldInt(c, Field::txt1sttr);
+    int16_t LastTrace = FieldInt(c, Field::txtLsttr);
+    int16_t FirstSample = FieldInt(c, Field::txt1stsamp);
+    int16_t LastSample = FieldInt(c, Field::txtLstsamp);
+    if (FirstTrace > st.NTraces)
+        FirstTrace = nTr;
+    if (FirstTrace < 1)
+        FirstTrace = 1;
+    if (LastTrace > st.NTraces)
+        LastTrace = nTr;
+    if (LastTrace < FirstTrace)
+        LastTrace = FirstTrace;
+    if (FirstSample > st.NSamples)
+        FirstSample = nSa;
+    if (FirstSample < 1)
+        FirstSample = 1;
+    if (LastSample > st.NSamples)
+        LastSample = nSa;
+    if (LastSample < FirstSample) {
+        // One sample more than the first, but never past the last sample of
+        // the profile: with FirstSample = NSamples the window is that one
+        // sample.
+        LastSample = FirstSample < nSa ? static_cast<int16_t>(FirstSample + 1) : FirstSample;
+    }
+    st.FirstTrace = FirstTrace;
+    st.LastTrace = LastTrace;
+    st.FirstSample = FirstSample;
+    st.LastSample = LastSample;
+    c.setText(Field::txt1sttr, SignedText(static_cast<int>(FirstTrace)));
+    c.setText(Field::txtLsttr, SignedText(static_cast<int>(LastTrace)));
+    c.setText(Field::txt1stsamp, SignedText(static_cast<int>(FirstSample)));
+    c.setText(Field::txtLstsamp, SignedText(static_cast<int>(LastSample)));
+
+    const int32_t dx = detail::ColumnWidth(pctProfile.ScaleWidth(), FirstTrace, LastTrace);
+
+    // Normalization, in place, only inside FirstSample..LastSample.
+    Array2D &D = st.PlotData;
+    if (st.NormMode == 1 && st.TracesPerCSG >= 1) {
+        const int32_t per = st.TracesPerCSG;
+        const int32_t NG = static_cast<int32_t>(Int(static_cast<double>(st.NTraces / static_cast<float>(per))));
+        for (int32_t g = 1; g <= NG; ++g) {
+            const int32_t t1 = (g - 1) * per + 1;
+            const int32_t t2 = (g - 1) * per + per;
+            Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
+        }
+    } else if (st.NormMode == 2) {
+        for (int t = FirstTrace; t <= LastTrace; ++t)
+            Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
+    }
+
+    // Amplitude range of the window. Values that are not finite are left
+    // out, so the scale stays usable; the clip rule places them.
+    bool any = false;
+    float AmpMin = 0, AmpMax = 0;
+    for (int t = FirstTrace; t <= LastTrace; ++t) {
+        const float *r = D.row(t);
+        for (int s = FirstSample; s <= LastSample; ++s) {
+            const float v = r[s];
+            if (!std::isfinite(v))
+                continue;
+            if (!any) {
+                AmpMin = AmpMax = v;
+                any = true;
+            }
+            if (v < AmpMin)
+                AmpMin = v;
+            if (v > AmpMax)
+                AmpMax = v;
+        }
+    }
+    st.AmpMin = AmpMin;
+    st.AmpMax = AmpMax;
+
+    detail::WiggleGeometry g;
+    g.G = G;
+    g.dx = dx;
+    g.k = detail::AmplitudeScale(G, AmpMin, AmpMax);
+    g.dy = pctProfile.ScaleHeight() / static_cast<float>(LastSample - FirstSample + 1);
+    g.AmpMin = AmpMin;
+    g.ClipValue = st.ClipValue;
+    g.FirstTrace = FirstTrace;
+    g.FirstSample = FirstSample;
+    g.LastSample = LastSample;
+
+    // The whole window is drawn in one pass without yielding to the event
+    // loop: no other handler can run against a half-drawn canvas.
+    for (int t = FirstTrace; t <= LastTrace; ++t)
+        detail::DrawWiggle(D, pctProfile, g, t, std::nullopt);
+
+    pctProfile.setDrawMode(DrawNotXorPen);
+}
+
+} // namespace orv

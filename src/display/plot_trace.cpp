@@ -1,0 +1,150 @@
+// The current trace: alone on the trace canvas (PlotTrace), and redrawn on
+// the profile canvas with a green fill (HighlightTrace) or with the normal
+// fill (RestorePrevTrace) in the profile plot's geometry.
+
+#include "display/display.h"
+#include "display/wiggle.h"
+
+#include "core/numbers.h"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+namespace orv {
+
+namespace {
+
+bool SampleWindowValid(const ProfileStore &st)
+{
+    return st.FirstSample >= 1 && st.FirstSample <= st.LastSample && st.LastSample <= st.NSamples;
+}
+
+bool TraceWindowValid(const ProfileStore &st)
+{
+    return st.FirstTrace >= 1 && st.FirstTrace <= st.LastTrace && st.LastTrace <= st.NTraces;
+}
+
+// The highlight and the restore: trace t of the profile canvas, in the
+// profile plot's geometry, with the given fill colour (none = foreground).
+void RedrawTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t updValue,
+                 bool previous, std::optional<uint32_t> fillColour)
+{
+    // A stepper value that is not a trace of the display window (e.g. one
+    // left from an earlier, larger profile) cannot be drawn: nothing is.
+    if (!st.hasProfile() || !TraceWindowValid(st) || !SampleWindowValid(st))
+        return;
+    if (updValue < st.FirstTrace || updValue > st.LastTrace)
+        return;
+    int32_t t = updValue;
+    if (previous) {
+        t = updValue - 1;
+        if (t < st.FirstTrace)
+            t = st.FirstTrace;
+    }
+
+    pctProfile.setDrawMode(DrawCopyPen);
+    // The gain as the field holds it, without the profile plot's limits.
+    const int32_t G = CLng(Val(c.text(Field::txtGainValue)));
+
+    detail::WiggleGeometry g;
+    g.G = static_cast<float>(G);
+    g.dx = detail::ColumnWidth(pctProfile.ScaleWidth(), st.FirstTrace, st.LastTrace);
+    g.k = detail::AmplitudeScale(static_cast<float>(G), st.AmpMin, st.AmpMax);
+    g.dy = pctProfile.ScaleHeight() / static_cast<float>(st.LastSample - st.FirstSample + 1);
+    g.AmpMin = st.AmpMin;
+    g.ClipValue = st.ClipValue;
+    g.FirstTrace = st.FirstTrace;
+    g.FirstSample = st.FirstSample;
+    g.LastSample = st.LastSample;
+    detail::DrawWiggle(st.PlotData, pctProfile, g, t, fillColour);
+
+    pctProfile.setDrawMode(DrawNotXorPen);
+}
+
+} // namespace
+
+void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n)
+{
+    pctTrace.setDrawMode(DrawCopyPen);
+    pctTrace.clear();
+    // A trace that is not in the profile (or no profile at all) leaves the
+    // canvas empty.
+    if (!st.hasProfile() || n < 1 || n > st.NTraces || !SampleWindowValid(st)) {
+        pctTrace.setDrawMode(DrawNotXorPen);
+        return;
+    }
+
+    const int FS = st.FirstSample;
+    const int LS = st.LastSample;
+    const float *v = st.PlotData.row(n);
+
+    // Range of the trace in the window; values that are not finite do not
+    // count.
+    bool any = false;
+    float lo = 0, hi = 0;
+    for (int s = FS; s <= LS; ++s) {
+        if (!std::isfinite(v[s]))
+            continue;
+        if (!any) {
+            lo = hi = v[s];
+            any = true;
+        }
+        if (v[s] < lo)
+            lo = v[s];
+        if (v[s] > hi)
+            hi = v[s];
+    }
+    if (lo == 0 && hi == 0)
+        hi = 1;
+
+    // A trace that is constant but not zero has no width to stretch over:
+    // its scale is 0, so it is drawn as a vertical line at the left margin
+    // (x = 20) with no fill, like the all-zero trace.
+    float sc = 0.0f;
+    if (hi != lo) {
+        sc = (pctTrace.ScaleWidth() - 40.0f) / (hi - lo);
+        if (!std::isfinite(sc))
+            sc = 0.0f;
+    }
+    const float dy = pctTrace.ScaleHeight() / static_cast<float>(LS - FS + 1);
+
+    float x = (v[FS] - lo) * sc;
+    const float xz = -lo * sc;
+    const float xz20 = xz + 20.0f;
+    pctTrace.pset(x + 20.0f, 0.0f);
+    int32_t px = CLng(static_cast<double>(x));
+    int32_t py = 0;
+
+    const int32_t fills = CLng(static_cast<double>(dy));
+    for (int s = FS + 1; s <= LS; ++s) {
+        x = (v[s] - lo) * sc;
+        const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
+        const float px20 = static_cast<float>(static_cast<int64_t>(px) + 20); // px + 20, an integer sum
+        pctTrace.line(px20, static_cast<float>(py), x + 20.0f, static_cast<float>(y));
+        const float pxf = static_cast<float>(px);
+        const float rowTop = static_cast<float>(s - FS) * dy;
+        for (int32_t m = 1; m <= fills; ++m) {
+            const float xm = (x - pxf) / dy * static_cast<float>(m) + pxf;
+            const float ym = rowTop + static_cast<float>(m);
+            if (xm > xz)
+                pctTrace.line(xz20, ym, xm + 20.0f, ym);
+        }
+        px = CLng(static_cast<double>(x));
+        py = y;
+    }
+
+    pctTrace.setDrawMode(DrawNotXorPen);
+}
+
+void HighlightTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t updValue)
+{
+    RedrawTrace(st, c, pctProfile, updValue, false, ColorGreen);
+}
+
+void RestorePrevTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t updValue)
+{
+    RedrawTrace(st, c, pctProfile, updValue, true, std::nullopt);
+}
+
+} // namespace orv

@@ -1,0 +1,39 @@
+#pragma once
+// The drawing of one trace of the profile canvas as a filled wiggle, shared
+// by the profile plot and by the highlight / restore redraws, so that a
+// redrawn trace falls exactly on the one the profile plot drew.
+
+#include "core/canvas.h"
+#include "core/store.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace orv::detail {
+
+struct WiggleGeometry {
+    float G = 1;           // gain: largest deflection from the baseline
+    int32_t dx = 0;        // column width per trace
+    float k = 0;           // amplitude scale
+    float dy = 0;          // height per sample
+    float AmpMin = 0;
+    int32_t ClipValue = 0;
+    int FirstTrace = 1;
+    int FirstSample = 1;
+    int LastSample = 1;
+};
+
+// Draws trace t (its samples FirstSample..LastSample must exist in
+// PlotData). Wiggle lines and the first point use the foreground colour;
+// fill lines use fillColour when given, else the foreground colour.
+void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour);
+
+// Amplitude scale G / (AmpMax - AmpMin); 0 when the window is flat (every
+// trace then lies on its baseline) or the quotient is not finite.
+float AmplitudeScale(float G, float AmpMin, float AmpMax);
+
+// Column width CInt(ScaleWidth / traces), kept in 32 bits.
+int32_t ColumnWidth(float scaleWidth, int firstTrace, int lastTrace);
+
+} // namespace orv::detail

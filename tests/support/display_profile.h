@@ -1,0 +1,32 @@
+#pragma once
+// Builds a loaded profile store for the display tests: NTraces x NSamples
+// amplitudes from a function of (trace, sample), PlotData equal to RawData,
+// picks cleared, the display options at their usual values.
+
+#include "core/store.h"
+
+#include <functional>
+
+namespace orv::test {
+
+inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<float(int, int)> &f,
+                                float totalTime = 0)
+{
+    ProfileStore st;
+    st.NTraces = static_cast<float>(nTraces);
+    st.NSamples = static_cast<float>(nSamples);
+    st.TotalTime = totalTime != 0 ? totalTime : static_cast<float>(nSamples);
+    st.RawData.allocate(nTraces, nSamples);
+    for (int t = 1; t <= nTraces; ++t)
+        for (int s = 1; s <= nSamples; ++s)
+            st.RawData(t, s) = f(t, s);
+    st.PlotData = st.RawData;
+    st.Picks.assign(static_cast<size_t>(nTraces) + 1, 0.0f);
+    st.ClipValue = 1000;
+    st.TracesPerCSG = 24;
+    st.NormMode = 0;
+    st.PickMode = 1;
+    return st;
+}
+
+} // namespace orv::test
