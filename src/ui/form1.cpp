@@ -1,0 +1,361 @@
+#include "ui/form1.h"
+
+#include "core/app.h"
+#include "ui/qtcanvas.h"
+#include "ui/qtcontrols.h"
+#include "ui/qtdialogs.h"
+#include "ui/updown.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace orv {
+
+QFont CompactFont()
+{
+    // A narrow sans-serif where one is installed (the classic dialog font's
+    // metrics), else the system's own family; 11 pixels either way.
+    QFont f = QApplication::font();
+    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"), f.family()});
+    f.setPixelSize(11);
+    return f;
+}
+
+namespace {
+
+QString Q(const char *latin1) { return QString::fromLatin1(latin1); }
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const char *text, bool wrap = false)
+{
+    auto *l = new QLabel(Q(text), parent);
+    l->setObjectName(Q(name));
+    // Captions start at the top left of their box, as the window was drawn.
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setWordWrap(wrap);
+    return l;
+}
+
+QLineEdit *MakeEdit(QWidget *parent, const char *name, const char *text)
+{
+    auto *e = new QLineEdit(Q(text), parent);
+    e->setObjectName(Q(name));
+    e->setTextMargins(0, 0, 0, 0);
+    return e;
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const char *text)
+{
+    auto *b = new QPushButton(Q(text), parent);
+    b->setObjectName(Q(name));
+    return b;
+}
+
+QGroupBox *MakeFrame(QWidget *parent, const char *name, const char *title)
+{
+    auto *g = new QGroupBox(Q(title), parent);
+    g->setObjectName(Q(name));
+    return g;
+}
+
+// A wrapped caption that needs more lines than its box holds gets a smaller
+// font, one pixel at a time, down to 9 pixels.
+void FitWrappedCaption(QLabel *l)
+{
+    QFont f = l->font();
+    while (l->heightForWidth(l->width()) > l->height() && f.pixelSize() > 9) {
+        f.setPixelSize(f.pixelSize() - 1);
+        l->setFont(f);
+    }
+}
+
+QRect ToPixels(const Rect &r)
+{
+    return QRect(TwipsToPixels(r.Left), TwipsToPixels(r.Top), TwipsToPixels(r.Width),
+                 TwipsToPixels(r.Height));
+}
+
+template <typename Array, typename Enum>
+typename Array::value_type At(const Array &a, Enum e)
+{
+    const auto i = static_cast<size_t>(e);
+    return i < a.size() ? a[i] : nullptr;
+}
+
+} // namespace
+
+Form1::Form1(Dialogs *dialogs, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Orvane"));
+    setFont(CompactFont());
+
+    auto *innerArea = new QWidget(this);
+    innerArea->setObjectName(QStringLiteral("inner"));
+    setCentralWidget(innerArea);
+
+    buildControls();
+    buildMenus();
+
+    controls_ = std::make_unique<QtControls>(*this);
+    if (dialogs) {
+        dialogs_ = dialogs;
+    } else {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        dialogs_ = ownDialogs_.get();
+    }
+    app_ = std::make_unique<App>(*controls_, *dialogs_, *pctProfile_, *pctTrace_);
+    upd_->setStepper(&app_->upd);
+    bindHandlers();
+
+    // Design size of the inner area, below the menu bar.
+    resize(TwipsToPixels(DesignInnerWidth), TwipsToPixels(DesignInnerHeight) + menuBarHeight());
+
+    // The load handler: the window at 100, 100 twips, the layout not yet done,
+    // then the application's own start-up (pick rule, progress label and
+    // About panel hidden).
+    move(TwipsToPixels(100), TwipsToPixels(100));
+    layoutDone_ = 0;
+    app_->Form_Load();
+}
+
+Form1::~Form1()
+{
+    // The stepper belongs to the application object, which goes before the
+    // widgets: detach the up-down control from it first.
+    upd_->setStepper(nullptr);
+    app_.reset();
+}
+
+Controls &Form1::controls() { return *controls_; }
+
+QWidget *Form1::inner() const { return centralWidget(); }
+
+void Form1::place(QWidget *w)
+{
+    w->setGeometry(ToPixels(DesignRect(w->objectName().toStdString())));
+}
+
+void Form1::buildControls()
+{
+    QWidget *f = inner();
+
+    pctProfile_ = new QtCanvas(f);
+    pctProfile_->setObjectName(QStringLiteral("pctProfile"));
+    pctTrace_ = new QtCanvas(f);
+    pctTrace_->setObjectName(QStringLiteral("pctTrace"));
+
+    static const char *const samp[5] = {"lblSamp0", "lblSamp1", "lblSamp2", "lblSamp3", "lblSamp4"};
+    static const char *const time[5] = {"lblTime0", "lblTime1", "lblTime2", "lblTime3", "lblTime4"};
+    for (int k = 0; k < 5; ++k) {
+        captions_[static_cast<size_t>(lblSamp(k))] = MakeLabel(f, samp[k], "");
+        captions_[static_cast<size_t>(lblTime(k))] = MakeLabel(f, time[k], "");
+    }
+
+    MakeLabel(f, "Label10", "Samples");
+    captions_[static_cast<size_t>(Caption::Label5)] = MakeLabel(f, "Label5", "No. of Traces");
+    captions_[static_cast<size_t>(Caption::Label6)] = MakeLabel(f, "Label6", "No. of Samples");
+    MakeLabel(f, "Label4", "Sample Interval");
+    fields_[static_cast<size_t>(Field::Text1)] = MakeEdit(f, "Text1", "");
+    MakeLabel(f, "Label12", "Time");
+    captions_[static_cast<size_t>(Caption::Label1)] = MakeLabel(f, "Label1", "Trace # 1");
+    upd_ = new UpDown(f);
+    upd_->setObjectName(QStringLiteral("upd"));
+
+    // The "Draw" frame and its contents, placed relative to the frame.
+    QGroupBox *frame4 = MakeFrame(f, "Frame4", "Draw");
+    MakeLabel(frame4, "Label9", "Traces");
+    fields_[static_cast<size_t>(Field::txt1sttr)] = MakeEdit(frame4, "txt1sttr", "");
+    fields_[static_cast<size_t>(Field::txtLsttr)] = MakeEdit(frame4, "txtLsttr", "");
+    MakeLabel(frame4, "Label11", "Samples");
+    fields_[static_cast<size_t>(Field::txt1stsamp)] = MakeEdit(frame4, "txt1stsamp", "");
+    fields_[static_cast<size_t>(Field::txtLstsamp)] = MakeEdit(frame4, "txtLstsamp", "");
+    cmdRePlot_ = MakeButton(frame4, "cmdRePlot", "Re-Plot");
+    cmdAll_ = MakeButton(frame4, "cmdAll", "All Profile");
+    cmdNextGroup_ = MakeButton(frame4, "cmdNextGroup", "Next Group");
+    QGroupBox *frame1 = MakeFrame(frame4, "Frame1", "Normalization");
+    auto makeOption = [frame1](const char *name, const char *text) {
+        auto *r = new QRadioButton(Q(text), frame1);
+        r->setObjectName(Q(name));
+        return r;
+    };
+    options_[static_cast<size_t>(Option::optNormNone)] = makeOption("optNormNone", "None");
+    options_[static_cast<size_t>(Option::optNormCSG)] = makeOption("optNormCSG", "CSG");
+    options_[static_cast<size_t>(Option::optNormTrace)] = makeOption("optNormTrace", "Trace");
+    options_[static_cast<size_t>(Option::optNormNone)]->setChecked(true);
+    MakeLabel(frame4, "Label15", "Group Overlap");
+    fields_[static_cast<size_t>(Field::txtGroupOverlap)] = MakeEdit(frame4, "txtGroupOverlap", "0");
+
+    MakeLabel(f, "Label7", "Gain Value");
+    fields_[static_cast<size_t>(Field::txtGainValue)] = MakeEdit(f, "txtGainValue", "400");
+    MakeLabel(f, "Label13", "Clip Value");
+    fields_[static_cast<size_t>(Field::txtAmpClip)] = MakeEdit(f, "txtAmpClip", "1000");
+    MakeLabel(f, "Label14", "Traces/CSG");
+    fields_[static_cast<size_t>(Field::txtTraceCSG)] = MakeEdit(f, "txtTraceCSG", "24");
+    MakeLabel(f, "Label2", "Left Click = Automatic Pick Right Click = Exact Pick", true);
+    captions_[static_cast<size_t>(Caption::lblReadTr)] = MakeLabel(f, "lblReadTr", "Reading Trace # 1");
+    captions_[static_cast<size_t>(Caption::Label3)] = MakeLabel(f, "Label3", "Picked Time = ");
+    MakeLabel(f, "Label8", "Pick Range (Sample)", true);
+    fields_[static_cast<size_t>(Field::txtPickRange)] = MakeEdit(f, "txtPickRange", "20");
+
+    // The About panel lies on the profile canvas and covers the drawing under it.
+    frmAbout_ = MakeFrame(pctProfile_, "frmAbout", "About");
+    frmAbout_->setAutoFillBackground(true);
+    MakeLabel(frmAbout_, "Label16", "");
+    MakeLabel(frmAbout_, "Label17", "");
+    MakeLabel(frmAbout_, "Label18", "For any bugs or comments please contact me");
+    MakeLabel(frmAbout_, "Label19", "");
+    MakeLabel(frmAbout_, "Label20", "The Orvane developers");
+    MakeLabel(frmAbout_, "Label21", "via the project's issue tracker");
+    cmdAbouOK_ = MakeButton(frmAbout_, "cmdAbouOK", "OK");
+    frmAbout_->hide();
+
+    for (const DesignEntry &e : DesignTable()) {
+        if (auto *w = f->findChild<QWidget *>(Q(e.name)))
+            place(w);
+    }
+    for (const char *name : {"Label2", "Label8"})
+        FitWrappedCaption(f->findChild<QLabel *>(Q(name)));
+}
+
+void Form1::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto action = [](QMenu *menu, const char *name, const char *text) {
+        QAction *a = menu->addAction(Q(text));
+        a->setObjectName(Q(name));
+        return a;
+    };
+
+    mnuFile_ = bar->addMenu(QStringLiteral("&File"));
+    mnuFile_->setObjectName(QStringLiteral("mnuFile"));
+    mnuOpen_ = mnuFile_->addMenu(QStringLiteral("Open Profile"));
+    mnuOpen_->setObjectName(QStringLiteral("mnuOpen"));
+    mnuOpenSU_ = action(mnuOpen_, "mnuOpenSU", "SU File");
+    mnuSave_ = mnuFile_->addMenu(QStringLiteral("Save Profile"));
+    mnuSave_->setObjectName(QStringLiteral("mnuSave"));
+    mnuSaveSU_ = action(mnuSave_, "mnuSaveSU", "SU File");
+    mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
+    mnuExit_ = action(mnuFile_, "mnuExit", "Exit");
+
+    mnuTools_ = bar->addMenu(QStringLiteral("Tools"));
+    mnuTools_->setObjectName(QStringLiteral("mnuTools"));
+    mnuReplot_ = action(mnuTools_, "mnuReplot", "Re-Plot Profile");
+
+    // About is a menu-bar item that acts when clicked.
+    mnuAbout_ = bar->addAction(QStringLiteral("About"));
+    mnuAbout_->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void Form1::bindHandlers()
+{
+    App *a = app_.get();
+    connect(cmdRePlot_, &QPushButton::clicked, this, [a] { a->cmdRePlot_Click(); });
+    connect(cmdAll_, &QPushButton::clicked, this, [a] { a->cmdAll_Click(); });
+    connect(cmdNextGroup_, &QPushButton::clicked, this, [a] { a->cmdNextGroup_Click(); });
+    connect(cmdAbouOK_, &QPushButton::clicked, this, [a] { a->cmdAbouOK_Click(); });
+
+    connect(mnuOpenSU_, &QAction::triggered, this, [a] { a->mnuOpenSU_Click(); });
+    connect(mnuSaveSU_, &QAction::triggered, this, [a] { a->mnuSaveSU_Click(); });
+    connect(mnuExit_, &QAction::triggered, this, [a] { a->mnuExit_Click(); });
+    connect(mnuReplot_, &QAction::triggered, this, [a] { a->mnuReplot_Click(); });
+    connect(mnuAbout_, &QAction::triggered, this, [a] { a->mnuAbout_Click(); });
+
+    // Pointer moves over the window background and over the profile canvas
+    // bring back the default arrow.
+    inner()->setMouseTracking(true);
+    inner()->installEventFilter(this);
+    pctProfile_->setMouseTracking(true);
+    pctTrace_->setMouseTracking(true);
+    connect(pctProfile_, &QtCanvas::mouseMoved, this, [a] { a->Form_MouseMove(); });
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == inner() && event->type() == QEvent::MouseMove)
+        app_->Form_MouseMove();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int Form1::menuBarHeight() const
+{
+    const QMenuBar *bar = menuBar();
+    if (bar->isNativeMenuBar())
+        return 0;
+    return bar->isVisible() ? bar->height() : bar->sizeHint().height();
+}
+
+void Form1::adjustform()
+{
+    if (layoutDone_ == 1)
+        return;
+
+    // The inner size a maximised window would have: the screen's work area
+    // less the window frame (nothing without a window manager) and the menu
+    // bar. That size becomes the window's outer size.
+    const QScreen *scr = screen();
+    const QRect work = scr ? scr->availableGeometry()
+                           : QRect(0, 0, TwipsToPixels(DesignInnerWidth), TwipsToPixels(DesignInnerHeight));
+    const int frameW = std::max(0, frameGeometry().width() - geometry().width());
+    const int frameH = std::max(0, frameGeometry().height() - geometry().height());
+    const int menuH = menuBarHeight();
+    const WindowFit fit = FitToWorkArea(work.width(), work.height(), frameW, frameH, menuH);
+
+    // On a screen too small for the fixed margins the window keeps the
+    // smallest inner area the layout needs and reaches past the screen.
+    const int innerW = std::max(fit.outerWidthPx - frameW, TwipsToPixels(MinInnerWidth));
+    const int innerH = std::max(fit.outerHeightPx - frameH - menuH, TwipsToPixels(MinInnerHeight));
+    resize(innerW, innerH + menuH);
+    move(work.topLeft());
+
+    FormLayout f = DesignLayout();
+    AdjustLayout(f, PixelsToTwips(innerW), PixelsToTwips(innerH));
+    applyLayout(f);
+    layoutDone_ = 1;
+}
+
+void Form1::applyLayout(const FormLayout &f)
+{
+    for (const auto &[name, rect] : f.entries()) {
+        if (auto *w = inner()->findChild<QWidget *>(QString::fromStdString(name)))
+            w->setGeometry(ToPixels(rect));
+    }
+}
+
+void Form1::showAbout(bool visible)
+{
+    if (!visible) {
+        frmAbout_->hide();
+        return;
+    }
+    const auto [left, top] =
+        CentreIn(pctProfile_->width(), pctProfile_->height(), frmAbout_->width(), frmAbout_->height());
+    frmAbout_->move(left, top);
+    frmAbout_->show();
+    frmAbout_->raise();
+}
+
+void Form1::quitProgram()
+{
+    quitRequested_ = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+QLineEdit *Form1::field(Field f) const { return At(fields_, f); }
+QLabel *Form1::captionLabel(Caption c) const { return At(captions_, c); }
+QRadioButton *Form1::optionButton(Option o) const { return At(options_, o); }
+
+} // namespace orv

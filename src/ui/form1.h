@@ -1,0 +1,123 @@
+#pragma once
+// The main window Form1: every control at its design place, the menu tree,
+// the About panel, and the binding of clicks, arrow steps and mouse moves to
+// the application's handlers (orv::App).
+
+#include "core/controls.h"
+#include "ui/layout.h"
+
+#include <QFont>
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace orv {
+
+class App;
+class Dialogs;
+class QtCanvas;
+class QtControls;
+class UpDown;
+
+// The window's font: the system family at 11 pixels, the size of the classic
+// 8-point dialog font, so captions fit their design boxes.
+QFont CompactFont();
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // dialogs: the file dialog and message boxes to use; nullptr for Qt's own
+    // (tests pass a scripted one). Runs the load handler before returning.
+    explicit Form1(Dialogs *dialogs = nullptr, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    App &app() { return *app_; }
+    Controls &controls();
+
+    // Fits the window to the screen and arranges the controls around the
+    // canvases, on the first call after the load handler only.
+    void adjustform();
+    bool layoutDone() const { return layoutDone_ != 0; }
+
+    // Shows the About panel centred on pctProfile, or hides it.
+    void showAbout(bool visible);
+
+    // Ends the program at once: closes the window and leaves the event loop.
+    void quitProgram();
+    bool quitRequested() const { return quitRequested_; }
+
+    // Widgets by role, for the Controls binding and for tests.
+    QLineEdit *field(Field f) const;
+    QLabel *captionLabel(Caption c) const;
+    QRadioButton *optionButton(Option o) const;
+    QtCanvas *pctProfile() const { return pctProfile_; }
+    QtCanvas *pctTrace() const { return pctTrace_; }
+    QGroupBox *frmAbout() const { return frmAbout_; }
+    UpDown *upd() const { return upd_; }
+    QWidget *inner() const; // the inner area (central widget), the controls' container
+
+    // The menus, so that further items can be put at their places.
+    QMenu *mnuFile() const { return mnuFile_; }
+    QMenu *mnuOpen() const { return mnuOpen_; }
+    QMenu *mnuSave() const { return mnuSave_; }
+    QMenu *mnuTools() const { return mnuTools_; }
+    QAction *mnuExit() const { return mnuExit_; }
+    QAction *mnuAbout() const { return mnuAbout_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void bindHandlers();
+    void applyLayout(const FormLayout &f);
+    // Places a widget at the design place of its objectName.
+    void place(QWidget *w);
+    int menuBarHeight() const;
+
+    // Indexed by the Field, Caption and Option enumerators.
+    std::array<QLineEdit *, 10> fields_{};
+    std::array<QLabel *, 15> captions_{};
+    std::array<QRadioButton *, 3> options_{};
+    QtCanvas *pctProfile_ = nullptr;
+    QtCanvas *pctTrace_ = nullptr;
+    QGroupBox *frmAbout_ = nullptr;
+    UpDown *upd_ = nullptr;
+    QPushButton *cmdRePlot_ = nullptr;
+    QPushButton *cmdAll_ = nullptr;
+    QPushButton *cmdNextGroup_ = nullptr;
+    QPushButton *cmdAbouOK_ = nullptr;
+
+    QMenu *mnuFile_ = nullptr;
+    QMenu *mnuOpen_ = nullptr;
+    QMenu *mnuSave_ = nullptr;
+    QMenu *mnuTools_ = nullptr;
+    QAction *mnuOpenSU_ = nullptr;
+    QAction *mnuSaveSU_ = nullptr;
+    QAction *mnuExit_ = nullptr;
+    QAction *mnuReplot_ = nullptr;
+    QAction *mnuAbout_ = nullptr;
+
+    int16_t layoutDone_ = 0;
+    bool quitRequested_ = false;
+
+    // Declared in construction order; the application object goes first on
+    // destruction.
+    std::unique_ptr<QtControls> controls_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs *dialogs_ = nullptr;
+    std::unique_ptr<App> app_;
+};
+
+} // namespace orv
