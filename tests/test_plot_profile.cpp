@@ -18,19 +18,11 @@
 using namespace orv;
 using orv::test::FakeControls;
 using orv::test::MakeProfile;
+using orv::test::SetWindow;
 using orv::test::Prim;
 using orv::test::RecordingCanvas;
 
 namespace {
-
-void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
-               const std::string &sl)
-{
-    c.texts[Field::txt1sttr] = t1;
-    c.texts[Field::txtLsttr] = tl;
-    c.texts[Field::txt1stsamp] = s1;
-    c.texts[Field::txtLstsamp] = sl;
-}
 
 // Fill lines of a run: the horizontal lines after the first wiggle segment
 // that start on the baseline.

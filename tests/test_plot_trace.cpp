@@ -16,19 +16,11 @@
 using namespace orv;
 using orv::test::FakeControls;
 using orv::test::MakeProfile;
+using orv::test::SetWindow;
 using orv::test::Prim;
 using orv::test::RecordingCanvas;
 
 namespace {
-
-void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
-               const std::string &sl)
-{
-    c.texts[Field::txt1sttr] = t1;
-    c.texts[Field::txtLsttr] = tl;
-    c.texts[Field::txt1stsamp] = s1;
-    c.texts[Field::txtLstsamp] = sl;
-}
 
 ProfileStore WindowOf(int nt, int ns, int ft, int lt, int fs, int ls, float (*f)(int, int))
 {
@@ -139,18 +131,21 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
         int nt, ns;
         const char *t1, *tl, *s1, *sl, *gain;
         int16_t clip, norm;
+        float flat; // non-zero: every sample has this value
     } cases[] = {
-        {"default", 9000, 6000, 12, 40, "1", "12", "1", "40", "400", 1000, 0},
-        {"odd column width, half twips", 6255, 4321, 15, 33, "1", "15", "1", "33", "400", 1000, 0},
-        {"small clip, big gain", 5000, 3000, 10, 50, "3", "9", "5", "44", "2500", 60, 0},
-        {"per trace, fractional dy", 7777, 1234, 20, 300, "2", "19", "7", "250", "777", 500, 2},
-        {"per gather", 12000, 9000, 30, 64, "4", "28", "1", "64", "300", 32767, 1},
-        {"wide columns", 3e6f, 15000, 3, 20, "1", "3", "1", "20", "5000", 32767, 0},
+        {"default", 9000, 6000, 12, 40, "1", "12", "1", "40", "400", 1000, 0, 0},
+        {"odd column width, half twips", 6255, 4321, 15, 33, "1", "15", "1", "33", "400", 1000, 0, 0},
+        {"small clip, big gain", 5000, 3000, 10, 50, "3", "9", "5", "44", "2500", 60, 0, 0},
+        {"per trace, fractional dy", 7777, 1234, 20, 300, "2", "19", "7", "250", "777", 500, 2, 0},
+        {"per gather", 12000, 9000, 30, 64, "4", "28", "1", "64", "300", 32767, 1, 0},
+        {"wide columns", 3e6f, 15000, 3, 20, "1", "3", "1", "20", "5000", 32767, 0, 0},
+        {"clip 0: on the baseline, no green", 9000, 6000, 12, 40, "1", "12", "1", "40", "400", 0, 0, 0},
+        {"flat window", 9000, 6000, 6, 40, "1", "6", "1", "40", "400", 1000, 0, -4},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.name);
-        ProfileStore st = MakeProfile(k.nt, k.ns, [](int t, int s) {
-            return std::sin(float(s) * 0.37f + float(t)) * float(1 + t % 4) - 0.2f;
+        ProfileStore st = MakeProfile(k.nt, k.ns, [&](int t, int s) {
+            return k.flat != 0 ? k.flat : std::sin(float(s) * 0.37f + float(t)) * float(1 + t % 4) - 0.2f;
         });
         st.ClipValue = k.clip;
         st.NormMode = k.norm;
@@ -185,6 +180,8 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
             EXPECT_EQ(hl.prims.front().mode, DrawCopyPen);
             EXPECT_EQ(hl.prims.back().mode, DrawNotXorPen);
             EXPECT_TRUE(hl.only(Prim::Clear).empty());
+            // Traces with positive lobes show green unless clipped to nothing.
+            EXPECT_EQ(hl.only(Prim::ColorLine).empty(), k.clip == 0 || k.flat != 0);
 
             // The restore redraws the trace before the current one in the
             // foreground colour; with the first trace current, that trace.
@@ -193,23 +190,6 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
             const int prev = t > st.FirstTrace ? t - 1 : t;
             EXPECT_EQ(rs.drawn(), runs[size_t(prev - st.FirstTrace)]);
         }
-    }
-}
-
-TEST(DisplayHighlightTrace, FillIsGreenUnlessClipIsZero)
-{
-    for (int16_t clip : {int16_t(1000), int16_t(0)}) {
-        SCOPED_TRACE(clip);
-        ProfileStore st = MakeProfile(4, 30, [](int t, int s) { return std::sin(float(s + t)); });
-        st.ClipValue = clip;
-        FakeControls c;
-        SetWindow(c, "1", "4", "1", "30");
-        RecordingCanvas profile(4000, 3000);
-        PlotProfile(st, c, profile);
-        RecordingCanvas hl(4000, 3000);
-        HighlightTrace(st, c, hl, 2);
-        EXPECT_EQ(hl.only(Prim::ColorLine).empty(), clip == 0);
-        EXPECT_TRUE(hl.only(Prim::Clear).empty());
     }
 }
 
@@ -233,20 +213,4 @@ TEST(DisplayHighlightTrace, StepperOutsideTheWindowDrawsNothing)
     HighlightTrace(none, c, a, 1);
     RestorePrevTrace(none, c, a, 1);
     EXPECT_TRUE(a.prims.empty());
-}
-
-TEST(DisplayHighlightTrace, FlatWindowStaysOnTheBaseline)
-{
-    ProfileStore st = MakeProfile(3, 10, [](int, int) { return -4.0f; });
-    FakeControls c;
-    SetWindow(c, "1", "3", "1", "10");
-    RecordingCanvas profile(3000, 1000);
-    PlotProfile(st, c, profile);
-    RecordingCanvas hl(3000, 1000);
-    HighlightTrace(st, c, hl, 2);
-    for (const Prim &p : hl.drawn()) {
-        EXPECT_EQ(p.x1, 1500);
-        EXPECT_EQ(p.kind == Prim::Pset ? 1500 : p.x2, 1500);
-    }
-    EXPECT_TRUE(hl.only(Prim::ColorLine).empty());
 }

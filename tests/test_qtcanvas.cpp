@@ -134,22 +134,6 @@ TEST(QtCanvasRaster, TwipsToDevicePixels)
     }
 }
 
-TEST(QtCanvasRaster, CopyPenColours)
-{
-    struct Case {
-        uint32_t bgr;
-        uint32_t argb;
-    } cases[] = {{ColorRed, 0xffff0000u}, {ColorGreen, 0xff00ff00u}, {ColorBlue, 0xff0000ffu},
-                 {0x00123456u, 0xff563412u}};
-    for (const Case &k : cases) {
-        Buffer b(8, 4, 0xffabcdefu);
-        raster::line(b.target(), 0, 1, 7, 1, raster::bgrToArgb(k.bgr), 13);
-        for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(b.at(x, 1), k.argb);
-        EXPECT_EQ(b.at(0, 0), 0xffabcdefu);
-    }
-}
-
 namespace {
 
 struct CanvasFixture {
@@ -196,6 +180,8 @@ TEST(QtCanvas, DrawsOnTheExpectedPixels)
 
     f.cv.line(900, 0, 900, 1500, ColorGreen);
     EXPECT_EQ(f.pix(900, 750), qRgb(0, 255, 0));
+    f.cv.line(0, 600, 0, 600, 0x00123456u); // 0x00BBGGRR
+    EXPECT_EQ(f.pix(0, 600), qRgb(0x56, 0x34, 0x12));
     f.cv.line(0, 0, 1500, 1500);
     EXPECT_EQ(f.pix(750, 750), fg);
 
@@ -204,8 +190,11 @@ TEST(QtCanvas, DrawsOnTheExpectedPixels)
     f.cv.pset(2400, 300);
     EXPECT_EQ(f.pix(2400, 300), (~(fg ^ bg) & 0xffffffu) | 0xff000000u);
 
+    // A copy taken from image() keeps what it showed.
+    const QImage snapshot = f.cv.image();
     f.cv.clear();
     EXPECT_EQ(f.cv.image().pixel(f.dev(900), f.dev(750)), bg);
+    EXPECT_EQ(snapshot.pixel(f.dev(900), f.dev(750)), qRgb(0, 255, 0));
 }
 
 TEST(QtCanvas, NotXorTwiceLeavesTheImageBitForBit)

@@ -113,14 +113,20 @@ constexpr int32_t MaxDevice = 1 << 28;
 
 bool toDevice(double twips, double dpr, int32_t &out)
 {
-    if (std::isnan(twips))
-        return false;
-    const double v = std::clamp(twips, -MaxTwips, MaxTwips);
-    double d = std::floor(v / 15.0 * dpr + 0.5);
-    if (!(d == d)) // a NaN ratio
-        return false;
-    d = std::clamp(d, -static_cast<double>(MaxDevice), static_cast<double>(MaxDevice));
-    out = static_cast<int32_t>(d);
+    if (twips != twips)
+        return false; // NaN: not drawn
+    const double v = twips < -MaxTwips ? -MaxTwips : (twips > MaxTwips ? MaxTwips : twips);
+    double d = v / 15.0 * dpr + 0.5;
+    if (!(d >= -MaxDevice && d <= MaxDevice)) {
+        if (d != d)
+            return false; // a NaN ratio
+        d = d < 0 ? -MaxDevice : MaxDevice;
+    }
+    // floor, without a library call: d is well inside the 64-bit range
+    int64_t i = static_cast<int64_t>(d);
+    if (static_cast<double>(i) > d)
+        --i;
+    out = static_cast<int32_t>(i);
     return true;
 }
 

@@ -23,6 +23,8 @@ QtCanvas::QtCanvas(QWidget *parent)
     // Pointer moves without a button pressed drive the pick-range marks.
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    readColours();
+    dpr_ = devicePixelRatioF();
 }
 
 float QtCanvas::ScaleWidth() const
@@ -39,19 +41,37 @@ void QtCanvas::setDrawMode(int mode) { mode_ = mode; }
 
 int QtCanvas::drawMode() const { return mode_; }
 
-uint32_t QtCanvas::foreground() const { return palette().color(QPalette::ButtonText).rgb(); }
+void QtCanvas::readColours()
+{
+    fg_ = palette().color(QPalette::ButtonText).rgb();
+    bg_ = palette().color(QPalette::Button).rgb();
+}
 
-uint32_t QtCanvas::background() const { return palette().color(QPalette::Button).rgb(); }
+void QtCanvas::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange)
+        readColours();
+    if (e->type() == QEvent::StyleChange)
+        madeFor_ = QSize(); // the frame margins may have changed
+    QFrame::changeEvent(e);
+}
 
+// The picture matches the contents area at the current device pixel ratio;
+// a new size starts from an empty picture (the plots redraw it).
 void QtCanvas::ensureImage()
 {
-    const qreal dpr = devicePixelRatioF();
-    const QSize want = contentsRect().size() * dpr;
-    if (!image_.isNull() && image_.size() == want && image_.devicePixelRatio() == dpr)
+    // The widget size is a plain field; the contents area (frame margins)
+    // is only worked out again when that size changed.
+    if (!image_.isNull() && size() == madeFor_)
         return;
-    image_ = QImage(want.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
-    image_.setDevicePixelRatio(dpr);
-    image_.fill(background());
+    madeFor_ = size();
+    const QSize want = contentsRect().size().expandedTo(QSize(0, 0)) * dpr_;
+    if (!image_.isNull() && image_.size() == want && image_.devicePixelRatio() == dpr_)
+        return;
+    target_ = raster::Target();
+    image_ = QImage(want, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(dpr_);
+    image_.fill(bg_);
 }
 
 void QtCanvas::touched()
@@ -62,45 +82,44 @@ void QtCanvas::touched()
     update(contentsRect());
 }
 
-static raster::Target targetOf(QImage &img)
+const raster::Target &QtCanvas::target()
 {
-    raster::Target t;
-    if (img.isNull())
-        return t;
-    t.bits = reinterpret_cast<uint32_t *>(img.bits());
-    t.width = img.width();
-    t.height = img.height();
-    t.stride = img.bytesPerLine() / 4;
-    return t;
+    ensureImage();
+    // A copy of the picture handed out by image() shares its pixels; the
+    // first drawing after that gives this canvas its own pixels again.
+    if (target_.bits == nullptr || !image_.isDetached()) {
+        target_ = raster::Target();
+        if (!image_.isNull()) {
+            target_.bits = reinterpret_cast<uint32_t *>(image_.bits());
+            target_.width = image_.width();
+            target_.height = image_.height();
+            target_.stride = image_.bytesPerLine() / 4;
+        }
+    }
+    return target_;
 }
 
 void QtCanvas::clear()
 {
-    ensureImage();
-    if (!image_.isNull())
-        image_.fill(background());
+    raster::fill(target(), bg_);
     touched();
 }
 
 void QtCanvas::pset(float x, float y)
 {
-    ensureImage();
-    raster::pointTwips(targetOf(image_), image_.devicePixelRatio(), x, y, foreground(), mode_);
+    raster::pointTwips(target(), dpr_, x, y, fg_, mode_);
     touched();
 }
 
 void QtCanvas::line(float x1, float y1, float x2, float y2)
 {
-    ensureImage();
-    raster::lineTwips(targetOf(image_), image_.devicePixelRatio(), x1, y1, x2, y2, foreground(), mode_);
+    raster::lineTwips(target(), dpr_, x1, y1, x2, y2, fg_, mode_);
     touched();
 }
 
 void QtCanvas::line(float x1, float y1, float x2, float y2, uint32_t bgr)
 {
-    ensureImage();
-    raster::lineTwips(targetOf(image_), image_.devicePixelRatio(), x1, y1, x2, y2,
-                      raster::bgrToArgb(bgr), mode_);
+    raster::lineTwips(target(), dpr_, x1, y1, x2, y2, raster::bgrToArgb(bgr), mode_);
     touched();
 }
 
@@ -108,6 +127,17 @@ void QtCanvas::paintEvent(QPaintEvent *e)
 {
     updatePending_ = false;
     QFrame::paintEvent(e);
+    const qreal dpr = devicePixelRatioF();
+    if (dpr != dpr_ && !image_.isNull()) {
+        // Moved to a screen of another pixel ratio: keep the picture,
+        // rescaled, until the next plot.
+        dpr_ = dpr;
+        QImage old = image_;
+        target_ = raster::Target();
+        image_ = old.scaled(contentsRect().size().expandedTo(QSize(0, 0)) * dpr_);
+        image_.setDevicePixelRatio(dpr_);
+        madeFor_ = size();
+    }
     ensureImage();
     QPainter p(this);
     p.drawImage(contentsRect().topLeft(), image_);
@@ -116,8 +146,10 @@ void QtCanvas::paintEvent(QPaintEvent *e)
 void QtCanvas::resizeEvent(QResizeEvent *e)
 {
     QFrame::resizeEvent(e);
-    // A new size starts from an empty picture; the plots redraw it.
+    dpr_ = devicePixelRatioF();
+    target_ = raster::Target();
     image_ = QImage();
+    madeFor_ = QSize();
     ensureImage();
 }
 

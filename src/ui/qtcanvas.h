@@ -6,6 +6,7 @@
 // bit-for-bit as it was.
 
 #include "core/canvas.h"
+#include "display/raster.h"
 
 #include <QImage>
 #include <QFrame>
@@ -38,16 +39,24 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     void ensureImage();
+    const raster::Target &target(); // the picture, ready to be drawn on
+    void readColours();
     QPointF toTwips(const QPointF &widgetPos) const;
-    uint32_t foreground() const;
-    uint32_t background() const;
     void touched(); // schedules one repaint for any number of primitives
     QImage image_;
     int mode_ = DrawCopyPen;
     bool updatePending_ = false;
+    // Looked up once, not per primitive: the device pixel ratio is re-read
+    // on resize and paint, the colours on a palette change.
+    qreal dpr_ = 1;
+    QSize madeFor_; // widget size the picture was made for
+    raster::Target target_; // image_'s pixels while image_ is not shared
+    uint32_t fg_ = 0xff000000u;
+    uint32_t bg_ = 0xffffffffu;
 };
 
 } // namespace orv

@@ -1,11 +1,14 @@
 #pragma once
 // Builds a loaded profile store for the display tests: NTraces x NSamples
 // amplitudes from a function of (trace, sample), PlotData equal to RawData,
-// picks cleared, the display options at their usual values.
+// picks cleared, the display options at their usual values; and the
+// display-window fields.
 
 #include "core/store.h"
+#include "support/fakes.h"
 
 #include <functional>
+#include <string>
 
 namespace orv::test {
 
@@ -27,6 +30,16 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
     st.NormMode = 0;
     st.PickMode = 1;
     return st;
+}
+
+// The four display-window fields as the user typed them.
+inline void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
+                      const std::string &sl)
+{
+    c.texts[Field::txt1sttr] = t1;
+    c.texts[Field::txtLsttr] = tl;
+    c.texts[Field::txt1stsamp] = s1;
+    c.texts[Field::txtLstsamp] = sl;
 }
 
 } // namespace orv::test
