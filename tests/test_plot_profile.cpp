@@ -10,136 +10,115 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 using namespace orv;
-using orv::test::FakeControls;
-using orv::test::MakeProfile;
-using orv::test::SetWindow;
-using orv::test::Prim;
-using orv::test::RecordingCanvas;
+using namespace orv::test;
 
-namespace {
-
-// Fill lines of a run: the horizontal lines after the first wiggle segment
-// that start on the baseline.
-int CountFills(const std::vector<Prim> &run, float baselineX)
+TEST(DisplayPlotProfile, GainClipAndBaseline)
 {
-    int n = 0;
-    for (const Prim &p : run)
-        if (p.isLine() && p.y1 == p.y2 && p.x1 == baselineX)
-            ++n;
-    return n;
-}
-
-bool AllFinite(const RecordingCanvas &cv)
-{
-    for (const Prim &p : cv.drawn())
-        if (!std::isfinite(p.x1) || !std::isfinite(p.y1) || !std::isfinite(p.x2) || !std::isfinite(p.y2))
-            return false;
-    return true;
-}
-
-} // namespace
-
-TEST(DisplayPlotProfile, GainIsLimitedAndWrittenBack)
-{
-    // One trace [11, 11, 10]: range 1, so k = G and the baseline is at 0;
-    // the first point lies 11*G right of it (no gain limit on the first
-    // sample, only the clip), the second is limited to b + G.
+    // One trace, baseline at width / 2, k = G / range. The first point is only
+    // clipped; the lines are clipped, then limited to the gain. An amplitude
+    // of 0 is never clipped. Wide columns must not wrap.
+    using V = std::array<float, 4>;
+    const V high = {11, 11, 10, 10}, lobes = {0, 5, -5, 0}; // k = G; k = G / 10
     struct Case {
-        const char *field;
-        const char *shown;
-        float G;
+        const char *field, *shown;
+        float width;
+        int16_t clip;
+        V v, want; // offsets from the baseline: the point, then the three lines
     } cases[] = {
-        {"9000", " 5000", 5000}, {"400", " 400", 400}, {"abc", " 1", 1},
-        {"0", " 1", 1},          {"-7", " 1", 1},     {"  250xyz", " 250", 250},
+        {"9000", " 5000", 3000, 32767, high, {32767, 5000, 5000, 5000}},
+        {"abc", " 1", 3000, 32767, high, {11, 1, 1, 1}},
+        {"400", " 400", 3000, 1000, lobes, {0, 200, -200, 0}},
+        {"400", " 400", 3000, 100, lobes, {0, 100, -100, 0}},
+        {"400", " 400", 3000, 0, lobes, {0, 0, 0, 0}},
+        {"400", " 400", 2e6f, 32767, lobes, {0, 200, -200, 0}},
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(k.field);
-        ProfileStore st = MakeProfile(1, 3, [](int, int s) { return s == 3 ? 10.0f : 11.0f; });
-        st.ClipValue = 32767;
+        SCOPED_TRACE(testing::Message() << k.field << " w=" << k.width << " clip=" << k.clip);
+        ProfileStore st = MakeProfile(1, 4, [&](int, int s) { return k.v[size_t(s - 1)]; });
+        st.ClipValue = k.clip;
         FakeControls c;
-        SetWindow(c, "1", "1", "1", "3");
+        SetWindow(c, "1", "1", "1", "4");
         c.texts[Field::txtGainValue] = k.field;
-        RecordingCanvas cv(3000, 1500);
+        RecordingCanvas cv(k.width, 1500);
         PlotProfile(st, c, cv);
         EXPECT_EQ(c.texts[Field::txtGainValue], k.shown);
-        auto psets = cv.only(Prim::Pset);
-        ASSERT_EQ(psets.size(), 1u);
-        EXPECT_FLOAT_EQ(psets[0].x1, 1500 + std::min(11 * k.G, 32767.0f)); // clip 32767
-        auto lines = cv.only(Prim::Line);
-        ASSERT_FALSE(lines.empty());
-        EXPECT_FLOAT_EQ(lines[0].x2, 1500 + k.G);
+        const float b = k.width / 2;
+        std::vector<float> got;
+        int fills = 0;
+        for (const Prim &p : cv.drawn())
+            (p.isLine() && p.y1 == p.y2 && p.x1 == b) ? void(++fills) : got.push_back((p.isLine() ? p.x2 : p.x1) - b);
+        EXPECT_EQ(got, std::vector<float>(k.want.begin(), k.want.end()));
+        EXPECT_EQ(fills == 0, k.clip == 0);
     }
 }
 
 TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
 {
     struct Case {
-        int nt, ns;
+        int ns;
         const char *t1, *tl, *s1, *sl;
         int FT, LT, FS, LS;
     } cases[] = {
-        {50, 400, "30", "10", "300", "100", 30, 30, 300, 301}, // one sample more
-        {50, 300, "30", "10", "300", "100", 30, 30, 300, 300}, // ...never past NSamples
-        {50, 400, "60", "70", "-5", "500", 50, 50, 1, 400},
-        {50, 400, "", "abc", "0", "", 1, 1, 1, 2},
-        {50, 1, "1", "1", "1", "1", 1, 1, 1, 1},
-        {50, 400, "2.5", "3.5", "10", "20", 2, 4, 10, 20}, // CInt halves to even
-        {50, 400, "99999", "1e9", "-99999", "99999", 50, 50, 1, 400},
+        {400, "30", "10", "300", "100", 30, 30, 300, 301}, // one sample more...
+        {300, "30", "10", "300", "100", 30, 30, 300, 300}, // ...never past NSamples
+        {400, "3", "3", "4", "4", 3, 3, 4, 4},             // one sample: only points
+        {400, "60", "70", "-5", "500", 50, 50, 1, 400},
+        {400, "", "abc", "0", "", 1, 1, 1, 2},
+        {400, "2.5", "3.5", "10", "20", 2, 4, 10, 20}, // halves to even
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(std::string(k.t1) + "/" + k.tl + "/" + k.s1 + "/" + k.sl);
-        ProfileStore st = MakeProfile(k.nt, k.ns, [](int t, int s) { return float(t + s); });
+        ProfileStore st = MakeProfile(50, k.ns, [](int t, int s) { return float(t + s); });
         FakeControls c;
         SetWindow(c, k.t1, k.tl, k.s1, k.sl);
         RecordingCanvas cv;
         PlotProfile(st, c, cv);
-        EXPECT_EQ(st.FirstTrace, k.FT);
-        EXPECT_EQ(st.LastTrace, k.LT);
-        EXPECT_EQ(st.FirstSample, k.FS);
-        EXPECT_EQ(st.LastSample, k.LS);
-        EXPECT_EQ(c.texts[Field::txt1sttr], " " + std::to_string(k.FT));
-        EXPECT_EQ(c.texts[Field::txtLsttr], " " + std::to_string(k.LT));
-        EXPECT_EQ(c.texts[Field::txt1stsamp], " " + std::to_string(k.FS));
-        EXPECT_EQ(c.texts[Field::txtLstsamp], " " + std::to_string(k.LS));
-        // One run (first point) per trace of the window.
-        EXPECT_EQ(cv.only(Prim::Pset).size(), size_t(k.LT - k.FT + 1));
+        const int want[] = {k.FT, k.LT, k.FS, k.LS};
+        const int got[] = {st.FirstTrace, st.LastTrace, st.FirstSample, st.LastSample};
+        const Field fields[] = {Field::txt1sttr, Field::txtLsttr, Field::txt1stsamp, Field::txtLstsamp};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(got[i], want[i]) << i;
+            EXPECT_EQ(c.texts[fields[i]], " " + std::to_string(want[i])) << i;
+        }
+        EXPECT_EQ(cv.only(Prim::Pset).size(), size_t(k.LT - k.FT + 1)); // one run per trace
+        if (k.FS == k.LS)
+            EXPECT_EQ(cv.drawn().size(), size_t(k.LT - k.FT + 1));
     }
-}
-
-// Largest absolute raw value of traces t1..t2 over samples 3..6, 1 for 0.
-static float GroupMax(const ProfileStore &r, int t1, int t2)
-{
-    float m = 0;
-    for (int t = t1; t <= t2; ++t)
-        for (int s = 3; s <= 6; ++s)
-            m = std::max(m, std::fabs(r.RawData(t, s)));
-    return m == 0 ? 1.0f : m;
 }
 
 TEST(DisplayPlotProfile, Normalization)
 {
+    // Largest absolute raw value of traces t1..t2 over samples 3..6, 1 for 0.
+    auto groupMax = [](const ProfileStore &r, int t1, int t2) {
+        float m = 0;
+        for (int t = t1; t <= t2; ++t)
+            for (int s = 3; s <= 6; ++s)
+                m = std::max(m, std::fabs(r.RawData(t, s)));
+        return m == 0 ? 1.0f : m;
+    };
     enum Expect { Untouched, PerGatherOf24, PerTraceInWindow };
     struct Case {
-        const char *name;
         int16_t mode, perCSG;
         const char *t1, *tl;
         Expect expect;
     } cases[] = {
-        {"none", 0, 24, "1", "50", Untouched},
-        // Whole gathers of the profile, not only of the window; traces 49
-        // and 50 form an incomplete gather and keep their raw values.
-        {"csg", 1, 24, "30", "40", PerGatherOf24},
-        {"csg larger than profile", 1, 60, "1", "50", Untouched},
-        {"trace", 2, 24, "5", "20", PerTraceInWindow},
+        {0, 24, "1", "50", Untouched},
+        // Whole gathers of the profile, not only of the window; traces 49 and
+        // 50 form an incomplete gather and keep their raw values.
+        {1, 24, "30", "40", PerGatherOf24},
+        {1, 60, "1", "50", Untouched},
+        {2, 24, "5", "20", PerTraceInWindow},
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(k.name);
+        SCOPED_TRACE(testing::Message() << k.mode << "/" << k.perCSG);
         ProfileStore st = MakeProfile(50, 10, [](int t, int s) { return float(((t * 7 + s * 3) % 11) - 5) * float(t); });
         for (int s = 1; s <= 10; ++s)
             st.RawData(7, s) = st.PlotData(7, s) = 0; // an all-zero trace
@@ -153,170 +132,77 @@ TEST(DisplayPlotProfile, Normalization)
         for (int t = 1; t <= 50; ++t) {
             float d = 1;
             if (k.expect == PerGatherOf24 && t <= 48)
-                d = GroupMax(st, (t - 1) / 24 * 24 + 1, (t - 1) / 24 * 24 + 24);
+                d = groupMax(st, (t - 1) / 24 * 24 + 1, (t - 1) / 24 * 24 + 24);
             if (k.expect == PerTraceInWindow && t >= 5 && t <= 20)
-                d = GroupMax(st, t, t);
+                d = groupMax(st, t, t);
             for (int s = 1; s <= 10; ++s) {
                 const bool inside = s >= 3 && s <= 6;
                 const float want = inside ? st.RawData(t, s) / d : st.RawData(t, s);
                 ASSERT_EQ(st.PlotData(t, s), want) << "trace " << t << " sample " << s;
-                if (inside && t >= st.FirstTrace && t <= st.LastTrace) {
-                    lo = std::min(lo, want);
-                    hi = std::max(hi, want);
-                }
+                if (inside && t >= st.FirstTrace && t <= st.LastTrace)
+                    lo = std::min(lo, want), hi = std::max(hi, want);
             }
         }
         EXPECT_EQ(st.AmpMin, lo);
         EXPECT_EQ(st.AmpMax, hi);
-        // A second plot of the normalized data changes nothing.
-        ProfileStore again = st;
+        ProfileStore again = st; // a second plot of normalized data changes nothing
         PlotProfile(again, c, cv);
         EXPECT_TRUE(again.PlotData == st.PlotData);
     }
 }
 
-TEST(DisplayPlotProfile, ClipRule)
-{
-    // Samples [0, 5, -5, 0]: range -5..5, gain 400 -> k = 40, baseline 0,
-    // deflections +200 and -200 before clipping; one trace, dx/2 = 1500.
-    struct Case {
-        int16_t clip;
-        float right, left;
-    } cases[] = {{1000, 200, -200}, {100, 100, -100}, {0, 0, 0}};
-    for (const Case &k : cases) {
-        SCOPED_TRACE(k.clip);
-        const float v[] = {0, 0, 5, -5, 0};
-        ProfileStore st = MakeProfile(1, 4, [&](int, int s) { return v[s]; });
-        st.ClipValue = k.clip;
-        FakeControls c;
-        SetWindow(c, "1", "1", "1", "4");
-        RecordingCanvas cv(3000, 1500);
-        PlotProfile(st, c, cv);
-        auto runs = cv.runs();
-        ASSERT_EQ(runs.size(), 1u);
-        std::vector<Prim> wiggle;
-        for (const Prim &p : runs[0])
-            if (p.isLine() && !(p.y1 == p.y2 && p.x1 == 1500))
-                wiggle.push_back(p);
-        ASSERT_EQ(wiggle.size(), 3u);
-        EXPECT_EQ(wiggle[0].x2, 1500 + k.right);
-        EXPECT_EQ(wiggle[1].x2, 1500 + k.left);
-        EXPECT_EQ(wiggle[2].x2, 1500); // 0 is never clipped
-        EXPECT_EQ(CountFills(runs[0], 1500) == 0, k.clip == 0);
-    }
-}
-
 TEST(DisplayPlotProfile, FillLinesPerSampleFollowCIntOfDy)
 {
-    // Two samples [0, 1] on one trace: dy = ScaleHeight / 2.
-    struct Case {
-        float height;
-        int fills;
-    } cases[] = {{1, 0}, {3, 2}, {5, 2}, {7, 4}, {30, 15}};
-    for (const Case &k : cases) {
-        SCOPED_TRACE(k.height);
+    // Samples [0, 1] on one trace: dy = ScaleHeight / 2, rounded half to even.
+    for (auto [height, fills] : {std::pair{1.0f, 0}, {3.0f, 2}, {5.0f, 2}, {7.0f, 4}}) {
+        SCOPED_TRACE(height);
         ProfileStore st = MakeProfile(1, 2, [](int, int s) { return float(s - 1); });
         FakeControls c;
         SetWindow(c, "1", "1", "1", "2");
-        RecordingCanvas cv(3000, k.height);
+        RecordingCanvas cv(3000, height);
         PlotProfile(st, c, cv);
-        const float dy = k.height / 2;
         auto runs = cv.runs();
         ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0].size(), size_t(2 + k.fills)); // point, wiggle line, fills
-        // First point at the top, last sample at the bottom edge.
+        ASSERT_EQ(runs[0].size(), size_t(2 + fills)); // point, wiggle line, fills
         EXPECT_EQ(runs[0][0].y1, 0);
-        EXPECT_EQ(runs[0][1].y2, std::nearbyint(2 * dy));
-        for (int m = 1; m <= k.fills; ++m)
-            EXPECT_FLOAT_EQ(runs[0][size_t(1 + m)].y1, dy + float(m));
+        EXPECT_EQ(runs[0][1].y2, std::nearbyint(height));
+        for (int m = 1; m <= fills; ++m)
+            EXPECT_FLOAT_EQ(runs[0][size_t(1 + m)].y1, height / 2 + float(m));
     }
 }
 
-TEST(DisplayPlotProfile, OneSampleWindowDrawsOnePointPerTrace)
+TEST(DisplayPlotProfile, FlatOrNonFiniteAmplitudesLeaveAUsableRange)
 {
-    ProfileStore st = MakeProfile(3, 10, [](int t, int s) { return float(t * s); });
-    FakeControls c;
-    SetWindow(c, "1", "3", "4", "4");
-    RecordingCanvas cv;
-    PlotProfile(st, c, cv);
-    auto drawn = cv.drawn();
-    ASSERT_EQ(drawn.size(), 3u);
-    for (const Prim &p : drawn) {
-        EXPECT_EQ(p.kind, Prim::Pset);
-        EXPECT_EQ(p.y1, 0);
-    }
-}
-
-TEST(DisplayPlotProfile, FlatWindowLiesOnBaselines)
-{
-    ProfileStore st = MakeProfile(4, 20, [](int, int) { return 7.0f; });
-    FakeControls c;
-    SetWindow(c, "1", "4", "1", "20");
-    RecordingCanvas cv(4000, 1500);
-    PlotProfile(st, c, cv);
-    EXPECT_EQ(st.AmpMin, 7.0f);
-    EXPECT_EQ(st.AmpMax, 7.0f);
-    EXPECT_TRUE(AllFinite(cv));
-    auto runs = cv.runs();
-    ASSERT_EQ(runs.size(), 4u);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        const float base = float(i) * 1000 + 500;
-        for (const Prim &p : runs[i]) {
-            EXPECT_EQ(p.x1, base);
-            if (p.isLine()) {
-                EXPECT_EQ(p.x2, base); // one vertical line per sample, no fill
-            }
-        }
-    }
-}
-
-TEST(DisplayPlotProfile, WideCanvasDoesNotWrap)
-{
-    // Columns of a million twips: positions far beyond 16 bits stay exact.
-    ProfileStore st = MakeProfile(2, 3, [](int, int s) { return float(s - 2); });
-    st.ClipValue = 32767;
-    FakeControls c;
-    SetWindow(c, "1", "2", "1", "3");
-    RecordingCanvas cv(2e6f, 1500);
-    PlotProfile(st, c, cv);
-    auto runs = cv.runs();
-    ASSERT_EQ(runs.size(), 2u);
-    // k = 400 / 2; trace 2 starts at x0 = 1e6, shifted by dx/2 = 5e5.
-    EXPECT_EQ(runs[1][0].x1, 1.5e6f - 200);
-    EXPECT_EQ(runs[1][1].x2, 1.5e6f);
-    EXPECT_EQ(runs[1].back().x2, 1.5e6f + 200);
-}
-
-TEST(DisplayPlotProfile, NonFiniteAmplitudesLeaveAUsableRange)
-{
+    // NaN and infinities are left out of the range; a flat window lies on the
+    // baselines (vertical lines, no fill, no NaN) in every normalization mode.
     const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (int16_t mode : {0, 1, 2}) {
-        SCOPED_TRACE(mode);
-        ProfileStore st = MakeProfile(3, 6, [&](int t, int s) {
-            if (t == 1 && s == 1)
-                return nan;
-            if (t == 2 && s == 3)
-                return inf;
-            if (t == 3 && s == 4)
-                return -inf;
-            return float(s % 3) - 1.0f;
-        });
-        st.NormMode = mode;
-        st.TracesPerCSG = 3;
-        FakeControls c;
-        SetWindow(c, "1", "3", "1", "6");
-        RecordingCanvas cv;
-        PlotProfile(st, c, cv);
-        EXPECT_TRUE(std::isfinite(st.AmpMin));
-        EXPECT_TRUE(std::isfinite(st.AmpMax));
-        EXPECT_EQ(st.AmpMin, -1.0f);
-        EXPECT_EQ(st.AmpMax, 1.0f);
-        EXPECT_EQ(cv.prims.back().mode, DrawNotXorPen);
-    }
+    const std::function<float(int, int)> odd = [&](int t, int s) {
+        if (t == 1 && s == 1)
+            return std::numeric_limits<float>::quiet_NaN();
+        return t == 2 && s == 3 ? inf : t == 3 && s == 4 ? -inf : float(s % 3) - 1.0f;
+    };
+    for (bool flat : {false, true})
+        for (int16_t mode : {0, 1, 2}) {
+            SCOPED_TRACE(testing::Message() << "flat " << flat << " mode " << mode);
+            ProfileStore st = MakeProfile(3, 6, flat ? [](int, int) { return 7.0f; } : odd);
+            st.NormMode = mode;
+            st.TracesPerCSG = 3;
+            FakeControls c;
+            SetWindow(c, "1", "3", "1", "6");
+            RecordingCanvas cv;
+            PlotProfile(st, c, cv);
+            const float flatValue = mode == 0 ? 7.0f : 1.0f;
+            EXPECT_EQ(st.AmpMin, flat ? flatValue : -1.0f);
+            EXPECT_EQ(st.AmpMax, flat ? flatValue : 1.0f);
+            for (const Prim &p : cv.drawn())
+                if (flat) {
+                    ASSERT_EQ(std::fmod(p.x1, 1000.0f), 500.0f) << p;
+                    ASSERT_EQ(p.x2, p.isLine() ? p.x1 : 0) << p;
+                }
+        }
 }
 
-TEST(DisplayPlotProfile, DrawModesAndNoYield)
+TEST(DisplayPlotProfile, DrawModesAndNoProfile)
 {
     ProfileStore st = MakeProfile(5, 50, [](int t, int s) { return std::sin(float(t + s)); });
     FakeControls c;
@@ -324,24 +210,18 @@ TEST(DisplayPlotProfile, DrawModesAndNoYield)
     RecordingCanvas cv;
     PlotProfile(st, c, cv);
     ASSERT_GE(cv.prims.size(), 3u);
-    EXPECT_EQ(cv.prims[0].kind, Prim::Mode);
-    EXPECT_EQ(cv.prims[0].mode, DrawCopyPen);
+    EXPECT_EQ(cv.prims[0], (Prim{Prim::Mode, DrawCopyPen}));
     EXPECT_EQ(cv.prims[1].kind, Prim::Clear);
-    EXPECT_EQ(cv.prims.back().kind, Prim::Mode);
-    EXPECT_EQ(cv.prims.back().mode, DrawNotXorPen);
-    EXPECT_TRUE(cv.only(Prim::ColorLine).empty()); // everything in the foreground colour
+    EXPECT_EQ(cv.prims.back(), (Prim{Prim::Mode, DrawNotXorPen}));
+    EXPECT_TRUE(cv.only(Prim::ColorLine).empty()); // all in the foreground colour
     EXPECT_EQ(c.yields, 0);
-}
 
-TEST(DisplayPlotProfile, NoProfileTouchesNothing)
-{
-    ProfileStore st;
-    FakeControls c;
-    SetWindow(c, "1", "10", "1", "10");
+    // Without a profile nothing is drawn, written back or allocated.
+    ProfileStore none;
     const auto before = c.texts;
-    RecordingCanvas cv;
-    PlotProfile(st, c, cv);
-    EXPECT_TRUE(cv.prims.empty());
+    RecordingCanvas empty;
+    PlotProfile(none, c, empty);
+    EXPECT_TRUE(empty.prims.empty());
     EXPECT_EQ(c.texts, before);
-    EXPECT_FALSE(st.PlotData.allocated());
+    EXPECT_FALSE(none.PlotData.allocated());
 }

@@ -9,44 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <string>
 #include <vector>
 
 using namespace orv;
-using orv::test::FakeControls;
-using orv::test::MakeProfile;
-using orv::test::SetWindow;
-using orv::test::Prim;
-using orv::test::RecordingCanvas;
-
-namespace {
-
-ProfileStore WindowOf(int nt, int ns, int ft, int lt, int fs, int ls, float (*f)(int, int))
-{
-    ProfileStore st = MakeProfile(nt, ns, f);
-    st.FirstTrace = int16_t(ft);
-    st.LastTrace = int16_t(lt);
-    st.FirstSample = int16_t(fs);
-    st.LastSample = int16_t(ls);
-    return st;
-}
-
-bool OnlyModeAndClear(const RecordingCanvas &cv)
-{
-    return cv.prims.size() == 3 && cv.prims[0] == Prim{Prim::Mode, DrawCopyPen}
-        && cv.prims[1].kind == Prim::Clear && cv.prims[2] == Prim{Prim::Mode, DrawNotXorPen};
-}
-
-} // namespace
+using namespace orv::test;
 
 TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
 {
     // [-2, 0, 3, 1] on a canvas 1040 wide: sc = 1000 / 5, amplitude 0 at 420.
-    ProfileStore st = WindowOf(2, 4, 1, 2, 1, 4, [](int, int s) {
-        const float v[] = {0, -2, 0, 3, 1};
-        return v[s];
-    });
+    const float v[] = {0, -2, 0, 3, 1};
+    ProfileStore st = MakeProfile(2, 4, [&](int, int s) { return v[s]; });
+    st.FirstTrace = 1, st.LastTrace = 2, st.FirstSample = 1, st.LastSample = 4;
     RecordingCanvas cv(1040, 400);
     PlotTrace(st, cv, 1);
     auto drawn = cv.drawn();
@@ -54,75 +29,47 @@ TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
     EXPECT_EQ(drawn[0], (Prim{Prim::Pset, 0, 20, 0})); // smallest amplitude at the left margin
     float maxX = -1;
     for (const Prim &p : drawn) {
-        maxX = std::max(maxX, std::max(p.x1, p.x2));
-        if (p.isLine() && p.y1 == p.y2 && p.x1 != p.x2) {
+        maxX = std::max({maxX, p.x1, p.x2});
+        if (p.isLine() && p.y1 == p.y2 && p.x1 != p.x2)
             EXPECT_EQ(p.x1, 420); // fill from amplitude 0
-        }
     }
     EXPECT_EQ(maxX, 1020); // largest at ScaleWidth - 20
     EXPECT_TRUE(cv.only(Prim::ColorLine).empty());
-    EXPECT_EQ(cv.prims.front().mode, DrawCopyPen);
-    EXPECT_EQ(cv.prims[1].kind, Prim::Clear);
-    EXPECT_EQ(cv.prims.back().mode, DrawNotXorPen);
+    EXPECT_EQ(cv.prims.back(), (Prim{Prim::Mode, DrawNotXorPen}));
 }
 
-TEST(DisplayPlotTrace, FlatTracesAreAVerticalLineWithoutFill)
+TEST(DisplayPlotTrace, FlatTracesAndOneSampleAreAVerticalLineAtTheMargin)
 {
-    struct Case {
-        const char *name;
-        float value;
-    } cases[] = {{"all zero", 0}, {"constant positive", 5}, {"constant negative", -3}};
-    for (const Case &k : cases) {
-        SCOPED_TRACE(k.name);
-        ProfileStore st = MakeProfile(1, 8, [&](int, int) { return k.value; });
-        st.FirstTrace = st.LastTrace = 1;
-        st.FirstSample = 1;
-        st.LastSample = 8;
-        RecordingCanvas cv(1000, 800);
-        PlotTrace(st, cv, 1);
-        auto drawn = cv.drawn();
-        ASSERT_EQ(drawn.size(), 8u); // the point and 7 wiggle lines, no fill
-        for (const Prim &p : drawn) {
-            EXPECT_EQ(p.x1, 20);
-            if (p.isLine()) {
-                EXPECT_EQ(p.x2, 20);
-            }
+    for (float value : {0.0f, -3.0f})
+        for (int fs : {1, 8}) {
+            SCOPED_TRACE(testing::Message() << value << " from sample " << fs);
+            ProfileStore st = MakeProfile(1, 8, [&](int, int) { return value; });
+            st.FirstTrace = st.LastTrace = 1, st.FirstSample = int16_t(fs), st.LastSample = 8;
+            RecordingCanvas cv(1000, 800);
+            PlotTrace(st, cv, 1);
+            auto drawn = cv.drawn();
+            ASSERT_EQ(drawn.size(), size_t(9 - fs)); // the point and the wiggle lines, no fill
+            for (const Prim &p : drawn)
+                EXPECT_EQ(p, (Prim{p.kind, 0, 20, p.y1, p.isLine() ? 20.0f : 0, p.y2}));
+            EXPECT_EQ(drawn.back().y2, fs == 8 ? 0 : 800);
         }
-        EXPECT_EQ(drawn.back().y2, 800);
-    }
 }
 
 TEST(DisplayPlotTrace, NothingToDrawLeavesTheCanvasClear)
 {
-    ProfileStore loaded = WindowOf(5, 10, 1, 5, 1, 10, [](int t, int s) { return float(t - s); });
+    ProfileStore loaded = MakeProfile(5, 10, [](int t, int s) { return float(t - s); });
+    loaded.FirstTrace = 1, loaded.LastTrace = 5, loaded.FirstSample = 1, loaded.LastSample = 10;
     ProfileStore none;
-    struct Case {
-        const char *name;
-        const ProfileStore *st;
-        int n;
-    } cases[] = {{"trace 0", &loaded, 0}, {"past the last trace", &loaded, 6},
-                 {"negative", &loaded, -3}, {"no profile", &none, 1}};
-    for (const Case &k : cases) {
-        SCOPED_TRACE(k.name);
+    for (auto [st, n] : {std::pair{&loaded, 0}, {&loaded, 6}, {&loaded, -3}, {&none, 1}}) {
+        SCOPED_TRACE(n);
         RecordingCanvas cv;
-        PlotTrace(*k.st, cv, k.n);
-        EXPECT_TRUE(OnlyModeAndClear(cv));
+        PlotTrace(*st, cv, n);
+        EXPECT_EQ(cv.prims, (std::vector<Prim>{{Prim::Mode, DrawCopyPen}, {Prim::Clear}, {Prim::Mode, DrawNotXorPen}}));
     }
 }
 
-TEST(DisplayPlotTrace, OneSampleWindowIsOnePoint)
-{
-    ProfileStore st = WindowOf(2, 5, 1, 2, 3, 3, [](int, int) { return 0.0f; });
-    RecordingCanvas cv;
-    PlotTrace(st, cv, 2);
-    auto drawn = cv.drawn();
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0], (Prim{Prim::Pset, 0, 20, 0}));
-}
-
-// The key property: the highlight and the restore draw, primitive for
-// primitive, what the profile plot drew for that trace; the highlight only
-// colours its fill green.
+// The highlight and the restore draw, primitive for primitive, what the
+// profile plot drew for that trace; the highlight only colours its fill green.
 TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 {
     struct Case {
@@ -133,7 +80,6 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
         int16_t clip, norm;
         float flat; // non-zero: every sample has this value
     } cases[] = {
-        {"default", 9000, 6000, 12, 40, "1", "12", "1", "40", "400", 1000, 0, 0},
         {"odd column width, half twips", 6255, 4321, 15, 33, "1", "15", "1", "33", "400", 1000, 0, 0},
         {"small clip, big gain", 5000, 3000, 10, 50, "3", "9", "5", "44", "2500", 60, 0, 0},
         {"per trace, fractional dy", 7777, 1234, 20, 300, "2", "19", "7", "250", "777", 500, 2, 0},
@@ -160,40 +106,31 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 
         for (int t = st.FirstTrace; t <= st.LastTrace; ++t) {
             SCOPED_TRACE(t);
-            const auto &want = runs[size_t(t - st.FirstTrace)];
-
+            std::vector<Prim> want = runs[size_t(t - st.FirstTrace)];
             RecordingCanvas hl(k.width, k.height);
             HighlightTrace(st, c, hl, t);
             auto got = hl.drawn();
             ASSERT_EQ(got.size(), want.size());
             for (size_t i = 0; i < got.size(); ++i) {
-                Prim w = want[i];
-                // fill lines: horizontal lines after the first point that
-                // start on the baseline and are not the wiggle itself
-                if (got[i].kind == Prim::ColorLine) {
-                    EXPECT_EQ(got[i].colour, ColorGreen);
-                    w.kind = Prim::ColorLine;
-                    w.colour = ColorGreen;
-                }
-                ASSERT_EQ(got[i], w) << "primitive " << i;
+                if (got[i].kind == Prim::ColorLine) // the fill, in green
+                    want[i].kind = Prim::ColorLine, want[i].colour = ColorGreen;
+                ASSERT_EQ(got[i], want[i]) << "primitive " << i;
             }
-            EXPECT_EQ(hl.prims.front().mode, DrawCopyPen);
-            EXPECT_EQ(hl.prims.back().mode, DrawNotXorPen);
+            EXPECT_EQ(hl.prims.front(), (Prim{Prim::Mode, DrawCopyPen}));
+            EXPECT_EQ(hl.prims.back(), (Prim{Prim::Mode, DrawNotXorPen}));
             EXPECT_TRUE(hl.only(Prim::Clear).empty());
-            // Traces with positive lobes show green unless clipped to nothing.
             EXPECT_EQ(hl.only(Prim::ColorLine).empty(), k.clip == 0 || k.flat != 0);
 
             // The restore redraws the trace before the current one in the
             // foreground colour; with the first trace current, that trace.
             RecordingCanvas rs(k.width, k.height);
             RestorePrevTrace(st, c, rs, t);
-            const int prev = t > st.FirstTrace ? t - 1 : t;
-            EXPECT_EQ(rs.drawn(), runs[size_t(prev - st.FirstTrace)]);
+            EXPECT_EQ(rs.drawn(), runs[size_t(std::max(t - 1, int(st.FirstTrace)) - st.FirstTrace)]);
         }
     }
 }
 
-TEST(DisplayHighlightTrace, StepperOutsideTheWindowDrawsNothing)
+TEST(DisplayHighlightTrace, StepperOutsideTheWindowOrNoProfileDrawsNothing)
 {
     ProfileStore st = MakeProfile(20, 30, [](int t, int s) { return float((t * s) % 5) - 2; });
     FakeControls c;
@@ -201,16 +138,11 @@ TEST(DisplayHighlightTrace, StepperOutsideTheWindowDrawsNothing)
     RecordingCanvas profile;
     PlotProfile(st, c, profile);
     ProfileStore none;
-    for (int32_t v : {0, -1, 4, 11, 21, 40000}) {
+    for (auto [store, v] : {std::pair{&st, 0}, {&st, 4}, {&st, 11}, {&st, 40000}, {&none, 1}}) {
         SCOPED_TRACE(v);
-        RecordingCanvas a, b;
-        HighlightTrace(st, c, a, v);
-        RestorePrevTrace(st, c, b, v);
-        EXPECT_TRUE(a.prims.empty());
-        EXPECT_TRUE(b.prims.empty());
+        RecordingCanvas cv;
+        HighlightTrace(*store, c, cv, v);
+        RestorePrevTrace(*store, c, cv, v);
+        EXPECT_TRUE(cv.prims.empty());
     }
-    RecordingCanvas a;
-    HighlightTrace(none, c, a, 1);
-    RestorePrevTrace(none, c, a, 1);
-    EXPECT_TRUE(a.prims.empty());
 }

@@ -1,8 +1,7 @@
 #pragma once
-// Builds a loaded profile store for the display tests: NTraces x NSamples
-// amplitudes from a function of (trace, sample), PlotData equal to RawData,
-// picks cleared, the display options at their usual values; and the
-// display-window fields.
+// A loaded profile store for the display tests: nTraces x nSamples amplitudes
+// from f(trace, sample), PlotData equal to RawData, picks cleared, the display
+// options at their usual values; and the display-window fields.
 
 #include "core/store.h"
 #include "support/fakes.h"
@@ -16,15 +15,15 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
                                 float totalTime = 0)
 {
     ProfileStore st;
-    st.NTraces = static_cast<float>(nTraces);
-    st.NSamples = static_cast<float>(nSamples);
-    st.TotalTime = totalTime != 0 ? totalTime : static_cast<float>(nSamples);
+    st.NTraces = float(nTraces);
+    st.NSamples = float(nSamples);
+    st.TotalTime = totalTime != 0 ? totalTime : float(nSamples);
     st.RawData.allocate(nTraces, nSamples);
     for (int t = 1; t <= nTraces; ++t)
         for (int s = 1; s <= nSamples; ++s)
             st.RawData(t, s) = f(t, s);
     st.PlotData = st.RawData;
-    st.Picks.assign(static_cast<size_t>(nTraces) + 1, 0.0f);
+    st.Picks.assign(size_t(nTraces) + 1, 0.0f);
     st.ClipValue = 1000;
     st.TracesPerCSG = 24;
     st.NormMode = 0;
@@ -32,7 +31,6 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
     return st;
 }
 
-// The four display-window fields as the user typed them.
 inline void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
                       const std::string &sl)
 {
