@@ -7,17 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 using namespace orv;
-using orv::test::FakeControls;
-using orv::test::FakeDialogs;
 
 namespace {
 
@@ -31,8 +26,7 @@ public:
     void pset(float, float) override { ++prims; }
     void line(float, float, float, float) override { ++prims; }
     void line(float, float, float, float, uint32_t) override { ++prims; }
-    int mode = DrawCopyPen;
-    int clears = 0;
+    int mode = DrawCopyPen, clears = 0;
     long prims = 0;
 };
 
@@ -52,7 +46,7 @@ std::vector<uint8_t> suBytes(int traces, int ns, int dt)
         put16(h, 116, int16_t(dt));
         b.insert(b.end(), h.begin(), h.end());
         for (int j = 1; j <= ns; ++j) {
-            float v = float(k * 1000 + j);
+            const float v = float(k * 1000 + j);
             uint8_t raw[4];
             std::memcpy(raw, &v, 4);
             b.insert(b.end(), raw, raw + 4);
@@ -62,15 +56,16 @@ std::vector<uint8_t> suBytes(int traces, int ns, int dt)
 }
 
 struct AppTest : ::testing::Test {
-    FakeControls c;
-    FakeDialogs d;
+    test::FakeControls c;
+    test::FakeDialogs d;
     CountingCanvas profile, trace;
     App app{c, d, profile, trace};
     fs::path dir;
 
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("orvane_app_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path()
+            / ("orvane_app_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(dir);
         app.Form_Load();
     }
@@ -99,14 +94,10 @@ struct AppTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(AppTest, LoadHandlerAndCommandsWithoutProfileDoNothing)
+TEST_F(AppTest, WithoutAProfileCommandsLeaveEverythingAlone)
 {
     EXPECT_EQ(app.store.PickMode, 1);
     EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
-    EXPECT_FALSE(c.aboutVisible);
-    EXPECT_EQ(app.store.PlotReady, 0);
-
-    const auto before = c.texts;
     fields("5", "abc", "-3", "");
     const auto typed = c.texts;
     app.cmdRePlot_Click();
@@ -115,49 +106,47 @@ TEST_F(AppTest, LoadHandlerAndCommandsWithoutProfileDoNothing)
     app.upd.up();
     EXPECT_EQ(c.texts, typed);
     EXPECT_EQ(profile.prims + trace.prims, 0);
-    EXPECT_FALSE(app.store.RawData.allocated());
-    (void)before;
+
+    app.mnuAbout_Click();
+    EXPECT_TRUE(c.aboutVisible);
+    app.cmdAbouOK_Click();
+    EXPECT_FALSE(c.aboutVisible);
+    c.setPointer(PointerCross);
+    app.Form_MouseMove();
+    EXPECT_EQ(c.pointer(), PointerDefault);
+    app.mnuExit_Click();
+    EXPECT_TRUE(c.quitCalled);
 }
 
 TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitle)
 {
     const auto path = file("three.su", suBytes(3, 500, 1000));
     open(path);
-    ASSERT_EQ(d.filters.size(), 1u);
-    EXPECT_EQ(d.filters[0], "Seismic Unix File (*.su)|*.su| All Filese (*.*)|*.*");
+    EXPECT_EQ(d.filters, std::vector<std::string>{"Seismic Unix File (*.su)|*.su| All Filese (*.*)|*.*"});
     EXPECT_EQ(c.adjustCalls, 1);
 
     const ProfileStore &s = app.store;
     EXPECT_EQ(s.NTraces, 3);
     EXPECT_EQ(s.NSamples, 500);
     EXPECT_EQ(s.TotalTime, 500);
-    EXPECT_EQ(s.DataFileName, path);
     EXPECT_EQ(s.PlotReady, 1);
-    EXPECT_EQ(s.RawData.traceBound(), 3);
-    EXPECT_EQ(s.RawData.sampleBound(), 500);
     EXPECT_EQ(s.RawData(2, 1), 2001.0f);
-    EXPECT_EQ(s.RawData(0, 7), 0.0f);
-    EXPECT_EQ(s.RawData(2, 0), 0.0f);
-    ASSERT_EQ(s.Picks.size(), 4u);
-    for (float p : s.Picks)
-        EXPECT_EQ(p, 0.0f);
+    EXPECT_EQ(s.RawData(0, 7) + s.RawData(2, 0), 0.0f);
+    EXPECT_EQ(s.Picks, std::vector<float>(4, 0.0f));
 
-    EXPECT_EQ(c.text(Field::Text1), " 1");
-    EXPECT_EQ(c.text(Field::txt1sttr), " 1");
-    EXPECT_EQ(c.text(Field::txtLsttr), " 3");
-    EXPECT_EQ(c.text(Field::txtLstsamp), " 500");
-    EXPECT_EQ(c.text(Field::txtAmpClip), " 1000");
-    EXPECT_EQ(c.text(Field::txtGainValue), " 400");
-    EXPECT_EQ(c.text(Field::txtTraceCSG), " 24");
-    EXPECT_EQ(c.text(Field::txtGroupOverlap), "0");
+    const std::map<Field, std::string> want = {
+        {Field::Text1, " 1"}, {Field::txt1sttr, " 1"}, {Field::txtLsttr, " 3"},
+        {Field::txtLstsamp, " 500"}, {Field::txtAmpClip, " 1000"}, {Field::txtGainValue, " 400"},
+        {Field::txtTraceCSG, " 24"}, {Field::txtGroupOverlap, "0"}};
+    for (const auto &[f, text] : want)
+        EXPECT_EQ(c.text(f), text) << int(f);
     EXPECT_EQ(c.caption(Caption::lblReadTr), "Reading Trace # 3");
     EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
     EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 3");
     EXPECT_EQ(c.caption(Caption::Label6), "No. of Samples = 500");
     EXPECT_EQ(c.title(), "Orvane   -  " + path);
-    EXPECT_EQ(c.pointer(), PointerDefault);
-    ASSERT_FALSE(c.pointerHistory.empty());
     EXPECT_EQ(c.pointerHistory.front(), PointerBusy);
+    EXPECT_EQ(c.pointer(), PointerDefault);
     EXPECT_EQ(app.upd.Min(), 1);
     EXPECT_EQ(app.upd.Max(), 3);
     EXPECT_EQ(app.upd.Value(), 1);
@@ -167,14 +156,12 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitle)
 
 TEST_F(AppTest, LastTraceFieldCapsAt200)
 {
-    const struct { int traces; const char *last; int max; } cases[] = {
-        {250, " 200", 200}, {200, " 200", 200}, {50, " 50", 50}, {1, " 1", 1}};
-    for (const auto &tc : cases) {
-        load(tc.traces, 8);
-        EXPECT_EQ(c.text(Field::txtLsttr), tc.last) << tc.traces;
-        EXPECT_EQ(app.upd.Min(), 1);
-        EXPECT_EQ(app.upd.Max(), tc.max);
-        EXPECT_EQ(app.store.Picks.size(), size_t(tc.traces + 1));
+    for (int traces : {250, 200, 1}) {
+        load(traces, 8);
+        const int last = std::min(traces, 200);
+        EXPECT_EQ(c.text(Field::txtLsttr), SignedText(last));
+        EXPECT_EQ(app.upd.Max(), last);
+        EXPECT_EQ(app.store.Picks.size(), size_t(traces + 1));
     }
 }
 
@@ -186,14 +173,11 @@ TEST_F(AppTest, RePlotRangeRules)
         int16_t FT, LT, FS, LS, clipV, csgV;
     } cases[] = {
         {"150", "300", "1", "500", "1000", "24", 120, 120, 1, 500, 1000, 24},
-        {"50", "20", "1", "500", "1000", "24", 20, 20, 1, 500, 1000, 24},
-        {"1", "24", "-5", "500", "1000", "24", 1, 24, 1, 500, 1000, 24},
+        {"50", "20", "-5", "500", "1000", "24", 20, 20, 1, 500, 1000, 24},
         {"12.5", "13.5", "1", "500", "1000", "24", 12, 14, 1, 500, 1000, 24},
         {"abc", "24", "1", "500", "-3", "0", 1, 24, 1, 500, 0, 1},
         {"1", "40000", "1", "70000", "99999", "24", 1, 120, 1, 500, 32767, 24},
-        // Last values below 1 are raised to 1.
-        {"5", "0", "3", "-7", "1000", "24", 1, 1, 1, 1, 1000, 24},
-        {"1", "", "1", "", "", "", 1, 1, 1, 1, 0, 1},
+        {"5", "0", "3", "-7", "1000", "24", 1, 1, 1, 1, 1000, 24}, // last values raised to 1
         {"1", "24", "600", "550", "1000", "24", 1, 24, 500, 500, 1000, 24},
     };
     for (const auto &tc : cases) {
@@ -203,84 +187,54 @@ TEST_F(AppTest, RePlotRangeRules)
         app.cmdRePlot_Click();
         const ProfileStore &s = app.store;
         SCOPED_TRACE(std::string(tc.f1) + ".." + tc.fl + " / " + tc.s1 + ".." + tc.sl);
-        EXPECT_EQ(s.FirstTrace, tc.FT);
-        EXPECT_EQ(s.LastTrace, tc.LT);
-        EXPECT_EQ(s.FirstSample, tc.FS);
-        EXPECT_EQ(s.LastSample, tc.LS);
-        EXPECT_EQ(s.ClipValue, tc.clipV);
-        EXPECT_EQ(s.TracesPerCSG, tc.csgV);
+        EXPECT_EQ(std::vector<int>({s.FirstTrace, s.LastTrace, s.FirstSample, s.LastSample, s.ClipValue, s.TracesPerCSG}),
+                  std::vector<int>({tc.FT, tc.LT, tc.FS, tc.LS, tc.clipV, tc.csgV}));
         EXPECT_EQ(c.text(Field::txt1sttr), SignedText(int(tc.FT)));
-        EXPECT_EQ(c.text(Field::txtLsttr), SignedText(int(tc.LT)));
         EXPECT_EQ(c.text(Field::txtAmpClip), SignedText(int(tc.clipV)));
-        EXPECT_EQ(c.text(Field::txtTraceCSG), SignedText(int(tc.csgV)));
         EXPECT_GE(app.upd.Value(), s.FirstTrace);
         EXPECT_LE(app.upd.Value(), s.LastTrace);
         EXPECT_EQ(c.caption(Caption::Label1), "Trace # " + PlainText(int(app.upd.Value())));
     }
-}
 
-TEST_F(AppTest, RePlotStartsAgainFromRawData)
-{
-    load(30, 40);
+    // Every re-plot starts again from RawData.
     c.select(Option::optNormTrace);
+    fields("1", "30", "1", "500");
     app.cmdRePlot_Click();
     EXPECT_EQ(app.store.NormMode, 2);
-    EXPECT_NE(app.store.PlotData(3, 5), app.store.RawData(3, 5)); // normalized
+    EXPECT_NE(app.store.PlotData(3, 5), app.store.RawData(3, 5));
     c.select(Option::optNormNone);
     app.cmdRePlot_Click();
-    EXPECT_EQ(app.store.NormMode, 0);
     EXPECT_EQ(app.store.PlotData, app.store.RawData);
+
+    app.cmdAll_Click();
+    EXPECT_EQ(c.text(Field::txtLsttr), " 120");
+    EXPECT_EQ(c.text(Field::txtLstsamp), " 500");
+    EXPECT_EQ(app.upd.Max(), 120);
 }
 
 TEST_F(AppTest, NextGroupSteps)
 {
     load(120, 50);
-    const struct { const char *f1, *fl, *overlap; const char *e1, *el, *eo; } cases[] = {
+    const struct { const char *f1, *fl, *overlap, *e1, *el, *eo; } cases[] = {
         {"1", "24", "0", " 25", " 48", " 0"},
         {"1", "24", "4", " 21", " 44", " 4"},
         {"100", "110", "0", " 110", " 120", " 0"},
         {"97", "120", "0", " 97", " 120", " 0"},
         {"1", "24", "-2", " 25", " 48", " 0"},
-        {"1", "120", "0", "1", "120", "0"}, // whole profile: nothing happens
+        {"abc", "24x", "0", " 25", " 49", " 0"}, // no number: Val's 0..24 steps on
+        {"1", "120", "0", "1", "120", "0"},     // whole profile: nothing happens
     };
     for (const auto &tc : cases) {
         fields(tc.f1, tc.fl, "1", "50");
         c.texts[Field::txtGroupOverlap] = tc.overlap;
-        app.store.PlotReady = 7; // marks whether the command touched it
+        app.store.PlotReady = 7; // shows whether the command touched it
         app.cmdNextGroup_Click();
         SCOPED_TRACE(std::string(tc.f1) + ".." + tc.fl + " overlap " + tc.overlap);
         EXPECT_EQ(c.text(Field::txt1sttr), tc.e1);
         EXPECT_EQ(c.text(Field::txtLsttr), tc.el);
         EXPECT_EQ(c.text(Field::txtGroupOverlap), tc.eo);
-        const bool whole = std::string(tc.e1) == "1";
-        EXPECT_EQ(app.store.PlotReady, whole ? 7 : 1);
+        EXPECT_EQ(app.store.PlotReady, std::string(tc.e1) == "1" ? 7 : 1);
     }
-}
-
-TEST_F(AppTest, NextGroupWithTextThatIsNoNumberLetsRePlotRulesApply)
-{
-    load(120, 50);
-    // "abc" reads 0 and "24x" 24 leniently: the step runs from 0..24.
-    fields("abc", "24x", "1", "50");
-    app.cmdNextGroup_Click();
-    EXPECT_EQ(app.store.FirstTrace, 25);
-    EXPECT_EQ(app.store.LastTrace, 49);
-    EXPECT_EQ(app.store.PlotReady, 1);
-    fields("", "", "1", "50");
-    app.cmdNextGroup_Click();
-    EXPECT_EQ(app.store.FirstTrace, 1);
-    EXPECT_EQ(app.store.LastTrace, 1);
-}
-
-TEST_F(AppTest, AllProfileShowsEverything)
-{
-    load(120, 500);
-    app.cmdAll_Click();
-    EXPECT_EQ(c.text(Field::txt1sttr), " 1");
-    EXPECT_EQ(c.text(Field::txtLsttr), " 120");
-    EXPECT_EQ(c.text(Field::txtLstsamp), " 500");
-    EXPECT_EQ(app.store.LastTrace, 120);
-    EXPECT_EQ(app.upd.Max(), 120);
 }
 
 TEST_F(AppTest, StepperChangeRedrawsAndLabels)
@@ -288,14 +242,10 @@ TEST_F(AppTest, StepperChangeRedrawsAndLabels)
     load(10, 20);
     const int clearsBefore = trace.clears;
     app.upd.up();
-    EXPECT_EQ(app.upd.Value(), 2);
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 2");
     EXPECT_GT(trace.clears, clearsBefore);
-    app.upd.setValue(99); // out of the window: labelled, nothing read outside the arrays
+    app.upd.setValue(99); // outside the window: labelled, nothing read outside the arrays
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 99");
-    app.upd.setValue(5);
-    app.upd.down();
-    EXPECT_EQ(c.caption(Caption::Label1), "Trace # 4");
 }
 
 TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
@@ -311,14 +261,8 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
 
     auto negative = suBytes(3, 10, 500);
     put16(negative, 240 + 40 + 114, -5);
-    const std::vector<std::string> bad = {
-        file("empty.su", {}),
-        file("zero.su", std::vector<uint8_t>(480, 0)),
-        file("negative.su", negative),
-        (dir / "missing.su").string(),
-        dir.string(), // a folder, not a file
-    };
-    for (const auto &path : bad) {
+    for (const auto &path : {file("empty.su", {}), file("zero.su", std::vector<uint8_t>(480, 0)),
+                             file("negative.su", negative), (dir / "missing.su").string(), dir.string()}) {
         d.messages.clear();
         open(path);
         SCOPED_TRACE(path);
@@ -326,7 +270,6 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
         EXPECT_NE(d.messages[0].second.find(path), std::string::npos);
         EXPECT_EQ(app.store.RawData, before.RawData);
         EXPECT_EQ(app.store.PlotData, before.PlotData);
-        EXPECT_EQ(app.store.NTraces, before.NTraces);
         EXPECT_EQ(app.store.Picks, before.Picks);
         EXPECT_EQ(app.store.DataFileName, good);
         EXPECT_EQ(c.texts, texts);
@@ -340,7 +283,6 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
     open(""); // cancelled dialog
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(app.store.RawData, before.RawData);
-    EXPECT_EQ(app.store.Picks, before.Picks);
     EXPECT_EQ(app.store.DataFileName, "");
     EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 5");
     EXPECT_EQ(c.texts, texts);
@@ -349,7 +291,6 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
 TEST_F(AppTest, ZeroSampleIntervalIsReplacedAndSaid)
 {
     open(file("dt0.su", suBytes(4, 100, 0)));
-    ASSERT_EQ(app.store.NTraces, 4);
     EXPECT_EQ(app.store.TotalTime, float(SUFallbackIntervalMs * 100));
     EXPECT_EQ(c.text(Field::Text1), SignedText(float(SUFallbackIntervalMs)));
     ASSERT_EQ(d.messages.size(), 1u);
@@ -365,7 +306,6 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
     int seen = 0;
     c.onYield = [&] {
         ++seen;
-        EXPECT_TRUE(app.busy());
         fields("2", "3", "1", "5");
         app.cmdRePlot_Click();
         app.cmdNextGroup_Click();
@@ -378,7 +318,6 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
     c.onYield = nullptr;
     EXPECT_GE(seen, 1);
     EXPECT_EQ(app.store.NTraces, 3000);
-    EXPECT_EQ(c.text(Field::txtLsttr), " 200");
     EXPECT_FALSE(app.busy());
 }
 
@@ -389,9 +328,7 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     d.files.push_back(out);
     app.mnuSaveSU_Click();
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(app.store.DataFileName, out);
     EXPECT_EQ(fs::file_size(out), 6u * (240 + 4 * 25));
-
     Profile back;
     SUReadInfo info;
     std::string err;
@@ -399,7 +336,7 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     EXPECT_EQ(back.RawData, app.store.PlotData);
     EXPECT_EQ(info.intervalMs, 0.25);
 
-    const auto bad = (dir / "no" / "such" / "dir.su").string();
+    const auto bad = (dir / "no" / "dir.su").string();
     d.files.push_back(bad);
     app.mnuSaveSU_Click();
     ASSERT_EQ(d.messages.size(), 1u);
@@ -409,18 +346,4 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     d.files.push_back("");
     app.mnuSaveSU_Click(); // cancelled
     EXPECT_EQ(d.messages.size(), 1u);
-    EXPECT_EQ(app.store.DataFileName, "");
-}
-
-TEST_F(AppTest, AboutExitAndPointer)
-{
-    app.mnuAbout_Click();
-    EXPECT_TRUE(c.aboutVisible);
-    app.cmdAbouOK_Click();
-    EXPECT_FALSE(c.aboutVisible);
-    c.setPointer(PointerCross);
-    app.Form_MouseMove();
-    EXPECT_EQ(c.pointer(), PointerDefault);
-    app.mnuExit_Click();
-    EXPECT_TRUE(c.quitCalled);
 }
