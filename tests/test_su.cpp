@@ -181,8 +181,8 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     const struct { const char *name; Bytes bytes; uint64_t failAt; std::string error; } cases[] = {
         {"only ns = 0", Bytes(240, 0), never, "contains no trace"},
         {"short header without ns", Bytes(100, 0), never, "contains no trace"},
-        {"negative ns", negative, never, "trace 3 has a negative sample count (ns = -5)"},
-        {"too many traces", tooMany, never, "has 32768 traces; at most 32767 can be loaded"},
+        {"negative ns", negative, never, "has a negative sample count in trace 3 (ns = -5)"},
+        {"too many traces", tooMany, never, "the profile has 32768 traces; at most 32767 can be loaded"},
         {"read error in the samples", good, 300, "cannot be read: Input/output error (at byte 300)"},
         {"read error in a header", good, 740, "cannot be read: Input/output error (at byte 740)"},
     };
@@ -304,16 +304,16 @@ TEST(SUWrite, RoundTripAndSampleInterval)
 TEST(SUWrite, RefusalsWriteNothing)
 {
     const struct { const char *path; float nt, ns, total; const char *error; } cases[] = {
-        {"keep.su", 0, 10, 10, "has 0 traces; a Seismic Unix file can hold 1 to 32767"},
-        {"keep.su", 32768, 10, 10, "has 32768 traces; a Seismic Unix file can hold 1 to 32767"},
-        {"keep.su", 2, 0, 10, "has 0 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
-        {"keep.su", 2, 40000, 10, "has 40000 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
+        {"keep.su", 0, 10, 10, "the profile has 0 traces; a Seismic Unix file can hold 1 to 32767"},
+        {"keep.su", 32768, 10, 10, "the profile has 32768 traces; a Seismic Unix file can hold 1 to 32767"},
+        {"keep.su", 2, 0, 10, "the profile has 0 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
+        {"keep.su", 2, 40000, 10, "the profile has 40000 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
         {"keep.su", 2, 10, 327.676f,
          "the sample interval of 32.7676 ms does not fit a Seismic Unix header (at most 32.767 ms)"},
         {"keep.su", 2, 10, 0, "the sample interval of 0 ms does not fit a Seismic Unix header (at least 0.001 ms)"},
-        {"keep.su", 3, 10, 10, "cannot be written: the profile's amplitudes do not cover 3 traces of 10 samples"},
-        {"no-such-dir/out.su", 2, 10, 10, "cannot be written: No such file or directory"},
-        {"", 2, 10, 10, "cannot be written: Is a directory"},
+        {"keep.su", 3, 10, 10, "the profile's amplitudes do not cover 3 traces of 10 samples"},
+        {"no-such-dir/out.su", 2, 10, 10, "No such file or directory"},
+        {"", 2, 10, 10, "Is a directory"},
     };
     TempDir dir;
     std::ofstream(dir / "keep.su", std::ios::binary) << "earlier contents";

@@ -190,6 +190,10 @@ void App::mnuOpenSU_Click()
     store.PlotReady = 1;
     openCaptions();
     store.RangeShown = 0;
+    if (!notice_.empty()) {
+        d_.message("Open Profile", notice_);
+        notice_.clear();
+    }
 }
 
 void App::ReadSU()
@@ -232,7 +236,7 @@ void App::ReadSU()
         c_.setCaptionVisible(Caption::lblReadTr, false);
         busy_ = false;
         c_.setPointer(PointerDefault);
-        d_.message("Open Profile", "The file " + path + " cannot be loaded: " + error);
+        d_.message("Open Profile", "The file " + path + " " + error + ".");
         return;
     }
 
@@ -247,10 +251,10 @@ void App::ReadSU()
     commitProfile(std::move(p), path);
     postLoad();
 
+    // Said once the open command has shown the new counts.
     if (info.intervalSubstituted)
-        d_.message("Open Profile",
-                   "The file " + path + " gives no sample interval (dt = 0); an interval of "
-                       + PlainText(SUFallbackIntervalMs) + " ms is assumed.");
+        notice_ = "The file " + path + " gives no sample interval (dt = 0); an interval of "
+            + PlainText(SUFallbackIntervalMs) + " ms is assumed.";
 }
 
 void App::commitProfile(Profile &&p, const std::string &path)
@@ -316,7 +320,7 @@ void App::WriteSU()
     const bool ok = WriteSUFile(path, store.PlotData, store.NTraces, store.NSamples, store.TotalTime, error);
     c_.setPointer(PointerDefault);
     if (!ok)
-        d_.message("Save Profile", "The file " + path + " cannot be written: " + error);
+        d_.message("Save Profile", "The profile cannot be saved to " + path + ": " + error + ".");
 }
 
 void App::mnuExit_Click() { c_.quit(); }

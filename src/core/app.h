@@ -67,6 +67,7 @@ private:
     Canvas &pctProfile_;
     Canvas &pctTrace_;
     bool busy_ = false;
+    std::string notice_; // a note on the file just read, shown when its open command ends
 };
 
 } // namespace orv

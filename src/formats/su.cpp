@@ -167,8 +167,8 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     }
 
     if (chosen.negativeHeader > 0) {
-        error = "trace " + std::to_string(chosen.negativeHeader)
-            + " has a negative sample count (ns = " + std::to_string(chosen.negativeNs) + ")";
+        error = "has a negative sample count in trace " + std::to_string(chosen.negativeHeader)
+            + " (ns = " + std::to_string(chosen.negativeNs) + ")";
         return false;
     }
     if (chosen.traceCount == 0) {
@@ -258,7 +258,7 @@ namespace {
 
 std::string errnoText(int e)
 {
-    return std::string("cannot be written: ") + std::strerror(e);
+    return std::strerror(e);
 }
 
 // Writes everything or reports errno.
@@ -297,19 +297,19 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
     // Everything that can refuse the profile is checked before a byte is
     // written.
     if (!(NTraces >= 1 && NTraces <= 32767)) {
-        error = "has " + PlainText(NTraces)
+        error = "the profile has " + PlainText(NTraces)
             + " traces; a Seismic Unix file can hold 1 to 32767";
         return false;
     }
     if (!(NSamples >= 1 && NSamples <= 32767)) {
-        error = "has " + PlainText(NSamples)
+        error = "the profile has " + PlainText(NSamples)
             + " samples per trace; a Seismic Unix trace can hold 1 to 32767";
         return false;
     }
     const int16_t nt = CInt(NTraces);
     const int16_t ns = CInt(NSamples);
     if (!PlotData.allocated() || PlotData.traceBound() < nt || PlotData.sampleBound() < ns) {
-        error = "cannot be written: the profile's amplitudes do not cover "
+        error = "the profile's amplitudes do not cover "
             + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples";
         return false;
     }
