@@ -182,7 +182,7 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
         {"only ns = 0", Bytes(240, 0), never, "contains no trace"},
         {"short header without ns", Bytes(100, 0), never, "contains no trace"},
         {"negative ns", negative, never, "has a negative sample count in trace 3 (ns = -5)"},
-        {"too many traces", tooMany, never, "the profile has 32768 traces; at most 32767 can be loaded"},
+        {"too many traces", tooMany, never, "has 32768 traces; at most 32767 can be loaded"},
         {"read error in the samples", good, 300, "cannot be read: Input/output error (at byte 300)"},
         {"read error in a header", good, 740, "cannot be read: Input/output error (at byte 740)"},
     };
