@@ -129,32 +129,6 @@ double valueOf(const NumberMatch &m)
     return m.negative ? -v : v;
 }
 
-// Half-even rounding of a finite value already known to lie inside the
-// target range, done by hand so the result never depends on the current
-// floating-point rounding mode. For such magnitudes x - floor(x) is exact.
-double roundHalfEven(double x)
-{
-    const double lower = std::floor(x);
-    const double frac = x - lower;
-    if (frac > 0.5) return lower + 1.0;
-    if (frac < 0.5) return lower;
-    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
-}
-
-template <typename T>
-T roundClamped(double x)
-{
-    if (std::isnan(x)) return 0;
-    constexpr double lo = static_cast<double>(std::numeric_limits<T>::min());
-    constexpr double hi = static_cast<double>(std::numeric_limits<T>::max());
-    if (x >= hi) return std::numeric_limits<T>::max();
-    if (x <= lo) return std::numeric_limits<T>::min();
-    const double r = roundHalfEven(x);
-    if (r >= hi) return std::numeric_limits<T>::max();
-    if (r <= lo) return std::numeric_limits<T>::min();
-    return static_cast<T>(r);
-}
-
 // The general decimal text with at most `digits` significant digits, as the
 // C library's "%.<digits>G" writes it, but independent of the locale.
 std::string generalText(double v, int digits)
@@ -214,10 +188,6 @@ std::optional<double> StrictVal(std::string_view text)
     if (j != text.size()) return std::nullopt;
     return valueOf(m);
 }
-
-int16_t CInt(double x) { return roundClamped<int16_t>(x); }
-
-int32_t CLng(double x) { return roundClamped<int32_t>(x); }
 
 double Int(double x) { return std::floor(x); }
 

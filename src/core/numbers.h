@@ -17,6 +17,7 @@
 //  PrintText   SignedText followed by one blank, for written text files.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,32 @@ namespace orv {
 double Val(std::string_view text);
 std::optional<double> StrictVal(std::string_view text);
 
-int16_t CInt(double x);
-int32_t CLng(double x);
+namespace detail {
+// Half-even rounding clamped to T's range, done by hand so the result never
+// depends on the floating-point rounding mode. Inline: the plots call it for
+// every sample.
+template <typename T>
+inline T roundClamped(double x)
+{
+    constexpr int64_t lo = std::numeric_limits<T>::min();
+    constexpr int64_t hi = std::numeric_limits<T>::max();
+    if (x != x)
+        return 0;
+    if (x >= static_cast<double>(hi))
+        return static_cast<T>(hi);
+    if (x <= static_cast<double>(lo))
+        return static_cast<T>(lo);
+    int64_t f = static_cast<int64_t>(x); // x is well inside the 64-bit range here
+    if (static_cast<double>(f) > x)
+        --f;
+    const double frac = x - static_cast<double>(f); // exact for these magnitudes
+    const int64_t r = frac > 0.5 ? f + 1 : (frac < 0.5 ? f : ((f & 1) ? f + 1 : f));
+    return static_cast<T>(r > hi ? hi : (r < lo ? lo : r));
+}
+} // namespace detail
+
+inline int16_t CInt(double x) { return detail::roundClamped<int16_t>(x); }
+inline int32_t CLng(double x) { return detail::roundClamped<int32_t>(x); }
 double Int(double x);
 
 std::string PlainText(float v);

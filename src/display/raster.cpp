@@ -105,30 +105,7 @@ void walk(int64_t a1, int64_t a2, int64_t b1, int64_t db, int64_t majorSize, int
     }
 }
 
-// Device coordinates are kept well inside the range where the walk's
-// products fit in 64 bits.
-constexpr int32_t MaxDevice = 1 << 28;
-
 } // namespace
-
-bool toDevice(double twips, double dpr, int32_t &out)
-{
-    if (twips != twips)
-        return false; // NaN: not drawn
-    const double v = twips < -MaxTwips ? -MaxTwips : (twips > MaxTwips ? MaxTwips : twips);
-    double d = v / 15.0 * dpr + 0.5;
-    if (!(d >= -MaxDevice && d <= MaxDevice)) {
-        if (d != d)
-            return false; // a NaN ratio
-        d = d < 0 ? -MaxDevice : MaxDevice;
-    }
-    // floor, without a library call: d is well inside the 64-bit range
-    int64_t i = static_cast<int64_t>(d);
-    if (static_cast<double>(i) > d)
-        --i;
-    out = static_cast<int32_t>(i);
-    return true;
-}
 
 void fill(const Target &t, uint32_t argb)
 {

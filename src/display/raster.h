@@ -38,9 +38,30 @@ inline void applyPen(uint32_t &dest, uint32_t pen, int mode)
         dest = 0xff000000u | (pen & 0x00ffffffu);
 }
 
+// Device coordinates are kept well inside the range where the line walk's
+// products fit in 64 bits.
+constexpr int32_t MaxDevice = 1 << 28;
+
 // Twips to a device pixel: floor(v / 15 * dpr + 0.5) with v clamped to
-// +/-MaxTwips. False for NaN (nothing is drawn then).
-bool toDevice(double twips, double dpr, int32_t &out);
+// +/-MaxTwips. False for NaN (nothing is drawn then). Inline: every
+// primitive maps four coordinates.
+inline bool toDevice(double twips, double dpr, int32_t &out)
+{
+    if (twips != twips)
+        return false; // NaN: not drawn
+    const double v = twips < -MaxTwips ? -MaxTwips : (twips > MaxTwips ? MaxTwips : twips);
+    double d = v / 15.0 * dpr + 0.5;
+    if (!(d >= -MaxDevice && d <= MaxDevice)) {
+        if (d != d)
+            return false; // a NaN ratio
+        d = d < 0 ? -MaxDevice : MaxDevice;
+    }
+    int64_t i = static_cast<int64_t>(d); // floor without a library call
+    if (static_cast<double>(i) > d)
+        --i;
+    out = static_cast<int32_t>(i);
+    return true;
+}
 
 void fill(const Target &t, uint32_t argb);
 void point(const Target &t, int32_t x, int32_t y, uint32_t argb, int mode);
