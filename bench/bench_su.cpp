@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -128,10 +129,42 @@ void BM_WriteSU(benchmark::State &state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
 }
 
+// The same bytes written with one plain fwrite, flushed to the disk as the
+// writer does (fsync), for comparison with WriteSUFile.
+void BM_FwriteWholeFile(benchmark::State &state)
+{
+    const size_t size = static_cast<size_t>(fs::file_size(g_file));
+    std::vector<unsigned char> buf(size);
+    {
+        std::FILE *f = std::fopen(g_file.c_str(), "rb");
+        if (!f || std::fread(buf.data(), 1, size, f) != size) {
+            state.SkipWithError("cannot read the benchmark file");
+            if (f)
+                std::fclose(f);
+            return;
+        }
+        std::fclose(f);
+    }
+    const std::string out = (g_dir / "fwrite.su").string();
+    for (auto _ : state) {
+        std::FILE *f = std::fopen(out.c_str(), "wb");
+        if (!f || std::fwrite(buf.data(), 1, size, f) != size || std::fflush(f) != 0
+            || ::fsync(fileno(f)) != 0) {
+            state.SkipWithError("plain fwrite failed");
+            if (f)
+                std::fclose(f);
+            return;
+        }
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
 BENCHMARK(BM_ReadSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadSUOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadWholeFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FwriteWholeFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // Keeps the mean real time of each benchmark for the summary.
 class Recorder : public benchmark::ConsoleReporter {
@@ -193,8 +226,10 @@ int main(int argc, char **argv)
                     rd->second / fr->second);
     if (ro != rec.ms.end() && fr != rec.ms.end())
         std::printf("read alone %.1f ms: ratio %.2f\n", ro->second, ro->second / fr->second);
-    if (wr != rec.ms.end())
-        std::printf("write %.1f ms (temporary file, fsync, rename)\n", wr->second);
+    const auto fw = rec.ms.find("BM_FwriteWholeFile");
+    if (wr != rec.ms.end() && fw != rec.ms.end())
+        std::printf("write %.1f ms (temporary file, fsync, rename), fwrite + fsync %.1f ms: ratio %.2f\n",
+                    wr->second, fw->second, wr->second / fw->second);
     if (peakKb >= 0 && baseKb >= 0) {
         const double usedMb = double(peakKb - baseKb) / 1024.0;
         std::printf("peak memory of one load: %.1f MB above baseline; one sample array %.1f MB, "
