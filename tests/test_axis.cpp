@@ -1,5 +1,4 @@
 // Axis labels beside the profile canvas and the pick marks on it.
-
 #include "display/display.h"
 
 #include "support/display_profile.h"
@@ -18,22 +17,15 @@ using namespace orv::test;
 TEST(DisplayAxisLabels, SampleNumbersAndTimes)
 {
     using Five = std::array<const char *, 5>;
-    struct Case {
-        float nSamples, totalTime;
-        int16_t fs, ls;
-        Five samp, time;
-    } cases[] = {
+    const struct { float nSamples, totalTime; int16_t fs, ls; Five samp, time; } cases[] = {
         {400, 100, 101, 200, {" 101", " 126", " 151", " 176", " 201"}, {" 25", " 31", " 37", " 44", " 50"}},
         {10, 2, 1, 10, {" 1", " 3", " 6", " 8", " 11"}, {" 0", " 0", " 1", " 1", " 2"}},
         {0, 0, 0, 0, {" 0", " 0", " 0", " 0", " 1"}, {" 0", " 0", " 0", " 0", " 0"}}, // nothing loaded
     };
-    for (const Case &k : cases) {
+    for (const auto &k : cases) {
         SCOPED_TRACE(testing::Message() << k.fs << ".." << k.ls << " of " << k.nSamples);
         ProfileStore st;
-        st.NSamples = k.nSamples;
-        st.TotalTime = k.totalTime;
-        st.FirstSample = k.fs;
-        st.LastSample = k.ls;
+        st.NSamples = k.nSamples, st.TotalTime = k.totalTime, st.FirstSample = k.fs, st.LastSample = k.ls;
         FakeControls c;
         ShowAxisLabels(st, c);
         for (int i = 0; i < 5; ++i) {
@@ -45,23 +37,18 @@ TEST(DisplayAxisLabels, SampleNumbersAndTimes)
 
 TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
 {
-    // 10 traces of 100 samples over 50 time units; the window's columns come
-    // from the first-trace field, the rows from the trace canvas's height.
-    // Picks: 0 is never drawn, outside the window neither, below the canvas
-    // they are drawn anyway; no mode change, no clear.
-    struct Case {
-        int ft, lt;
-        const char *firstField;
-        float traceHeight, totalTime;
-        std::vector<std::pair<float, float>> want;
-    } cases[] = {
+    // 10 traces over 50 time units; columns follow the first-trace field, rows
+    // the trace canvas's height. A pick of 0 or outside the window is not
+    // drawn, one below the canvas is; no mode change, no clear.
+    const struct { int ft, lt; const char *firstField; float traceHeight, totalTime;
+                   std::vector<std::pair<float, float>> want; } cases[] = {
         {3, 7, " 3", 2000, 50, {{3000, 400}, {7000, 2400}}}, // columns 2000, rows 20
         {4, 4, " 4", 2000, 50, {{5000, 400}}},               // a single trace in the middle
         {1, 10, " 1", 1000, 50, {{1500, 100}, {3500, 200}, {5500, 1200}, {7500, 100}}},
         {3, 7, "4", 2000, 50, {{1000, 400}, {5000, 2400}}},
         {1, 10, " 1", 2000, 0, {}}, // no time window
     };
-    for (const Case &k : cases) {
+    for (const auto &k : cases) {
         SCOPED_TRACE(testing::Message() << k.ft << ".." << k.lt << " field " << k.firstField);
         ProfileStore st = MakeProfile(10, 100, [](int, int) { return 0.0f; }, 50);
         st.FirstTrace = int16_t(k.ft), st.LastTrace = int16_t(k.lt), st.FirstSample = 1, st.LastSample = 100;
@@ -79,7 +66,7 @@ TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
         }
         EXPECT_EQ(profile.prims, want);
     }
-    ProfileStore none;
+    ProfileStore none; // no profile, no picks
     none.FirstTrace = 1, none.LastTrace = 10;
     FakeControls c;
     RecordingCanvas profile, trace;

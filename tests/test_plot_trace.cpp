@@ -1,6 +1,5 @@
 // The current trace alone on the trace canvas, and its highlight / restore
 // on the profile canvas, which must fall exactly on the profile plot.
-
 #include "display/display.h"
 
 #include "support/display_profile.h"
@@ -11,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using namespace orv;
@@ -30,8 +30,9 @@ TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
     float maxX = -1;
     for (const Prim &p : drawn) {
         maxX = std::max({maxX, p.x1, p.x2});
-        if (p.isLine() && p.y1 == p.y2 && p.x1 != p.x2)
+        if (p.isLine() && p.y1 == p.y2 && p.x1 != p.x2) {
             EXPECT_EQ(p.x1, 420); // fill from amplitude 0
+        }
     }
     EXPECT_EQ(maxX, 1020); // largest at ScaleWidth - 20
     EXPECT_TRUE(cv.only(Prim::ColorLine).empty());
@@ -40,31 +41,17 @@ TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
 
 TEST(DisplayPlotTrace, FlatTracesAndOneSampleAreAVerticalLineAtTheMargin)
 {
-    for (float value : {0.0f, -3.0f})
-        for (int fs : {1, 8}) {
-            SCOPED_TRACE(testing::Message() << value << " from sample " << fs);
-            ProfileStore st = MakeProfile(1, 8, [&](int, int) { return value; });
-            st.FirstTrace = st.LastTrace = 1, st.FirstSample = int16_t(fs), st.LastSample = 8;
-            RecordingCanvas cv(1000, 800);
-            PlotTrace(st, cv, 1);
-            auto drawn = cv.drawn();
-            ASSERT_EQ(drawn.size(), size_t(9 - fs)); // the point and the wiggle lines, no fill
-            for (const Prim &p : drawn)
-                EXPECT_EQ(p, (Prim{p.kind, 0, 20, p.y1, p.isLine() ? 20.0f : 0, p.y2}));
-            EXPECT_EQ(drawn.back().y2, fs == 8 ? 0 : 800);
-        }
-}
-
-TEST(DisplayPlotTrace, NothingToDrawLeavesTheCanvasClear)
-{
-    ProfileStore loaded = MakeProfile(5, 10, [](int t, int s) { return float(t - s); });
-    loaded.FirstTrace = 1, loaded.LastTrace = 5, loaded.FirstSample = 1, loaded.LastSample = 10;
-    ProfileStore none;
-    for (auto [st, n] : {std::pair{&loaded, 0}, {&loaded, 6}, {&loaded, -3}, {&none, 1}}) {
-        SCOPED_TRACE(n);
-        RecordingCanvas cv;
-        PlotTrace(*st, cv, n);
-        EXPECT_EQ(cv.prims, (std::vector<Prim>{{Prim::Mode, DrawCopyPen}, {Prim::Clear}, {Prim::Mode, DrawNotXorPen}}));
+    for (auto [value, fs] : {std::pair{0.0f, 1}, {-3.0f, 8}}) {
+        SCOPED_TRACE(testing::Message() << value << " from sample " << fs);
+        ProfileStore st = MakeProfile(1, 8, [&](int, int) { return value; });
+        st.FirstTrace = st.LastTrace = 1, st.FirstSample = int16_t(fs), st.LastSample = 8;
+        RecordingCanvas cv(1000, 800);
+        PlotTrace(st, cv, 1);
+        auto drawn = cv.drawn();
+        ASSERT_EQ(drawn.size(), size_t(9 - fs)); // the point and the wiggle lines, no fill
+        for (const Prim &p : drawn)
+            EXPECT_EQ(p, (Prim{p.kind, 0, 20, p.y1, p.isLine() ? 20.0f : 0, p.y2}));
+        EXPECT_EQ(drawn.back().y2, fs == 8 ? 0 : 800);
     }
 }
 
@@ -72,7 +59,7 @@ TEST(DisplayPlotTrace, NothingToDrawLeavesTheCanvasClear)
 // profile plot drew for that trace; the highlight only colours its fill green.
 TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 {
-    struct Case {
+    const struct {
         const char *name;
         float width, height;
         int nt, ns;
@@ -81,21 +68,18 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
         float flat; // non-zero: every sample has this value
     } cases[] = {
         {"odd column width, half twips", 6255, 4321, 15, 33, "1", "15", "1", "33", "400", 1000, 0, 0},
-        {"small clip, big gain", 5000, 3000, 10, 50, "3", "9", "5", "44", "2500", 60, 0, 0},
+        {"per gather, small clip, big gain", 5000, 3000, 10, 50, "3", "9", "5", "44", "2500", 60, 1, 0},
         {"per trace, fractional dy", 7777, 1234, 20, 300, "2", "19", "7", "250", "777", 500, 2, 0},
-        {"per gather", 12000, 9000, 30, 64, "4", "28", "1", "64", "300", 32767, 1, 0},
         {"wide columns", 3e6f, 15000, 3, 20, "1", "3", "1", "20", "5000", 32767, 0, 0},
         {"clip 0: on the baseline, no green", 9000, 6000, 12, 40, "1", "12", "1", "40", "400", 0, 0, 0},
         {"flat window", 9000, 6000, 6, 40, "1", "6", "1", "40", "400", 1000, 0, -4},
     };
-    for (const Case &k : cases) {
+    for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
         ProfileStore st = MakeProfile(k.nt, k.ns, [&](int t, int s) {
             return k.flat != 0 ? k.flat : std::sin(float(s) * 0.37f + float(t)) * float(1 + t % 4) - 0.2f;
         });
-        st.ClipValue = k.clip;
-        st.NormMode = k.norm;
-        st.TracesPerCSG = 6;
+        st.ClipValue = k.clip, st.NormMode = k.norm, st.TracesPerCSG = 6;
         FakeControls c;
         SetWindow(c, k.t1, k.tl, k.s1, k.sl);
         c.texts[Field::txtGainValue] = k.gain;
@@ -121,8 +105,7 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
             EXPECT_TRUE(hl.only(Prim::Clear).empty());
             EXPECT_EQ(hl.only(Prim::ColorLine).empty(), k.clip == 0 || k.flat != 0);
 
-            // The restore redraws the trace before the current one in the
-            // foreground colour; with the first trace current, that trace.
+            // The restore redraws the trace before (or, for the first, the current one).
             RecordingCanvas rs(k.width, k.height);
             RestorePrevTrace(st, c, rs, t);
             EXPECT_EQ(rs.drawn(), runs[size_t(std::max(t - 1, int(st.FirstTrace)) - st.FirstTrace)]);
@@ -132,15 +115,20 @@ TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 
 TEST(DisplayHighlightTrace, StepperOutsideTheWindowOrNoProfileDrawsNothing)
 {
+    // The trace canvas still shows a trace of the profile outside the window.
     ProfileStore st = MakeProfile(20, 30, [](int t, int s) { return float((t * s) % 5) - 2; });
     FakeControls c;
     SetWindow(c, "5", "10", "1", "30");
     RecordingCanvas profile;
     PlotProfile(st, c, profile);
     ProfileStore none;
-    for (auto [store, v] : {std::pair{&st, 0}, {&st, 4}, {&st, 11}, {&st, 40000}, {&none, 1}}) {
+    const std::vector<Prim> cleared = {{Prim::Mode, DrawCopyPen}, {Prim::Clear}, {Prim::Mode, DrawNotXorPen}};
+    for (auto [store, v, traceShown] : {std::tuple{&st, 0, false}, {&st, 4, true}, {&st, 11, true}, {&st, 21, false},
+                                        {&st, 40000, false}, {&none, 1, false}}) {
         SCOPED_TRACE(v);
-        RecordingCanvas cv;
+        RecordingCanvas trace, cv;
+        PlotTrace(*store, trace, v);
+        EXPECT_EQ(trace.prims != cleared, traceShown);
         HighlightTrace(*store, c, cv, v);
         RestorePrevTrace(*store, c, cv, v);
         EXPECT_TRUE(cv.prims.empty());
