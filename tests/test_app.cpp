@@ -347,3 +347,13 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     app.mnuSaveSU_Click(); // cancelled
     EXPECT_EQ(d.messages.size(), 1u);
 }
+
+TEST_F(AppTest, ExampleProfileOpens)
+{
+    open(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(app.store.NTraces, 300);
+    EXPECT_EQ(app.store.NSamples, 400);
+    EXPECT_FLOAT_EQ(app.store.TotalTime, 80);
+    EXPECT_EQ(c.text(Field::txtLsttr), " 200");
+}
