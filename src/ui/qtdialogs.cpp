@@ -1,6 +1,9 @@
 #include "ui/qtdialogs.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
@@ -41,25 +44,64 @@ QString QtNameFilters(const std::string &filter)
     return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The readers and writers show the busy pointer over the window before they
+// ask for a file; the dialog itself keeps the ordinary pointer, and the busy
+// one comes back when it closes.
+class OrdinaryPointer {
+public:
+    OrdinaryPointer()
+    {
+        while (const QCursor *c = QApplication::overrideCursor()) {
+            saved_.append(*c);
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    ~OrdinaryPointer()
+    {
+        for (qsizetype i = saved_.size(); i-- > 0;)
+            QApplication::setOverrideCursor(saved_[i]);
+    }
+    OrdinaryPointer(const OrdinaryPointer &) = delete;
+    OrdinaryPointer &operator=(const OrdinaryPointer &) = delete;
+
+private:
+    QList<QCursor> saved_;
+};
+
+} // namespace
+
 QtDialogs::QtDialogs(QWidget *parent) : parent_(parent) {}
+
+std::string QtDialogs::remember(const QString &chosen)
+{
+    if (!chosen.isEmpty())
+        folder_ = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
+}
 
 std::string QtDialogs::openFile(const std::string &filter)
 {
-    return QFileDialog::getOpenFileName(parent_, QString(), QString(), QtNameFilters(filter)).toStdString();
+    OrdinaryPointer p;
+    return remember(QFileDialog::getOpenFileName(parent_, QString(), folder_, QtNameFilters(filter)));
 }
 
 std::string QtDialogs::saveFile(const std::string &filter)
 {
-    return QFileDialog::getSaveFileName(parent_, QString(), QString(), QtNameFilters(filter)).toStdString();
+    OrdinaryPointer p;
+    return remember(QFileDialog::getSaveFileName(parent_, QString(), folder_, QtNameFilters(filter)));
 }
 
 void QtDialogs::message(const std::string &title, const std::string &text)
 {
+    OrdinaryPointer p;
     QMessageBox::warning(parent_, QString::fromStdString(title), QString::fromStdString(text));
 }
 
 bool QtDialogs::question(const std::string &title, const std::string &text)
 {
+    OrdinaryPointer p;
     return QMessageBox::question(parent_, QString::fromStdString(title), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
         == QMessageBox::Yes;

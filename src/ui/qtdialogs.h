@@ -30,7 +30,9 @@ public:
     bool question(const std::string &title, const std::string &text) override;
 
 private:
+    std::string remember(const QString &chosen);
     QWidget *parent_;
+    QString folder_; // where the last chosen file lies; dialogs open there
 };
 
 } // namespace orv

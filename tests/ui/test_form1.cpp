@@ -4,6 +4,7 @@
 #include "formats/su.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
+#include "ui/qtdialogs.h"
 #include "ui/updown.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -219,6 +221,27 @@ TEST(Form1, OpenRePlotStepAndExit)
     w.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
     EXPECT_TRUE(w.quitRequested());
     EXPECT_FALSE(w.isVisible());
+}
+
+// A reader shows the busy pointer before it asks for a file; the dialog
+// itself has the ordinary pointer, and the busy one is back afterwards.
+TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
+{
+    QWidget parent;
+    QtDialogs dialogs(&parent);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool overrideWhileOpen = true;
+    QTimer::singleShot(0, [&] {
+        overrideWhileOpen = QApplication::overrideCursor() != nullptr;
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    dialogs.message("Open Profile", "text");
+    EXPECT_FALSE(overrideWhileOpen);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
