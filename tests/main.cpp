@@ -8,6 +8,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Tests open and close windows all the time; a closed last window must
+    // not leave a quit request behind for the next test's dialog.
+    QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

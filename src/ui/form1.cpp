@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
 
 #include <algorithm>
 
@@ -351,7 +352,11 @@ void Form1::quitProgram()
 {
     quitRequested_ = true;
     close();
-    QCoreApplication::exit(0);
+    // Ends the running event loop. With none running (a test driving the
+    // window) there is nothing to end, and asking would make every later
+    // event loop, a dialog's too, return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 QLineEdit *Form1::field(Field f) const { return At(fields_, f); }
