@@ -68,6 +68,12 @@ QGroupBox *MakeFrame(QWidget *parent, const char *name, const char *title)
 {
     auto *g = new QGroupBox(Q(title), parent);
     g->setObjectName(Q(name));
+    // The caption sits on the frame's top line, as frames were drawn, so the
+    // children placed near the top stay inside the line.
+    g->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; top: -1px; padding: 0 2px; }"));
     return g;
 }
 
