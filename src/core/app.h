@@ -51,10 +51,6 @@ public:
     // refused so nothing sees a half-loaded store.
     bool busy() const { return busy_; }
 
-    Controls &controls() { return c_; }
-    Canvas &profileCanvas() { return pctProfile_; }
-    Canvas &traceCanvas() { return pctTrace_; }
-
 private:
     // Swaps a freshly read profile into the store and runs the post-load step.
     void commitProfile(Profile &&p, const std::string &path);

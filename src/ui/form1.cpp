@@ -146,8 +146,6 @@ Form1::~Form1()
     app_.reset();
 }
 
-Controls &Form1::controls() { return *controls_; }
-
 QWidget *Form1::inner() const { return centralWidget(); }
 
 void Form1::place(QWidget *w)

@@ -42,7 +42,6 @@ public:
     ~Form1() override;
 
     App &app() { return *app_; }
-    Controls &controls();
 
     // Fits the window to the screen and arranges the controls around the
     // canvases, on the first call after the load handler only.
