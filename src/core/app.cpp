@@ -5,6 +5,7 @@
 #include "formats/su.h"
 
 #include <chrono>
+#include <new>
 #include <utility>
 
 namespace orv {
@@ -18,6 +19,19 @@ std::string readingCaption(int n) { return "Reading Trace # " + PlainText(n); }
 
 // Clamps a Long to the trace numbers a plot routine can take.
 int traceArg(int32_t v) { return v < -32768 ? -32768 : (v > 32767 ? 32767 : v); }
+
+// Marks a long command as running for as long as the scope lasts, also
+// when it is left by an exception.
+class BusyScope {
+public:
+    explicit BusyScope(bool &flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    bool &flag_;
+};
 
 } // namespace
 
@@ -208,47 +222,57 @@ void App::ReadSU()
         return;
     }
 
-    // Nothing reaches the store until the whole file has been read; while
-    // the progress caption repaints, other commands are held off.
-    busy_ = true;
-    c_.setCaption(Caption::lblReadTr, readingCaption(1));
-    c_.setCaptionVisible(Caption::lblReadTr, true);
-    c_.yieldToUi();
-
-    auto lastPaint = std::chrono::steady_clock::now();
-    int shown = 1;
-    auto progress = [&](int tracesRead) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastPaint < ProgressInterval)
-            return;
-        lastPaint = now;
-        shown = tracesRead;
-        c_.setCaption(Caption::lblReadTr, readingCaption(tracesRead));
-        c_.yieldToUi();
-    };
-
+    // Nothing reaches the store until the whole file has been read and its
+    // working copy made; while the progress caption repaints, other commands
+    // are held off.
     Profile p;
+    Array2D plot;
     SUReadInfo info;
     std::string error;
-    const bool ok = ReadSUFile(path, p, info, error, progress);
+    bool ok = false;
+    {
+        BusyScope busy(busy_);
+        c_.setCaption(Caption::lblReadTr, readingCaption(1));
+        c_.setCaptionVisible(Caption::lblReadTr, true);
+        c_.yieldToUi();
+
+        auto lastPaint = std::chrono::steady_clock::now();
+        int shown = 1;
+        auto progress = [&](int tracesRead) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastPaint < ProgressInterval)
+                return;
+            lastPaint = now;
+            shown = tracesRead;
+            c_.setCaption(Caption::lblReadTr, readingCaption(tracesRead));
+            c_.yieldToUi();
+        };
+        ok = ReadSUFile(path, p, info, error, progress);
+        if (ok) {
+            try {
+                plot = p.RawData;
+            } catch (const std::bad_alloc &) {
+                ok = false;
+                error = "is too large to load: there is not enough memory for its working copy";
+            }
+        }
+        if (ok) {
+            const int n = static_cast<int>(p.NTraces);
+            if (shown != n)
+                c_.setCaption(Caption::lblReadTr, readingCaption(n));
+            // What the header read leaves in the sample-interval field.
+            c_.setText(Field::Text1, SignedText(info.intervalMs));
+        }
+        c_.setCaptionVisible(Caption::lblReadTr, false);
+    }
 
     if (!ok) {
-        c_.setCaptionVisible(Caption::lblReadTr, false);
-        busy_ = false;
         c_.setPointer(PointerDefault);
         d_.message("Open Profile", "The file " + path + " " + error + ".");
         return;
     }
 
-    const int n = static_cast<int>(p.NTraces);
-    if (shown != n)
-        c_.setCaption(Caption::lblReadTr, readingCaption(n));
-    // What the header read leaves in the sample-interval field.
-    c_.setText(Field::Text1, SignedText(info.intervalMs));
-    c_.setCaptionVisible(Caption::lblReadTr, false);
-    busy_ = false;
-
-    commitProfile(std::move(p), path);
+    commitProfile(std::move(p), std::move(plot), path);
     postLoad();
 
     // Said once the open command has shown the new counts.
@@ -257,13 +281,12 @@ void App::ReadSU()
             + PlainText(SUFallbackIntervalMs) + " ms is assumed.";
 }
 
-void App::commitProfile(Profile &&p, const std::string &path)
+void App::commitProfile(Profile &&p, Array2D &&plot, const std::string &path)
 {
-    // Free the old profile first so a load never holds two of them.
-    store.PlotData.clear();
-    store.RawData.clear();
+    // Nothing here allocates, so the swap cannot fail half-way; the old
+    // profile's arrays are freed as the new ones move in.
     store.RawData = std::move(p.RawData);
-    store.PlotData = store.RawData;
+    store.PlotData = std::move(plot);
     store.NTraces = p.NTraces;
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;

@@ -52,8 +52,8 @@ public:
     bool busy() const { return busy_; }
 
 private:
-    // Swaps a freshly read profile into the store and runs the post-load step.
-    void commitProfile(Profile &&p, const std::string &path);
+    // Swaps a freshly read profile and its working copy into the store.
+    void commitProfile(Profile &&p, Array2D &&plot, const std::string &path);
     void postLoad();
     void drawAll();
     void openCaptions();

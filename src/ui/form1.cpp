@@ -266,17 +266,28 @@ void Form1::buildMenus()
 
 void Form1::bindHandlers()
 {
-    App *a = app_.get();
-    connect(cmdRePlot_, &QPushButton::clicked, this, [a] { a->cmdRePlot_Click(); });
-    connect(cmdAll_, &QPushButton::clicked, this, [a] { a->cmdAll_Click(); });
-    connect(cmdNextGroup_, &QPushButton::clicked, this, [a] { a->cmdNextGroup_Click(); });
-    connect(cmdAbouOK_, &QPushButton::clicked, this, [a] { a->cmdAbouOK_Click(); });
+    // Every command runs through one guard: whatever a command could not
+    // finish (memory running out in the middle of a plot, say) is reported
+    // and the program goes on, instead of ending on an unhandled exception.
+    auto guarded = [this](void (App::*handler)()) {
+        return [this, handler] {
+            try {
+                (app_.get()->*handler)();
+            } catch (const std::exception &e) {
+                dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
+            }
+        };
+    };
+    connect(cmdRePlot_, &QPushButton::clicked, this, guarded(&App::cmdRePlot_Click));
+    connect(cmdAll_, &QPushButton::clicked, this, guarded(&App::cmdAll_Click));
+    connect(cmdNextGroup_, &QPushButton::clicked, this, guarded(&App::cmdNextGroup_Click));
+    connect(cmdAbouOK_, &QPushButton::clicked, this, guarded(&App::cmdAbouOK_Click));
 
-    connect(mnuOpenSU_, &QAction::triggered, this, [a] { a->mnuOpenSU_Click(); });
-    connect(mnuSaveSU_, &QAction::triggered, this, [a] { a->mnuSaveSU_Click(); });
-    connect(mnuExit_, &QAction::triggered, this, [a] { a->mnuExit_Click(); });
-    connect(mnuReplot_, &QAction::triggered, this, [a] { a->mnuReplot_Click(); });
-    connect(mnuAbout_, &QAction::triggered, this, [a] { a->mnuAbout_Click(); });
+    connect(mnuOpenSU_, &QAction::triggered, this, guarded(&App::mnuOpenSU_Click));
+    connect(mnuSaveSU_, &QAction::triggered, this, guarded(&App::mnuSaveSU_Click));
+    connect(mnuExit_, &QAction::triggered, this, guarded(&App::mnuExit_Click));
+    connect(mnuReplot_, &QAction::triggered, this, guarded(&App::mnuReplot_Click));
+    connect(mnuAbout_, &QAction::triggered, this, guarded(&App::mnuAbout_Click));
 
     // Pointer moves over the window background and over the profile canvas
     // bring back the default arrow.
@@ -284,7 +295,7 @@ void Form1::bindHandlers()
     inner()->installEventFilter(this);
     pctProfile_->setMouseTracking(true);
     pctTrace_->setMouseTracking(true);
-    connect(pctProfile_, &QtCanvas::mouseMoved, this, [a] { a->Form_MouseMove(); });
+    connect(pctProfile_, &QtCanvas::mouseMoved, this, [this] { app_->Form_MouseMove(); });
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
