@@ -1,6 +1,6 @@
 // Whole command sequences of the main window run against fake controls,
 // scripted dialogs and canvases that only count what they are asked to draw.
-#include "core/app.h"
+#include "app/app.h"
 #include "core/numbers.h"
 #include "formats/su.h"
 #include "support/fakes.h"

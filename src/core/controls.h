@@ -18,6 +18,7 @@ enum class Field {
     txtGroupOverlap,
     txtPickRange,
     Text1,
+    Count // the number of fields; the window has a widget for each
 };
 
 enum class Caption {
@@ -28,12 +29,20 @@ enum class Caption {
     lblReadTr, // reading progress
     lblSamp0, lblSamp1, lblSamp2, lblSamp3, lblSamp4,
     lblTime0, lblTime1, lblTime2, lblTime3, lblTime4,
+    Count // the number of captions; the window has a label for each
 };
 
 inline Caption lblSamp(int k) { return static_cast<Caption>(static_cast<int>(Caption::lblSamp0) + k); }
 inline Caption lblTime(int k) { return static_cast<Caption>(static_cast<int>(Caption::lblTime0) + k); }
 
-enum class Option { optNormNone, optNormCSG, optNormTrace };
+enum class Option { optNormNone, optNormCSG, optNormTrace, Count };
+
+// The menu items that carry a check mark: the four pick rules of the Tools
+// menu, in menu order.
+enum class MenuCheck { mnuZeroPick, mnuZeroPick2, mnuMaxPick, mnuMinPick, Count };
+
+// Mouse buttons as the window reports them.
+enum MouseButton : int { MouseLeft = 1, MouseRight = 2, MouseMiddle = 4 };
 
 enum Pointer : int { PointerDefault = 0, PointerCross = 2, PointerBusy = 11 };
 
@@ -47,6 +56,8 @@ public:
     virtual bool captionVisible(Caption c) const = 0;
     virtual void setCaptionVisible(Caption c, bool visible) = 0;
     virtual bool option(Option o) const = 0;
+    virtual bool checked(MenuCheck m) const = 0;
+    virtual void setChecked(MenuCheck m, bool on) = 0;
     virtual std::string title() const = 0;
     virtual void setTitle(const std::string &s) = 0;
     virtual int pointer() const = 0;

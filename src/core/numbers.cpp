@@ -257,14 +257,49 @@ std::string TextItemReader::readText()
     return item;
 }
 
-double TextItemReader::readNumber()
+// Skips blanks and line ends, then takes the characters up to the next blank,
+// comma or line end; the item's end is left unconsumed.
+std::string_view TextItemReader::scanNumberItem()
 {
     while (p_ < d_.size() && (isBlank(d_[p_]) || isLineEndChar(d_[p_]))) ++p_;
     const size_t start = p_;
     while (p_ < d_.size() && d_[p_] != ',' && !isBlank(d_[p_]) && !isLineEndChar(d_[p_])) ++p_;
-    const double v = Val(std::string_view(d_).substr(start, p_ - start));
+    return std::string_view(d_).substr(start, p_ - start);
+}
+
+double TextItemReader::readNumber()
+{
+    const double v = Val(scanNumberItem());
     finishItem();
     return v;
+}
+
+std::optional<TextItemReader::Item> TextItemReader::readNumberItem()
+{
+    const std::string_view text = scanNumberItem();
+    if (text.empty() && p_ >= d_.size())
+        return std::nullopt;
+    const size_t start = static_cast<size_t>(text.data() - d_.data());
+    Item item{text, lineAt(start)};
+    finishItem();
+    return item;
+}
+
+// The line holding position pos. A CR counts where no LF follows it, so CR LF
+// ends one line. Positions are asked for in increasing order; a position
+// before the last one asked restarts the count.
+size_t TextItemReader::lineAt(size_t pos)
+{
+    if (pos < linePos_) {
+        linePos_ = 0;
+        line_ = 1;
+    }
+    for (size_t i = linePos_; i < pos && i < d_.size(); ++i) {
+        if (d_[i] == '\n' || (d_[i] == '\r' && (i + 1 >= d_.size() || d_[i + 1] != '\n')))
+            ++line_;
+    }
+    linePos_ = pos;
+    return line_;
 }
 
 std::string TextItemReader::readLine()

@@ -16,6 +16,7 @@
 //                                    no 0 before the point)
 //  PrintText   SignedText followed by one blank, for written text files.
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -75,10 +76,20 @@ std::string PrintText(int v);
 //    follows is consumed.
 class TextItemReader {
 public:
+    // A number item as written, and the line (from 1) it starts on.
+    struct Item {
+        std::string_view text; // points into the reader's data
+        size_t line = 0;
+    };
+
     explicit TextItemReader(std::string data);
     bool atEnd() const; // no further item, only blanks and line ends remain
     std::string readText();
     double readNumber();
+    // The next number item unconverted, for a reader that must refuse an item
+    // that is not a number rather than take it as 0. The item between two
+    // commas is empty. Nothing when atEnd().
+    std::optional<Item> readNumberItem();
     std::string readLine(); // the rest of the current line, line end consumed
 
 private:
@@ -86,8 +97,13 @@ private:
     void finishItem();
     bool atLineEnd() const;
     void consumeLineEnd();
+    std::string_view scanNumberItem();
+    size_t lineAt(size_t pos);
     std::string d_;
     size_t p_ = 0;
+    // Line numbers are counted on demand: the line at linePos_ is line_.
+    size_t linePos_ = 0;
+    size_t line_ = 1;
 };
 
 } // namespace orv

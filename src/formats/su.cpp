@@ -1,6 +1,7 @@
 #include "formats/su.h"
 
 #include "core/numbers.h"
+#include "core/savefile.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,11 +12,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orv {
 
@@ -254,43 +250,6 @@ bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::st
     return ReadSUProfile(src, out, info, error, progress);
 }
 
-namespace {
-
-std::string errnoText(int e)
-{
-    return std::strerror(e);
-}
-
-// Writes everything or reports errno.
-bool writeAll(int fd, const uint8_t *p, size_t n, int &err)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (w == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
-mode_t currentUmask()
-{
-    const mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
-}
-
-} // namespace
-
 bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
                  float TotalTime, std::string &error)
 {
@@ -324,35 +283,9 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
     }
     const int16_t dt = CInt(dtExact);
 
-    // An existing symbolic link keeps pointing at the file it names.
-    std::string target = path;
-    struct stat lst {};
-    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved))
-            target = resolved;
-    }
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) {
-        error = errnoText(EISDIR);
+    SaveFile out;
+    if (!out.open(path, error))
         return false;
-    }
-
-    std::string tmp = target + ".tmpXXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        error = errnoText(errno);
-        return false;
-    }
-    tmp.assign(name.data());
-
-    int err = 0;
-    bool ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : (0644 & ~currentUmask())) == 0;
-    if (!ok)
-        err = errno;
 
     // Headers and samples go through one large buffer.
     const size_t traceBytes = kHeaderBytes + 4 * static_cast<size_t>(ns);
@@ -360,12 +293,11 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
     std::vector<uint8_t> buf;
     buf.reserve(bufBytes);
     const bool hostLittle = std::endian::native == std::endian::little;
-    for (int k = 1; ok && k <= nt; ++k) {
+    for (int k = 1; k <= nt; ++k) {
         if (buf.size() + traceBytes > bufBytes) {
-            ok = writeAll(fd, buf.data(), buf.size(), err);
+            if (!out.write(buf.data(), buf.size(), error))
+                return false;
             buf.clear();
-            if (!ok)
-                break;
         }
         const size_t at = buf.size();
         buf.resize(at + traceBytes, 0);
@@ -389,26 +321,9 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
                 put32(s + 4 * j, static_cast<int32_t>(std::bit_cast<uint32_t>(row[j])));
         }
     }
-    if (ok && !buf.empty())
-        ok = writeAll(fd, buf.data(), buf.size(), err);
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        error = errnoText(err);
+    if (!buf.empty() && !out.write(buf.data(), buf.size(), error))
         return false;
-    }
-    return true;
+    return out.commit(error);
 }
 
 } // namespace orv

@@ -30,6 +30,7 @@ public:
         captions[Caption::Label6] = "No. of Samples";
         captions[Caption::lblReadTr] = "Reading Trace # 1";
         options[Option::optNormNone] = true;
+        checks[MenuCheck::mnuZeroPick] = true;
     }
 
     std::string text(Field f) const override
@@ -65,6 +66,12 @@ public:
         options.clear();
         options[o] = true;
     }
+    bool checked(MenuCheck m) const override
+    {
+        auto it = checks.find(m);
+        return it != checks.end() && it->second;
+    }
+    void setChecked(MenuCheck m, bool on) override { checks[m] = on; }
     std::string title() const override { return windowTitle; }
     void setTitle(const std::string &s) override { windowTitle = s; }
     int pointer() const override { return pointerShape; }
@@ -87,6 +94,7 @@ public:
     std::map<Caption, std::string> captions;
     std::map<Caption, bool> visible;
     std::map<Option, bool> options;
+    std::map<MenuCheck, bool> checks;
     std::vector<std::string> progress; // every lblReadTr caption set
     std::vector<int> pointerHistory;
     std::string windowTitle = "Orvane";

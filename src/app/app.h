@@ -1,8 +1,14 @@
 #pragma once
-// The main window's command flow: every handler of Form1 that is not a file
-// format, a plot or the layout. Handlers reach the window only through
-// Controls, the two Canvases and Dialogs, so whole command sequences run in
-// tests without a window.
+// The main window's command flow: one handler per menu item, button, mouse
+// event and stepper change. Handlers reach the window only through Controls,
+// the two Canvases and Dialogs, so whole command sequences run in tests
+// without a window. The work itself lives in the floors below (formats,
+// display, picking, picks); the handlers route to it and commit its results.
+//
+// The handlers are spread over files by concern: app.cpp (start, pointer,
+// exit, About), display_commands.cpp (Re-Plot, All Profile, Next Group, the
+// stepper), files.cpp (opening and saving profiles), picking_commands.cpp
+// (mouse picking, pick rules, alignment, the picks file).
 
 #include "core/canvas.h"
 #include "core/controls.h"
@@ -47,6 +53,25 @@ public:
     void ReadSU();
     void WriteSU();
 
+    // Mouse over the trace canvas: y in twips; button 1 left, 2 right, 4 middle.
+    void pctTrace_MouseMove(float y);
+    void pctTrace_MouseDown(int button, float y);
+
+    // Tools: the pick rules and Reset Picking.
+    void mnuZeroPick_Click();
+    void mnuZeroPick2_Click();
+    void mnuMaxPick_Click();
+    void mnuMinPick_Click();
+    void mnuReset_Click();
+
+    // Adjust Air Wave > Current Picking / From File; File > Save Picking.
+    void mnuCurrentPick_Click();
+    void mnuFromFile_Click();
+    void mnuSavePick_Click();
+    // Shifts RawData on the picks and re-plots.
+    void AdjustAirWave();
+    void SavePicks();
+
     // True while a long command (a read) runs; commands that arrive then are
     // refused so nothing sees a half-loaded store.
     bool busy() const { return busy_; }
@@ -57,6 +82,7 @@ private:
     void postLoad();
     void drawAll();
     void openCaptions();
+    void choosePickRule(int16_t mode);
 
     Controls &c_;
     Dialogs &d_;

@@ -1,4 +1,7 @@
-#include "core/app.h"
+// Opening and saving profiles: the file dialog, the busy pointer and guard,
+// the throttled progress caption, the working copy, the refusal message and
+// the commit into the store, then the post-load step.
+#include "app/app.h"
 
 #include "core/numbers.h"
 #include "display/display.h"
@@ -17,9 +20,6 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(50);
 
 std::string readingCaption(int n) { return "Reading Trace # " + PlainText(n); }
 
-// Clamps a Long to the trace numbers a plot routine can take.
-int traceArg(int32_t v) { return v < -32768 ? -32768 : (v > 32767 ? 32767 : v); }
-
 // Marks a long command as running for as long as the scope lasts, also
 // when it is left by an exception.
 class BusyScope {
@@ -34,159 +34,6 @@ private:
 };
 
 } // namespace
-
-App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace)
-    : c_(controls), d_(dialogs), pctProfile_(pctProfile), pctTrace_(pctTrace)
-{
-    upd.onChange = [this] { upd_Change(); };
-}
-
-void App::Form_Load()
-{
-    c_.setCaptionVisible(Caption::lblReadTr, false);
-    store.PickMode = 1;
-    c_.showAbout(false);
-}
-
-void App::mnuReplot_Click()
-{
-    if (busy_ || !store.hasProfile())
-        return;
-    ProfileStore &s = store;
-
-    s.FirstTrace = CInt(Val(c_.text(Field::txt1sttr)));
-    s.LastTrace = CInt(Val(c_.text(Field::txtLsttr)));
-    s.FirstSample = CInt(Val(c_.text(Field::txt1stsamp)));
-    s.LastSample = CInt(Val(c_.text(Field::txtLstsamp)));
-
-    if (c_.option(Option::optNormNone))
-        s.NormMode = 0;
-    if (c_.option(Option::optNormCSG))
-        s.NormMode = 1;
-    if (c_.option(Option::optNormTrace))
-        s.NormMode = 2;
-
-    s.ClipValue = CInt(Val(c_.text(Field::txtAmpClip)));
-    s.TracesPerCSG = CInt(Val(c_.text(Field::txtTraceCSG)));
-
-    // Range rules, each seeing the values the rules before it left. A last
-    // trace or sample below 1 is raised to 1, so the window is always one
-    // the plots can draw: 1 <= first <= last <= count.
-    if (s.FirstTrace > s.NTraces)
-        s.FirstTrace = CInt(s.NTraces);
-    if (s.FirstTrace < 1)
-        s.FirstTrace = 1;
-    if (s.LastTrace > s.NTraces)
-        s.LastTrace = CInt(s.NTraces);
-    if (s.LastTrace < 1)
-        s.LastTrace = 1;
-    if (s.FirstSample > s.NSamples)
-        s.FirstSample = CInt(s.NSamples);
-    if (s.FirstSample < 1)
-        s.FirstSample = 1;
-    if (s.LastSample > s.NSamples)
-        s.LastSample = CInt(s.NSamples);
-    if (s.LastSample < 1)
-        s.LastSample = 1;
-    if (s.FirstTrace > s.LastTrace)
-        s.FirstTrace = s.LastTrace;
-    if (s.FirstSample > s.LastSample)
-        s.FirstSample = s.LastSample;
-    if (s.ClipValue < 0)
-        s.ClipValue = 0;
-    if (s.TracesPerCSG < 1)
-        s.TracesPerCSG = 1;
-
-    c_.setText(Field::txt1sttr, SignedText(int(s.FirstTrace)));
-    c_.setText(Field::txtLsttr, SignedText(int(s.LastTrace)));
-    c_.setText(Field::txt1stsamp, SignedText(int(s.FirstSample)));
-    c_.setText(Field::txtLstsamp, SignedText(int(s.LastSample)));
-    c_.setText(Field::txtAmpClip, SignedText(int(s.ClipValue)));
-    c_.setText(Field::txtTraceCSG, SignedText(int(s.TracesPerCSG)));
-
-    upd.setMin(s.FirstTrace);
-    upd.setMax(s.LastTrace);
-    if (upd.Value() < s.FirstTrace)
-        upd.setValue(s.FirstTrace);
-    if (upd.Value() > s.LastTrace)
-        upd.setValue(s.LastTrace);
-
-    // Fresh working amplitudes: the profile plot normalizes this copy.
-    s.PlotData = s.RawData;
-
-    drawAll();
-}
-
-void App::cmdRePlot_Click() { mnuReplot_Click(); }
-
-void App::drawAll()
-{
-    PlotProfile(store, c_, pctProfile_);
-    DrawPickMarks(store, c_, pctProfile_, pctTrace_);
-    const int n = traceArg(upd.Value());
-    PlotTrace(store, pctTrace_, n);
-    RestorePrevTrace(store, c_, pctProfile_, upd.Value());
-    HighlightTrace(store, c_, pctProfile_, upd.Value());
-    ShowAxisLabels(store, c_);
-}
-
-void App::cmdAll_Click()
-{
-    if (busy_ || !store.hasProfile())
-        return;
-    c_.setText(Field::txt1sttr, "1");
-    c_.setText(Field::txtLsttr, SignedText(store.NTraces));
-    c_.setText(Field::txt1stsamp, "1");
-    c_.setText(Field::txtLstsamp, SignedText(store.NSamples));
-    mnuReplot_Click();
-}
-
-void App::cmdNextGroup_Click()
-{
-    if (busy_ || !store.hasProfile())
-        return;
-    // The whole profile is shown: nothing to step to. Text that is not a
-    // number counts as "not the whole profile"; Re-Plot's rules then apply.
-    const auto first = StrictVal(c_.text(Field::txt1sttr));
-    const auto last = StrictVal(c_.text(Field::txtLsttr));
-    if (first && last && *first == 1 && *last == store.NTraces)
-        return;
-
-    store.PlotReady = 0;
-
-    int16_t o = CInt(Val(c_.text(Field::txtGroupOverlap)));
-    if (o < 0)
-        o = 0;
-    c_.setText(Field::txtGroupOverlap, SignedText(int(o)));
-
-    const int16_t w = CInt(Val(c_.text(Field::txtLsttr)) - Val(c_.text(Field::txt1sttr)));
-    int16_t L = CInt(Val(c_.text(Field::txtLsttr)) + w - o + 1);
-    if (L > store.NTraces)
-        L = CInt(store.NTraces);
-    c_.setText(Field::txtLsttr, SignedText(int(L)));
-    c_.setText(Field::txt1sttr, SignedText(Val(c_.text(Field::txtLsttr)) - w));
-
-    mnuReplot_Click();
-    store.PlotReady = 1;
-}
-
-void App::upd_Change()
-{
-    const int32_t n = upd.Value();
-    c_.setCaption(Caption::Label1, "Trace # " + PlainText(int(n)));
-    if (busy_ || !store.hasProfile())
-        return;
-    PlotTrace(store, pctTrace_, traceArg(n));
-    RestorePrevTrace(store, c_, pctProfile_, n);
-    HighlightTrace(store, c_, pctProfile_, n);
-}
-
-void App::Form_MouseMove()
-{
-    if (busy_)
-        return;
-    c_.setPointer(PointerDefault);
-}
 
 void App::openCaptions()
 {
@@ -345,11 +192,5 @@ void App::WriteSU()
     if (!ok)
         d_.message("Save Profile", "The profile cannot be saved to " + path + ": " + error + ".");
 }
-
-void App::mnuExit_Click() { c_.quit(); }
-
-void App::mnuAbout_Click() { c_.showAbout(true); }
-
-void App::cmdAbouOK_Click() { c_.showAbout(false); }
 
 } // namespace orv

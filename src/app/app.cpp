@@ -1,0 +1,32 @@
+// Start-up, the pointer over the window, Exit and the About panel.
+#include "app/app.h"
+
+namespace orv {
+
+App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace)
+    : c_(controls), d_(dialogs), pctProfile_(pctProfile), pctTrace_(pctTrace)
+{
+    upd.onChange = [this] { upd_Change(); };
+}
+
+void App::Form_Load()
+{
+    c_.setCaptionVisible(Caption::lblReadTr, false);
+    store.PickMode = 1;
+    c_.showAbout(false);
+}
+
+void App::Form_MouseMove()
+{
+    if (busy_)
+        return;
+    c_.setPointer(PointerDefault);
+}
+
+void App::mnuExit_Click() { c_.quit(); }
+
+void App::mnuAbout_Click() { c_.showAbout(true); }
+
+void App::cmdAbouOK_Click() { c_.showAbout(false); }
+
+} // namespace orv

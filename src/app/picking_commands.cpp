@@ -1,0 +1,127 @@
+// Picking: the mouse on the trace canvas, the pick rules of the Tools menu,
+// Reset Picking, the alignment on the picks (Current Picking, From File) and
+// Save Picking. The picking itself is done by the picking and picks floors;
+// these handlers guard, ask and route.
+#include "app/app.h"
+
+#include "core/numbers.h"
+#include "picking/airwave.h"
+#include "picking/interactive.h"
+#include "picking/rules.h"
+#include "picks/picksfile.h"
+
+#include <utility>
+#include <vector>
+
+namespace orv {
+
+namespace {
+
+constexpr const char *MissingPicksTitle = "Missing Picks";
+
+} // namespace
+
+void App::pctTrace_MouseMove(float y)
+{
+    if (busy_)
+        return;
+    PctTraceMouseMove(store, c_, upd, pctProfile_, pctTrace_, y);
+}
+
+void App::pctTrace_MouseDown(int button, float y)
+{
+    if (busy_)
+        return;
+    PctTraceMouseDown(store, c_, upd, pctProfile_, pctTrace_, button, y);
+}
+
+void App::choosePickRule(int16_t mode)
+{
+    for (int k = 0; k < static_cast<int>(MenuCheck::Count); ++k)
+        c_.setChecked(static_cast<MenuCheck>(k), k + 1 == mode);
+    store.PickMode = mode;
+}
+
+void App::mnuZeroPick_Click() { choosePickRule(PickZeroUp); }
+void App::mnuZeroPick2_Click() { choosePickRule(PickZeroDown); }
+void App::mnuMaxPick_Click() { choosePickRule(PickMax); }
+void App::mnuMinPick_Click() { choosePickRule(PickMin); }
+
+void App::mnuReset_Click()
+{
+    if (busy_ || !store.hasProfile())
+        return;
+    store.Picks.assign(static_cast<size_t>(CLng(store.NTraces)) + 1, 0.0f);
+    upd.setMin(CLng(Val(c_.text(Field::txt1sttr))));
+    upd.setMax(CLng(Val(c_.text(Field::txtLsttr))));
+    upd.setValue(upd.Min());
+    // The group without crosses, the current trace and its highlight.
+    drawAll();
+}
+
+void App::mnuCurrentPick_Click()
+{
+    if (busy_)
+        return;
+    if (!store.hasProfile()) {
+        d_.message("Current Picking", "There is no profile to align.");
+        return;
+    }
+    if (PicksIncomplete(store)
+        && !d_.question(MissingPicksTitle, "One or more traces are not picked. Continue anyway?"))
+        return;
+    if (store.Picks.size() < 2 || store.Picks[1] == 0) {
+        d_.message(MissingPicksTitle, "At least tfrst trace must be picked");
+        return;
+    }
+    AdjustAirWave();
+}
+
+void App::AdjustAirWave()
+{
+    ShiftOnPicks(store);
+    cmdRePlot_Click();
+}
+
+void App::mnuFromFile_Click()
+{
+    if (busy_)
+        return;
+    if (!store.hasProfile()) {
+        d_.message("From File", "There is no profile to align.");
+        return;
+    }
+    const std::string path = d_.openFile(PicksLoadFilter);
+    store.DataFileName = path;
+    if (path.empty())
+        return;
+    // The picks are replaced only by a whole, good file.
+    std::vector<float> picks;
+    std::string error;
+    if (!ReadPicksFile(path, CInt(store.NTraces), picks, error)) {
+        d_.message("From File", "The picks file " + path + " " + error + ".");
+        return;
+    }
+    store.Picks = std::move(picks);
+    AdjustAirWave();
+}
+
+void App::mnuSavePick_Click()
+{
+    if (busy_)
+        return;
+    SavePicks();
+}
+
+void App::SavePicks()
+{
+    const std::string path = d_.saveFile(PicksSaveFilter);
+    store.DataFileName = path;
+    if (path.empty())
+        return;
+    std::string error;
+    if (!WritePicksFile(path, store.Picks, CInt(store.NTraces), error))
+        d_.message("Save Picking", "The picks cannot be saved to " + path + ": " + error + ".");
+}
+
+} // namespace orv

@@ -1,0 +1,149 @@
+#include "core/savefile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+std::string errnoText(int e) { return std::strerror(e); }
+
+mode_t currentUmask()
+{
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+std::string folderOf(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+SaveFile::~SaveFile() { discard(); }
+
+void SaveFile::discard()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!tmp_.empty())
+        ::unlink(tmp_.c_str());
+    tmp_.clear();
+}
+
+bool SaveFile::open(const std::string &path, std::string &error)
+{
+    discard();
+    target_ = path;
+    struct stat lst {};
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved))
+            target_ = resolved;
+    }
+    struct stat st {};
+    const bool exists = ::stat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        error = errnoText(EISDIR);
+        return false;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        error = "it is not a regular file";
+        return false;
+    }
+
+    // A short name in the target's folder, so that the rename stays on one
+    // file system and a long target name still leaves room for it.
+    std::string pattern = folderOf(target_) + "/.orvXXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        error = errnoText(errno);
+        return false;
+    }
+    fd_ = fd;
+    tmp_.assign(name.data());
+    if (::fchmod(fd_, exists ? (st.st_mode & 07777) : (0644 & ~currentUmask())) != 0) {
+        error = errnoText(errno);
+        discard();
+        return false;
+    }
+    return true;
+}
+
+bool SaveFile::write(const void *data, size_t n, std::string &error)
+{
+    if (fd_ < 0) {
+        error = errnoText(EBADF);
+        return false;
+    }
+    const auto *p = static_cast<const char *>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd_, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errnoText(errno);
+            discard();
+            return false;
+        }
+        if (w == 0) {
+            error = errnoText(ENOSPC);
+            discard();
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+bool SaveFile::commit(std::string &error)
+{
+    if (fd_ < 0) {
+        error = errnoText(EBADF);
+        return false;
+    }
+    if (::fsync(fd_) != 0) {
+        error = errnoText(errno);
+        discard();
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        error = errnoText(errno);
+        discard();
+        return false;
+    }
+    if (::rename(tmp_.c_str(), target_.c_str()) != 0) {
+        error = errnoText(errno);
+        discard();
+        return false;
+    }
+    tmp_.clear();
+    return true;
+}
+
+bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error)
+{
+    SaveFile f;
+    return f.open(path, error) && f.write(bytes.data(), bytes.size(), error) && f.commit(error);
+}
+
+} // namespace orv

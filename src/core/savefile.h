@@ -1,0 +1,37 @@
+#pragma once
+// Writes a file whole or not at all. The bytes go to a temporary file in the
+// target's own folder, which is flushed to the disk and then renamed over the
+// target, so a failed save leaves any earlier file of that name as it was and
+// a longer old file is replaced whole. A symbolic link keeps pointing at the
+// file it names, and an existing file keeps its permissions.
+
+#include <cstddef>
+#include <string>
+
+namespace orv {
+
+class SaveFile {
+public:
+    SaveFile() = default;
+    ~SaveFile(); // an uncommitted temporary file is removed
+    SaveFile(const SaveFile &) = delete;
+    SaveFile &operator=(const SaveFile &) = delete;
+
+    // Creates the temporary file. False with a reason in `error`.
+    bool open(const std::string &path, std::string &error);
+    // Appends n bytes. False with a reason in `error`.
+    bool write(const void *data, size_t n, std::string &error);
+    // Flushes, closes and renames over the target. False with a reason.
+    bool commit(std::string &error);
+
+private:
+    void discard();
+    int fd_ = -1;
+    std::string tmp_;
+    std::string target_;
+};
+
+// The whole of `bytes` as the file `path`, through SaveFile.
+bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error);
+
+} // namespace orv
