@@ -1,0 +1,146 @@
+// The picks file: exact bytes written, the layouts read, every refusal.
+#include "picks/picksfile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using orv::ParsePicks;
+using Picks = std::vector<float>;
+
+namespace {
+
+std::string slurp(const fs::path &p)
+{
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+struct PicksFileTest : ::testing::Test {
+    fs::path dir = fs::temp_directory_path() / ("orvane_picks_" + std::to_string(std::random_device()()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { std::error_code ec; fs::remove_all(dir, ec); }
+};
+
+TEST(PicksFormat, ExactBytes)
+{
+    const struct { Picks picks; int n; const char *text; } cases[] = {
+        {{0, 12.5f, 0, 20}, 3, " 1  .0125 \r\n 2  0 \r\n 3  .02 \r\n"},
+        {{0, 12.5f}, 0, ""},
+        {{0, -250, 1e10f}, 3, " 1 -.25 \r\n 2  1E+07 \r\n 3  0 \r\n"}, // trace 3 has no element
+        {{}, 1, " 1  0 \r\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(orv::FormatPicks(c.picks, c.n), c.text) << c.n;
+}
+
+TEST(PicksParse, AcceptedLayouts)
+{
+    const struct { const char *text; int n; Picks want; } cases[] = {
+        {"1,.0125,2,0,3,.02", 3, {0, 12.5f, 0, 20}},
+        {" 1  .001 \r\n 2  .002 \r\n 3 xyz ,, \x01\xff", 2, {0, 1, 2}}, // the rest is never looked at
+        {"3 .003\n1 .001\n2 .002\n", 3, {0, 3, 1, 2}},                  // assigned by order
+        {"1 .5\r2 .25\n\n  \r\n3\t-.125  \r", 3, {0, 500, 250, -125}},
+        {"1 1E+07 2 2.5e-3 3 -1D-2", 3, {0, 1e10f, 2.5f, -10}},
+        {"32767.4 .001 -32768.5 .002 +5 -0", 3, {0, 1, 2, 0}}, // in range after rounding
+        {"", 0, {0}},
+        {"garbage", 0, {0}},
+    };
+    for (const auto &c : cases) {
+        Picks got{7, 7};
+        std::string error;
+        EXPECT_TRUE(ParsePicks(c.text, c.n, got, error)) << c.text << ": " << error;
+        EXPECT_EQ(got, c.want) << c.text;
+    }
+}
+
+TEST(PicksParse, RefusalsNameTheLineAndKeepThePicks)
+{
+    const struct { std::string text; int n; const char *error; } cases[] = {
+        {"1 .1\r\n2 .2\r\n", 3, "holds picks for 2 traces; the profile has 3"},
+        {"1 .1\r\n2", 3, "holds picks for 1 trace; the profile has 3"}, // half a pair
+        {" \r\n\r\n", 2, "holds no picks; the profile has 2 traces"},
+        {"1 .1\r\n2 .2\r\n3 .3\r\nabc .4", 4, "has \"abc\" where a trace number is due on line 4"},
+        {"1 .1\n2 12abc", 2, "has \"12abc\" where a pick is due on line 2"},
+        {"1,,2 .2", 2, "has an empty item where a pick is due on line 1"},
+        {"1 .1\r\n40000 .2", 2, "has the trace number 40000 on line 2, beyond 32767"},
+        {"1 .1\r2 .2\r-32769 .3", 3, "has the trace number -32769 on line 3, below -32768"},
+        {"32767.5 .1", 1, "has the trace number 32767.5 on line 1, beyond 32767"}, // rounds to 32768
+        {"1 .1\n\n\r\n\r2 1e38", 2, "has the pick 1e38 on line 5, too large to hold"},
+        {"1 -1e39", 1, "has the pick -1e39 on line 1, too large to hold"},
+        {"1 1e400", 1, "has the pick 1e400 on line 1, too large to hold"},
+        {"1 a\x01" + std::string(40, 'b'), 1,
+         "has \"a?bbbbbbbbbbbbbbbbbbbbbbbbbbbbbb...\" where a pick is due on line 1"},
+    };
+    for (const auto &c : cases) {
+        Picks got{7, 8, 9};
+        std::string error;
+        EXPECT_FALSE(ParsePicks(c.text, c.n, got, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_EQ(got, (Picks{7, 8, 9})) << c.text;
+    }
+}
+
+TEST_F(PicksFileTest, WriteThenReadGivesThePicksAtTheFilesPrecision)
+{
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<float> ms(-500, 500);
+    Picks picks{0, 0, -0.0f, 1e-6f, -3.3e-4f, 1e12f, -7.654321e9f, 123.456f};
+    while (picks.size() <= 10000)
+        picks.push_back(ms(rng));
+    const int n = int(picks.size()) - 1;
+    const std::string path = (dir / "p.dat").string();
+    std::string error;
+    ASSERT_TRUE(orv::WritePicksFile(path, picks, n, error)) << error;
+    Picks back{1, 2, 3};
+    ASSERT_TRUE(orv::ReadPicksFile(path, n, back, error)) << error;
+    ASSERT_EQ(back.size(), picks.size());
+    EXPECT_EQ(back[0], 0);
+    // The file holds p / 1000 to 7 significant digits; read back as a double,
+    // stored as a float, times 1000.
+    for (int t = 1; t <= n; ++t) {
+        char buf[32];
+        const auto end = std::to_chars(buf, buf + 32, double(picks[t] / 1000.0f), std::chars_format::general, 7).ptr;
+        double v = 0;
+        std::from_chars(buf, end, v);
+        ASSERT_EQ(back[t], float(v) * 1000.0f) << t << ": " << picks[t];
+    }
+}
+
+TEST_F(PicksFileTest, FilesOnDisk)
+{
+    std::string error;
+    const fs::path old = dir / "old.dat";
+    std::ofstream(old) << std::string(1000, 'x');
+    ASSERT_TRUE(orv::WritePicksFile(old.string(), {0, 1}, 1, error)) << error;
+    EXPECT_EQ(slurp(old), " 1  .001 \r\n"); // replaced whole, nothing of the old tail
+
+    EXPECT_FALSE(orv::WritePicksFile((dir / "none" / "p.dat").string(), {0, 1}, 1, error));
+    EXPECT_EQ(error, "cannot be saved: No such file or directory");
+    EXPECT_FALSE(fs::exists(dir / "none"));
+
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const struct { fs::path path; const char *error; } refused[] = {
+        {dir, "is a folder, not a file"},
+        {dir / "missing.dat", "cannot be opened: No such file or directory"},
+        {dir / "fifo", "is not a regular file"}, // returns at once, no writer needed
+    };
+    for (const auto &r : refused) {
+        Picks got{7, 8};
+        EXPECT_FALSE(orv::ReadPicksFile(r.path.string(), 1, got, error)) << r.path;
+        EXPECT_EQ(error, r.error) << r.path;
+        EXPECT_EQ(got, (Picks{7, 8}));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2); // old.dat and the fifo
+}
+
+} // namespace
