@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "core/app.h"
+#include "app/app.h"
 #include "ui/qtcanvas.h"
 #include "ui/qtcontrols.h"
 #include "ui/qtdialogs.h"
@@ -21,6 +21,9 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
 
 namespace orv {
 
@@ -101,6 +104,53 @@ typename Array::value_type At(const Array &a, Enum e)
     return i < a.size() ? a[i] : nullptr;
 }
 
+// The widget of every enumerator, by object name, in enumerator order. An
+// enumerator added without its name here does not compile.
+constexpr const char *FieldNames[] = {
+    "txt1sttr", "txtLsttr", "txt1stsamp", "txtLstsamp", "txtAmpClip",
+    "txtGainValue", "txtTraceCSG", "txtGroupOverlap", "txtPickRange", "Text1",
+};
+static_assert(std::size(FieldNames) == static_cast<size_t>(Field::Count), "a Field without its widget");
+
+constexpr const char *CaptionNames[] = {
+    "Label1", "Label3", "Label5", "Label6", "lblReadTr",
+    "lblSamp0", "lblSamp1", "lblSamp2", "lblSamp3", "lblSamp4",
+    "lblTime0", "lblTime1", "lblTime2", "lblTime3", "lblTime4",
+};
+static_assert(std::size(CaptionNames) == static_cast<size_t>(Caption::Count), "a Caption without its label");
+
+constexpr const char *OptionNames[] = {"optNormNone", "optNormCSG", "optNormTrace"};
+static_assert(std::size(OptionNames) == static_cast<size_t>(Option::Count), "an Option without its button");
+
+constexpr const char *CheckNames[] = {"mnuZeroPick", "mnuZeroPick2", "mnuMaxPick", "mnuMinPick"};
+static_assert(std::size(CheckNames) == static_cast<size_t>(MenuCheck::Count), "a MenuCheck without its item");
+
+// Finds each named child for the role array; a name with no widget is a
+// fault of the window's construction, reported at once.
+template <typename W, size_t N>
+void BindByName(std::array<W *, N> &out, const QObject *root, const char *const (&names)[N])
+{
+    for (size_t i = 0; i < N; ++i) {
+        out[i] = root->findChild<W *>(Q(names[i]));
+        if (!out[i])
+            throw std::logic_error(std::string("the main window has no control named ") + names[i]);
+    }
+}
+
+int ButtonNumber(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton:
+        return MouseLeft;
+    case Qt::RightButton:
+        return MouseRight;
+    case Qt::MiddleButton:
+        return MouseMiddle;
+    default:
+        return static_cast<int>(b); // any other button picks where the pointer is
+    }
+}
+
 } // namespace
 
 Form1::Form1(Dialogs *dialogs, QWidget *parent) : QMainWindow(parent)
@@ -115,6 +165,7 @@ Form1::Form1(Dialogs *dialogs, QWidget *parent) : QMainWindow(parent)
 
     buildControls();
     buildMenus();
+    bindWidgets();
 
     controls_ = std::make_unique<QtControls>(*this);
     if (dialogs) {
@@ -165,28 +216,28 @@ void Form1::buildControls()
     static const char *const samp[5] = {"lblSamp0", "lblSamp1", "lblSamp2", "lblSamp3", "lblSamp4"};
     static const char *const time[5] = {"lblTime0", "lblTime1", "lblTime2", "lblTime3", "lblTime4"};
     for (int k = 0; k < 5; ++k) {
-        captions_[static_cast<size_t>(lblSamp(k))] = MakeLabel(f, samp[k], "");
-        captions_[static_cast<size_t>(lblTime(k))] = MakeLabel(f, time[k], "");
+        MakeLabel(f, samp[k], "");
+        MakeLabel(f, time[k], "");
     }
 
     MakeLabel(f, "Label10", "Samples");
-    captions_[static_cast<size_t>(Caption::Label5)] = MakeLabel(f, "Label5", "No. of Traces");
-    captions_[static_cast<size_t>(Caption::Label6)] = MakeLabel(f, "Label6", "No. of Samples");
+    MakeLabel(f, "Label5", "No. of Traces");
+    MakeLabel(f, "Label6", "No. of Samples");
     MakeLabel(f, "Label4", "Sample Interval");
-    fields_[static_cast<size_t>(Field::Text1)] = MakeEdit(f, "Text1", "");
+    MakeEdit(f, "Text1", "");
     MakeLabel(f, "Label12", "Time");
-    captions_[static_cast<size_t>(Caption::Label1)] = MakeLabel(f, "Label1", "Trace # 1");
+    MakeLabel(f, "Label1", "Trace # 1");
     upd_ = new UpDown(f);
     upd_->setObjectName(QStringLiteral("upd"));
 
     // The "Draw" frame and its contents, placed relative to the frame.
     QGroupBox *frame4 = MakeFrame(f, "Frame4", "Draw");
     MakeLabel(frame4, "Label9", "Traces");
-    fields_[static_cast<size_t>(Field::txt1sttr)] = MakeEdit(frame4, "txt1sttr", "");
-    fields_[static_cast<size_t>(Field::txtLsttr)] = MakeEdit(frame4, "txtLsttr", "");
+    MakeEdit(frame4, "txt1sttr", "");
+    MakeEdit(frame4, "txtLsttr", "");
     MakeLabel(frame4, "Label11", "Samples");
-    fields_[static_cast<size_t>(Field::txt1stsamp)] = MakeEdit(frame4, "txt1stsamp", "");
-    fields_[static_cast<size_t>(Field::txtLstsamp)] = MakeEdit(frame4, "txtLstsamp", "");
+    MakeEdit(frame4, "txt1stsamp", "");
+    MakeEdit(frame4, "txtLstsamp", "");
     cmdRePlot_ = MakeButton(frame4, "cmdRePlot", "Re-Plot");
     cmdAll_ = MakeButton(frame4, "cmdAll", "All Profile");
     cmdNextGroup_ = MakeButton(frame4, "cmdNextGroup", "Next Group");
@@ -196,24 +247,23 @@ void Form1::buildControls()
         r->setObjectName(Q(name));
         return r;
     };
-    options_[static_cast<size_t>(Option::optNormNone)] = makeOption("optNormNone", "None");
-    options_[static_cast<size_t>(Option::optNormCSG)] = makeOption("optNormCSG", "CSG");
-    options_[static_cast<size_t>(Option::optNormTrace)] = makeOption("optNormTrace", "Trace");
-    options_[static_cast<size_t>(Option::optNormNone)]->setChecked(true);
+    makeOption("optNormNone", "None")->setChecked(true);
+    makeOption("optNormCSG", "CSG");
+    makeOption("optNormTrace", "Trace");
     MakeLabel(frame4, "Label15", "Group Overlap");
-    fields_[static_cast<size_t>(Field::txtGroupOverlap)] = MakeEdit(frame4, "txtGroupOverlap", "0");
+    MakeEdit(frame4, "txtGroupOverlap", "0");
 
     MakeLabel(f, "Label7", "Gain Value");
-    fields_[static_cast<size_t>(Field::txtGainValue)] = MakeEdit(f, "txtGainValue", "400");
+    MakeEdit(f, "txtGainValue", "400");
     MakeLabel(f, "Label13", "Clip Value");
-    fields_[static_cast<size_t>(Field::txtAmpClip)] = MakeEdit(f, "txtAmpClip", "1000");
+    MakeEdit(f, "txtAmpClip", "1000");
     MakeLabel(f, "Label14", "Traces/CSG");
-    fields_[static_cast<size_t>(Field::txtTraceCSG)] = MakeEdit(f, "txtTraceCSG", "24");
+    MakeEdit(f, "txtTraceCSG", "24");
     MakeLabel(f, "Label2", "Left Click = Automatic Pick Right Click = Exact Pick", true);
-    captions_[static_cast<size_t>(Caption::lblReadTr)] = MakeLabel(f, "lblReadTr", "Reading Trace # 1");
-    captions_[static_cast<size_t>(Caption::Label3)] = MakeLabel(f, "Label3", "Picked Time = ");
+    MakeLabel(f, "lblReadTr", "Reading Trace # 1");
+    MakeLabel(f, "Label3", "Picked Time = ");
     MakeLabel(f, "Label8", "Pick Range (Sample)", true);
-    fields_[static_cast<size_t>(Field::txtPickRange)] = MakeEdit(f, "txtPickRange", "20");
+    MakeEdit(f, "txtPickRange", "20");
 
     // The About panel lies on the profile canvas and covers the drawing under it.
     frmAbout_ = MakeFrame(pctProfile_, "frmAbout", "About");
@@ -235,6 +285,14 @@ void Form1::buildControls()
         FitWrappedCaption(f->findChild<QLabel *>(Q(name)));
 }
 
+void Form1::bindWidgets()
+{
+    BindByName(fields_, inner(), FieldNames);
+    BindByName(captions_, inner(), CaptionNames);
+    BindByName(options_, inner(), OptionNames);
+    BindByName(checks_, menuBar(), CheckNames);
+}
+
 void Form1::buildMenus()
 {
     QMenuBar *bar = menuBar();
@@ -253,11 +311,29 @@ void Form1::buildMenus()
     mnuSave_->setObjectName(QStringLiteral("mnuSave"));
     mnuSaveSU_ = action(mnuSave_, "mnuSaveSU", "SU File");
     mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
+    mnuSavePick_ = action(mnuFile_, "mnuSavePick", "Save Picking");
     mnuExit_ = action(mnuFile_, "mnuExit", "Exit");
 
     mnuTools_ = bar->addMenu(QStringLiteral("Tools"));
     mnuTools_->setObjectName(QStringLiteral("mnuTools"));
     mnuReplot_ = action(mnuTools_, "mnuReplot", "Re-Plot Profile");
+    mnuReset_ = action(mnuTools_, "mnuReset", "Reset Picking");
+    mnuTools_->addSeparator()->setObjectName(QStringLiteral("mnu1"));
+    // The pick rules; the application sets their check marks, the first
+    // rule's to begin with.
+    const char *const ruleCaptions[] = {"Zero Picking (-ve -> +ve)", "Zero Picking (+ve -> -ve)",
+                                        "Max. Picking", "Min. Picking"};
+    for (size_t k = 0; k < std::size(CheckNames); ++k) {
+        QAction *a = action(mnuTools_, CheckNames[k], ruleCaptions[k]);
+        a->setCheckable(true);
+        a->setChecked(k == 0);
+    }
+
+    // A menu title without an action of its own.
+    mnuadjustair_ = bar->addMenu(QStringLiteral("Adjust Air Wave"));
+    mnuadjustair_->setObjectName(QStringLiteral("mnuadjustair"));
+    mnuCurrentPick_ = action(mnuadjustair_, "mnuCurrentPick", "Current Picking");
+    mnuFromFile_ = action(mnuadjustair_, "mnuFromFile", "From File");
 
     // About is a menu-bar item that acts when clicked.
     mnuAbout_ = bar->addAction(QStringLiteral("About"));
@@ -269,14 +345,15 @@ void Form1::bindHandlers()
     // Every command runs through one guard: whatever a command could not
     // finish (memory running out in the middle of a plot, say) is reported
     // and the program goes on, instead of ending on an unhandled exception.
-    auto guarded = [this](void (App::*handler)()) {
-        return [this, handler] {
-            try {
-                (app_.get()->*handler)();
-            } catch (const std::exception &e) {
-                dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
-            }
-        };
+    auto run = [this](const std::function<void()> &command) {
+        try {
+            command();
+        } catch (const std::exception &e) {
+            dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
+        }
+    };
+    auto guarded = [this, run](void (App::*handler)()) {
+        return [this, run, handler] { run([this, handler] { (app_.get()->*handler)(); }); };
     };
     connect(cmdRePlot_, &QPushButton::clicked, this, guarded(&App::cmdRePlot_Click));
     connect(cmdAll_, &QPushButton::clicked, this, guarded(&App::cmdAll_Click));
@@ -288,6 +365,25 @@ void Form1::bindHandlers()
     connect(mnuExit_, &QAction::triggered, this, guarded(&App::mnuExit_Click));
     connect(mnuReplot_, &QAction::triggered, this, guarded(&App::mnuReplot_Click));
     connect(mnuAbout_, &QAction::triggered, this, guarded(&App::mnuAbout_Click));
+    connect(mnuSavePick_, &QAction::triggered, this, guarded(&App::mnuSavePick_Click));
+    connect(mnuReset_, &QAction::triggered, this, guarded(&App::mnuReset_Click));
+    connect(mnuCurrentPick_, &QAction::triggered, this, guarded(&App::mnuCurrentPick_Click));
+    connect(mnuFromFile_, &QAction::triggered, this, guarded(&App::mnuFromFile_Click));
+    void (App::*const rules[])() = {&App::mnuZeroPick_Click, &App::mnuZeroPick2_Click, &App::mnuMaxPick_Click,
+                                     &App::mnuMinPick_Click};
+    static_assert(std::size(rules) == static_cast<size_t>(MenuCheck::Count));
+    for (size_t k = 0; k < checks_.size(); ++k)
+        connect(checks_[k], &QAction::triggered, this, guarded(rules[k]));
+
+    // Picking on the trace canvas: only the pointer's height counts.
+    connect(pctTrace_, &QtCanvas::mouseMoved, this,
+            [this, run](float, float y, Qt::MouseButtons, Qt::KeyboardModifiers) {
+                run([this, y] { app_->pctTrace_MouseMove(y); });
+            });
+    connect(pctTrace_, &QtCanvas::mousePressed, this,
+            [this, run](float, float y, Qt::MouseButton button, Qt::KeyboardModifiers) {
+                run([this, y, button] { app_->pctTrace_MouseDown(ButtonNumber(button), y); });
+            });
 
     // Pointer moves over the window background and over the profile canvas
     // bring back the default arrow.
@@ -377,5 +473,6 @@ void Form1::quitProgram()
 QLineEdit *Form1::field(Field f) const { return At(fields_, f); }
 QLabel *Form1::captionLabel(Caption c) const { return At(captions_, c); }
 QRadioButton *Form1::optionButton(Option o) const { return At(options_, o); }
+QAction *Form1::checkItem(MenuCheck m) const { return At(checks_, m); }
 
 } // namespace orv

@@ -59,6 +59,7 @@ public:
     QLineEdit *field(Field f) const;
     QLabel *captionLabel(Caption c) const;
     QRadioButton *optionButton(Option o) const;
+    QAction *checkItem(MenuCheck m) const;
     QtCanvas *pctProfile() const { return pctProfile_; }
     QtCanvas *pctTrace() const { return pctTrace_; }
     QGroupBox *frmAbout() const { return frmAbout_; }
@@ -70,6 +71,7 @@ public:
     QMenu *mnuOpen() const { return mnuOpen_; }
     QMenu *mnuSave() const { return mnuSave_; }
     QMenu *mnuTools() const { return mnuTools_; }
+    QMenu *mnuadjustair() const { return mnuadjustair_; }
     QAction *mnuExit() const { return mnuExit_; }
     QAction *mnuAbout() const { return mnuAbout_; }
 
@@ -80,15 +82,18 @@ private:
     void buildControls();
     void buildMenus();
     void bindHandlers();
+    void bindWidgets(); // fills the role arrays from the name tables
     void applyLayout(const FormLayout &f);
     // Places a widget at the design place of its objectName.
     void place(QWidget *w);
     int menuBarHeight() const;
 
-    // Indexed by the Field, Caption and Option enumerators.
-    std::array<QLineEdit *, 10> fields_{};
-    std::array<QLabel *, 15> captions_{};
-    std::array<QRadioButton *, 3> options_{};
+    // Indexed by the Field, Caption, Option and MenuCheck enumerators; filled
+    // from the name tables in form1.cpp, which must name every enumerator.
+    std::array<QLineEdit *, static_cast<size_t>(Field::Count)> fields_{};
+    std::array<QLabel *, static_cast<size_t>(Caption::Count)> captions_{};
+    std::array<QRadioButton *, static_cast<size_t>(Option::Count)> options_{};
+    std::array<QAction *, static_cast<size_t>(MenuCheck::Count)> checks_{};
     QtCanvas *pctProfile_ = nullptr;
     QtCanvas *pctTrace_ = nullptr;
     QGroupBox *frmAbout_ = nullptr;
@@ -102,10 +107,15 @@ private:
     QMenu *mnuOpen_ = nullptr;
     QMenu *mnuSave_ = nullptr;
     QMenu *mnuTools_ = nullptr;
+    QMenu *mnuadjustair_ = nullptr;
     QAction *mnuOpenSU_ = nullptr;
     QAction *mnuSaveSU_ = nullptr;
     QAction *mnuExit_ = nullptr;
+    QAction *mnuSavePick_ = nullptr;
     QAction *mnuReplot_ = nullptr;
+    QAction *mnuReset_ = nullptr;
+    QAction *mnuCurrentPick_ = nullptr;
+    QAction *mnuFromFile_ = nullptr;
     QAction *mnuAbout_ = nullptr;
 
     int16_t layoutDone_ = 0;

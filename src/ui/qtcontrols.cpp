@@ -2,6 +2,7 @@
 
 #include "ui/form1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -61,6 +62,18 @@ bool QtControls::option(Option o) const
 {
     const QRadioButton *r = form_.optionButton(o);
     return r && r->isChecked();
+}
+
+bool QtControls::checked(MenuCheck m) const
+{
+    const QAction *a = form_.checkItem(m);
+    return a && a->isChecked();
+}
+
+void QtControls::setChecked(MenuCheck m, bool on)
+{
+    if (QAction *a = form_.checkItem(m))
+        a->setChecked(on);
 }
 
 std::string QtControls::title() const { return form_.windowTitle().toStdString(); }

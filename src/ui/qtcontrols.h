@@ -22,6 +22,8 @@ public:
     bool captionVisible(Caption c) const override;
     void setCaptionVisible(Caption c, bool visible) override;
     bool option(Option o) const override;
+    bool checked(MenuCheck m) const override;
+    void setChecked(MenuCheck m, bool on) override;
     std::string title() const override;
     void setTitle(const std::string &s) override;
     // 0 the default arrow, 2 the cross-hair over the window, 11 the busy

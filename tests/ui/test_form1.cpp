@@ -1,6 +1,6 @@
 // The main window on the offscreen platform: inventory, menus, About panel,
 // the one-time layout and a whole open / re-plot / step / exit run.
-#include "core/app.h"
+#include "app/app.h"
 #include "formats/su.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
@@ -23,6 +23,8 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -100,28 +102,47 @@ TEST(Form1, MenuTree)
 {
     test::FakeDialogs d;
     Form1 w(&d);
+    // Each menu's items in order, by object name and caption; "-" is a
+    // separator. Only the commands that work are there.
     const struct {
-        const char *name, *text, *menu, *title;
-    } items[] = {
-        {"mnuOpenSU", "SU File", "mnuOpen", "Open Profile"}, {"mnuSaveSU", "SU File", "mnuSave", "Save Profile"},
-        {"mnuExit", "Exit", "mnuFile", "&File"}, {"mnuReplot", "Re-Plot Profile", "mnuTools", "Tools"}};
-    for (const auto &i : items) {
-        SCOPED_TRACE(i.name);
-        auto *a = w.findChild<QAction *>(QString::fromLatin1(i.name));
-        auto *menu = Find<QMenu>(w, i.menu);
-        ASSERT_TRUE(a && menu);
-        EXPECT_EQ(a->text(), QString::fromLatin1(i.text));
-        EXPECT_EQ(menu->title(), QString::fromLatin1(i.title));
-        EXPECT_TRUE(menu->actions().contains(a));
+        QMenu *menu;
+        const char *title;
+        std::vector<std::pair<const char *, const char *>> items;
+    } menus[] = {
+        {w.mnuFile(), "&File",
+         {{"mnuOpen", "Open Profile"}, {"mnuSave", "Save Profile"}, {"mnu2", "-"}, {"mnuSavePick", "Save Picking"},
+          {"mnuExit", "Exit"}}},
+        {w.mnuOpen(), "Open Profile", {{"mnuOpenSU", "SU File"}}},
+        {w.mnuSave(), "Save Profile", {{"mnuSaveSU", "SU File"}}},
+        {w.mnuTools(), "Tools",
+         {{"mnuReplot", "Re-Plot Profile"}, {"mnuReset", "Reset Picking"}, {"mnu1", "-"},
+          {"mnuZeroPick", "Zero Picking (-ve -> +ve)"}, {"mnuZeroPick2", "Zero Picking (+ve -> -ve)"},
+          {"mnuMaxPick", "Max. Picking"}, {"mnuMinPick", "Min. Picking"}}},
+        {w.mnuadjustair(), "Adjust Air Wave", {{"mnuCurrentPick", "Current Picking"}, {"mnuFromFile", "From File"}}},
+    };
+    for (const auto &m : menus) {
+        SCOPED_TRACE(m.title);
+        ASSERT_NE(m.menu, nullptr);
+        EXPECT_EQ(m.menu->title(), QString::fromLatin1(m.title));
+        const QList<QAction *> actions = m.menu->actions();
+        ASSERT_EQ(actions.size(), qsizetype(m.items.size()));
+        for (size_t k = 0; k < m.items.size(); ++k) {
+            const QAction *a = actions[qsizetype(k)];
+            const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
+            EXPECT_EQ(name, QString::fromLatin1(m.items[k].first));
+            if (std::string(m.items[k].second) == "-")
+                EXPECT_TRUE(a->isSeparator());
+            else
+                EXPECT_EQ(a->text(), QString::fromLatin1(m.items[k].second));
+        }
     }
-    // File: Open Profile, Save Profile, a separator, Exit. Bar: File, Tools and
-    // About, which acts on a click of the bar itself.
-    const QList<QAction *> file = w.mnuFile()->actions();
-    ASSERT_EQ(file.size(), 4);
-    EXPECT_TRUE(file[2]->isSeparator());
-    EXPECT_EQ(file, (QList<QAction *>{w.mnuOpen()->menuAction(), w.mnuSave()->menuAction(), file[2], w.mnuExit()}));
-    EXPECT_EQ(w.menuBar()->actions(),
-              (QList<QAction *>{w.mnuFile()->menuAction(), w.mnuTools()->menuAction(), w.mnuAbout()}));
+    // Exactly one pick rule carries the check mark, the first at start.
+    for (int k = 0; k < int(MenuCheck::Count); ++k)
+        EXPECT_EQ(w.checkItem(MenuCheck(k))->isChecked(), k == 0) << k;
+    // The bar: File, Tools, Adjust Air Wave (a title only) and About, which
+    // acts on a click of the bar itself.
+    EXPECT_EQ(w.menuBar()->actions(), (QList<QAction *>{w.mnuFile()->menuAction(), w.mnuTools()->menuAction(),
+                                                        w.mnuadjustair()->menuAction(), w.mnuAbout()}));
     EXPECT_EQ(w.mnuAbout()->menu(), nullptr);
     EXPECT_EQ(w.mnuAbout()->text(), QStringLiteral("About"));
 }
