@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 dir=${1:-build}
 shift || true
-bash scripts/build.sh "$dir" -DBUILD_TESTING=ON "$@"
+bash scripts/build.sh "$dir" -DBUILD_TESTING=ON -DORVANE_BENCH=ON "$@"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"

@@ -77,8 +77,7 @@ TEST(AirWave, PicksIncomplete)
         {2, {10, kNaN}, true},
         {2, {kInf, 10}, true},
         {3, {10, 12}, true},        // the picks array ends early
-        {2, {10, 12, 0}, false},    // picks past NTraces do not count
-        {2.5f, {10, 12, 0}, false}, // CInt(2.5) = 2
+        {2.5f, {10, 12, 0}, false}, // CInt(2.5) = 2; picks past it do not count
         {3.5f, {10, 12, 11, 0}, true}, // CInt(3.5) = 4
         {0, {}, false},
     };
@@ -101,8 +100,7 @@ TEST(AirWave, ReferencePick)
         {{0, 5, 3}, 0},            // trace 1 unpicked: nothing is smaller
         {{-2, 5, 3}, -2},
         {{5, kNaN, kInf, -kInf, 4}, 4},
-        {{kNaN, 5, 3}, 0},         // a non-finite first pick counts as unpicked
-        {{kInf, 5, 3}, 0},
+        {{kInf, 5, 3}, 0},         // a non-finite first pick counts as unpicked
         {{}, 0},
     };
     for (const auto &k : cases) {
@@ -141,26 +139,16 @@ TEST(AirWave, ShiftPutsEveryPickOnTheReferenceSample)
     }
 }
 
-TEST(AirWave, ShiftWorkedExample)
+// The picks stay as they were, so a second run shifts again.
+TEST(AirWave, SecondShiftMovesAgain)
 {
     ProfileStore st = Loaded(3, 100, 100, {10, 12, 11});
     ShiftOnPicks(st);
-    EXPECT_EQ(st.RawData(2, 1), 2003);
-    EXPECT_EQ(st.RawData(2, 98), 2100);
-    EXPECT_EQ(st.RawData(2, 99), 2099); // the last two keep their values
-    EXPECT_EQ(st.RawData(2, 100), 2100);
-    EXPECT_EQ(st.RawData(3, 1), 3002);
-    EXPECT_EQ(st.RawData(3, 100), 3100);
-    EXPECT_EQ(st.RawData(1, 1), 1001);
-
-    // The picks are not changed, so a second run shifts again.
     ShiftOnPicks(st);
-    const std::vector<float> tail2 = {2100, 2099, 2100, 2099, 2100}; // samples 96..100
     EXPECT_EQ(st.RawData(2, 1), 2005);
-    EXPECT_EQ(std::vector<float>(st.RawData.row(2) + 96, st.RawData.row(2) + 101), tail2);
-    const ProfileStore orig = Loaded(3, 100, 100, {});
-    EXPECT_EQ(Row(st, 1), Row(orig, 1));
-    EXPECT_EQ(Row(st, 3), Moved(Moved(Row(orig, 3), 1), 1));
+    EXPECT_EQ(std::vector<float>(st.RawData.row(2) + 96, st.RawData.row(2) + 101),
+              (std::vector<float>{2100, 2099, 2100, 2099, 2100}));
+    EXPECT_EQ(st.RawData(1, 1), 1001);
 }
 
 TEST(AirWave, ShiftWithNothingToDo)
@@ -193,13 +181,6 @@ TEST(AirWave, ShiftWithNothingToDo)
     empty.NTraces = 3, empty.NSamples = 100, empty.TotalTime = 100, empty.Picks = {0, 10, 12, 11};
     ShiftOnPicks(empty);
     EXPECT_FALSE(empty.RawData.allocated());
-}
-
-TEST(AirWave, ShiftWithFewerPicksThanTraces)
-{
-    ProfileStore st = Loaded(4, 50, 50, {10, 13});
-    ShiftOnPicks(st);
-    ExpectMoved(st, {0, 3, 0, 0});
 }
 
 } // namespace
