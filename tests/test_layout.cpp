@@ -1,95 +1,90 @@
-// The main window's one-time fit to the screen, on plain rectangles.
+// The main window's one-time fit to the screen, on plain rectangles. The
+// design places themselves are checked on the real window (ui/test_form1).
 #include "ui/layout.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace orv {
 namespace {
 
-struct Screen {
-    const char *name;
-    int32_t workW, workH, frameW, frameH, menuH, outerW, outerH; // pixels
-};
-
-class LayoutScreens : public ::testing::TestWithParam<Screen> {};
-
-TEST_P(LayoutScreens, CanvasesFillTheWindowAndEverythingFollowsThem)
+TEST(Layout, WindowFitTakesTheMaximisedInnerSize)
 {
-    const Screen s = GetParam();
-    const WindowFit fit = FitToWorkArea(s.workW, s.workH, s.frameW, s.frameH, s.menuH);
-    ASSERT_EQ(std::make_pair(fit.outerWidthPx, fit.outerHeightPx), std::make_pair(s.outerW, s.outerH));
-    EXPECT_EQ(std::make_pair(fit.W0, fit.H0), std::make_pair(s.outerW * 15, s.outerH * 15)); // 32-bit twips
-    // The maximised inner size became the outer size: frame and menu bar come off again.
-    const int32_t W = PixelsToTwips(fit.outerWidthPx - s.frameW);
-    const int32_t H = PixelsToTwips(fit.outerHeightPx - s.frameH - s.menuH);
-    FormLayout f = DesignLayout();
-    AdjustLayout(f, W, H);
-
-    // pctTrace at the right edge less 100, both canvases down to 2355 above
-    // the bottom with a fixed gap between them.
-    EXPECT_EQ(f.pctTrace, (Rect{W - 100 - 1935, 480, 1935, H - 2355 - 480}));
-    EXPECT_EQ(f.pctProfile, (Rect{840, 480, W - 100 - 1935 - 1030 - 840, H - 2355 - 480}));
-    // Axis labels at the canvas top and quarters, the last one label up from
-    // its bottom, the time labels between the canvases.
-    for (size_t k = 0; k < 5; ++k) {
-        SCOPED_TRACE(k);
-        const int32_t h = f.pctTrace.Height;
-        const int32_t top = k < 4 ? 480 + static_cast<int32_t>(std::lround(k * h / 4.0)) : 480 + h - 255;
-        EXPECT_EQ(f.lblTime[k], (Rect{f.pctTrace.Left - 840, top, 735, 255}));
-        EXPECT_EQ(f.lblSamp[k], (Rect{240, top, 495, 255}));
+    const struct { int32_t workW, workH, frameW, frameH, menuH; std::vector<int32_t> want; } cases[] = {
+        {1920, 1040, 16, 39, 22, {1904, 979, 28560, 14685}}, // a task bar and a decorated frame
+        {1280, 720, 0, 0, 21, {1280, 699, 19200, 10485}},    // no window manager
+        {3840, 2160, 8, 31, 22, {3832, 2107, 57480, 31605}}, // past 16 bits
+        {10, 10, 16, 39, 22, {1, 1, 15, 15}},                // never below one pixel
+    };
+    for (const auto &s : cases) {
+        const WindowFit f = FitToWorkArea(s.workW, s.workH, s.frameW, s.frameH, s.menuH);
+        EXPECT_EQ(std::vector<int32_t>({f.outerWidthPx, f.outerHeightPx, f.W0, f.H0}), s.want) << s.workW;
     }
-    // Below the canvases: the Draw frame and the value rows; beside them what
-    // follows the trace canvas's left edge.
-    EXPECT_EQ(f.Frame4.Top, f.pctProfile.bottom() + 100);
-    EXPECT_LE(f.Frame4.bottom(), H);
-    EXPECT_EQ(f.Label7, (Rect{5400, f.Frame4.Top + 240, 1215, 255}));
-    EXPECT_EQ(f.txtAmpClip, (Rect{6720, f.Frame4.Top + 720, 495, 285}));
-    EXPECT_EQ(f.Label14.Top, f.Frame4.Top + 1200);
-    EXPECT_EQ(f.lblReadTr.Top, f.Frame4.Top + 1028);
-    EXPECT_EQ(f.Label3, (Rect{f.pctTrace.Left, f.Frame4.Top, 1935, 255}));
-    EXPECT_EQ(f.Label8.Top, f.Frame4.Top + 400);
-    EXPECT_EQ(f.txtPickRange, (Rect{f.pctTrace.Left + 1000, f.Label8.Top, 615, 285}));
-    EXPECT_EQ(f.Label1, (Rect{f.pctTrace.Left + 290, 120, 1100, 375}));
-    EXPECT_EQ(f.upd, (Rect{f.pctTrace.Left + 1390, 120, 255, 375}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layout, LayoutScreens,
-    ::testing::Values(Screen{"FullHd", 1920, 1040, 16, 39, 22, 1904, 979}, // a task bar and a decorated frame
-                      Screen{"Hd", 1280, 720, 0, 0, 21, 1280, 699},         // no window manager
-                      Screen{"Uhd", 3840, 2160, 8, 31, 22, 3832, 2107}),    // 57480 twips wide: past 16 bits
-    [](const ::testing::TestParamInfo<Screen> &i) { return std::string(i.param.name); });
-
-// Screens too small for the fixed margins: the canvases keep at least 100
-// pixels each way and never overlap; the rest keeps its relations.
-TEST(Layout, TinyScreensClampTheCanvases)
+// Where adjustform's steps put each control's corner, as its rules say: R is
+// pctTrace's left edge (100 from the right), C the canvases' height (down to
+// 2355 above the bottom), T the Draw frame's top, rows the axis labels' tops.
+std::map<std::string, std::array<int32_t, 2>> Corners(int32_t R, int32_t C, const std::array<int32_t, 5> &rows)
 {
-    const struct {
-        int32_t W, H;
-    } cases[] = {{0, 0}, {-3000, -3000}, {4000, 20000}, {30000, 3000}, {MinInnerWidth - 1, MinInnerHeight - 1}};
+    const int32_t T = 480 + C + 100;
+    std::map<std::string, std::array<int32_t, 2>> m = {
+        {"pctProfile", {840, 480}}, {"pctTrace", {R, 480}}, {"Label1", {R + 290, 120}}, {"upd", {R + 1390, 120}},
+        {"Label12", {R - 840, 120}}, {"Frame4", {840, T}}, {"Label7", {5400, T + 240}},
+        {"txtGainValue", {6720, T + 240}}, {"Label13", {5400, T + 720}}, {"txtAmpClip", {6720, T + 720}},
+        {"Label14", {5400, T + 1200}}, {"txtTraceCSG", {6720, T + 1200}}, {"Label2", {7560, T + 240}},
+        {"lblReadTr", {9840, T + 1028}}, {"Label3", {R, T}}, {"Label8", {R, T + 400}},
+        {"txtPickRange", {R + 1000, T + 400}},
+    };
+    for (size_t k = 0; k < 5; ++k) {
+        m["lblSamp" + std::to_string(k)] = {240, rows[k]};
+        m["lblTime" + std::to_string(k)] = {R - 840, rows[k]};
+    }
+    return m;
+}
+
+TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
+{
+    // Inner areas in twips: the three screens above less frame and menu bar,
+    // the design size, and areas too small for the fixed margins, laid out
+    // as 5405 x 4335 on the short side (canvases of at least 1500 each way).
+    // Label rows at a canvas quarter round half a twip up.
+    const struct { const char *name; int32_t W, H, R, C; std::array<int32_t, 5> rows; } cases[] = {
+        {"1920 x 1080", 28320, 13770, 26285, 10935, {480, 3214, 5948, 8681, 11160}},
+        {"1280 x 720", 19200, 10170, 17165, 7335, {480, 2314, 4148, 5981, 7560}},
+        {"3840 x 2160", 57360, 30810, 55325, 27975, {480, 7474, 14468, 21461, 28200}},
+        {"design size", 16725, 10845, 14690, 8010, {480, 2483, 4485, 6488, 8235}},
+        {"narrow", 4000, 20000, 3370, 17165, {480, 4771, 9063, 13354, 17390}},
+        {"low", 30000, -3000, 27965, 1500, {480, 855, 1230, 1605, 1725}},
+    };
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::to_string(c.W) + " x " + std::to_string(c.H));
+        SCOPED_TRACE(c.name);
         FormLayout f = DesignLayout();
         AdjustLayout(f, c.W, c.H);
-        EXPECT_GE(f.pctProfile.Width, MinCanvasSize);
-        EXPECT_GE(f.pctProfile.Height, MinCanvasSize);
-        EXPECT_GE(f.lblTime[0].Left, f.pctProfile.right());
-        EXPECT_EQ(f.Frame4.Top, f.pctProfile.bottom() + 100);
-        EXPECT_EQ(f.pctTrace.right(), std::max(c.W, MinInnerWidth) - 100);
-        EXPECT_EQ(f.pctTrace.bottom(), std::max(c.H, MinInnerHeight) - 2355);
+        // Only the canvases change size: pctProfile fills the width up to 1030
+        // before pctTrace, both fill the height.
+        EXPECT_EQ((std::array{f.pctProfile.Width, f.pctTrace.Width, f.pctProfile.Height, f.pctTrace.Height}),
+                  (std::array{c.R - 1870, 1935, c.C, c.C}));
+        const auto want = Corners(c.R, c.C, c.rows);
+        const auto got = f.entries();
+        ASSERT_EQ(got.size(), want.size());
+        for (const auto &[name, r] : got) {
+            const std::array<int32_t, 2> corner = want.count(name) ? want.at(name) : std::array{-1, -1};
+            const Rect design = DesignRect(name);
+            EXPECT_EQ((std::array{r.Left, r.Top}), corner) << name;
+            EXPECT_TRUE(name.starts_with("pct") || (r.Width == design.Width && r.Height == design.Height)) << name;
+        }
     }
-    // A tiny work area still gives a window of at least one pixel.
-    const WindowFit fit = FitToWorkArea(10, 10, 16, 39, 22);
-    EXPECT_EQ(std::make_pair(fit.outerWidthPx, fit.outerHeightPx), std::make_pair(1, 1));
 }
 
 TEST(Layout, CentreAndPixelConversionRoundToNearest)
 {
-    EXPECT_EQ(CentreIn(673, 529, 305, 209), std::make_pair(184, 160)); // 336.5 - 152.5, 264.5 - 104.5
-    EXPECT_EQ(CentreIn(100, 100, 300, 50), std::make_pair(-100, 25));  // larger than its container
+    EXPECT_EQ(CentreIn(673, 529, 305, 209), std::make_pair(184, 160));
+    EXPECT_EQ(CentreIn(100, 101, 300, 50), std::make_pair(-100, 26)); // larger than its container; 25.5 up
     EXPECT_EQ(TwipsToPixels(1100), 73);
     EXPECT_EQ(TwipsToPixels(1027), 68);
 }

@@ -8,12 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
 #include <string>
-#include <tuple>
 #include <vector>
 
 using namespace orv;
@@ -56,12 +54,12 @@ TEST(DisplayPlotProfile, GainClipAndBaseline)
 TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
 {
     // Clamping to the profile is left to the re-plot tests.
-    const struct { int ns; const char *t1, *tl, *s1, *sl; int FT, LT, FS, LS; } cases[] = {
-        {400, "30", "10", "300", "100", 30, 30, 300, 301}, // one sample more...
-        {300, "30", "10", "300", "100", 30, 30, 300, 300}, // ...never past NSamples
-        {400, "3", "3", "4", "4", 3, 3, 4, 4},             // one sample: only points
-        {400, "", "abc", "0", "", 1, 1, 1, 2},
-        {400, "2.5", "3.5", "10", "20", 2, 4, 10, 20}, // halves to even
+    const struct { int ns; const char *t1, *tl, *s1, *sl; std::vector<int> want; } cases[] = {
+        {400, "30", "10", "300", "100", {30, 30, 300, 301}}, // one sample more...
+        {300, "30", "10", "300", "100", {30, 30, 300, 300}}, // ...never past NSamples
+        {400, "3", "3", "4", "4", {3, 3, 4, 4}},             // one sample: only points
+        {400, "", "abc", "0", "", {1, 1, 1, 2}},
+        {400, "2.5", "3.5", "10", "20", {2, 4, 10, 20}}, // halves to even
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(std::string(k.t1) + "/" + k.tl + "/" + k.s1 + "/" + k.sl);
@@ -70,60 +68,42 @@ TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
         SetWindow(c, k.t1, k.tl, k.s1, k.sl);
         RecordingCanvas cv;
         PlotProfile(st, c, cv);
-        const int want[] = {k.FT, k.LT, k.FS, k.LS};
-        const int got[] = {st.FirstTrace, st.LastTrace, st.FirstSample, st.LastSample};
-        const Field fields[] = {Field::txt1sttr, Field::txtLsttr, Field::txt1stsamp, Field::txtLstsamp};
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(got[i], want[i]) << i;
-            EXPECT_EQ(c.texts[fields[i]], " " + std::to_string(want[i])) << i;
-        }
-        EXPECT_EQ(cv.only(Prim::Pset).size(), size_t(k.LT - k.FT + 1)); // one run per trace
-        if (k.FS == k.LS) {
-            EXPECT_EQ(cv.drawn().size(), size_t(k.LT - k.FT + 1));
-        }
+        EXPECT_EQ(std::vector<int>({st.FirstTrace, st.LastTrace, st.FirstSample, st.LastSample}), k.want);
+        std::vector<std::string> shown;
+        for (Field f : {Field::txt1sttr, Field::txtLsttr, Field::txt1stsamp, Field::txtLstsamp})
+            shown.push_back(c.texts[f]);
+        EXPECT_EQ(shown, std::vector<std::string>({" " + std::to_string(k.want[0]), " " + std::to_string(k.want[1]),
+                                                   " " + std::to_string(k.want[2]), " " + std::to_string(k.want[3])}));
+        const size_t traces = size_t(k.want[1] - k.want[0] + 1);
+        EXPECT_EQ(cv.only(Prim::Pset).size(), traces); // one run per trace
+        EXPECT_EQ(cv.drawn().size() == traces, k.want[2] == k.want[3]);
     }
 }
 
-TEST(DisplayPlotProfile, Normalization)
+TEST(DisplayPlotProfile, NormalizationInsideTheSampleWindow)
 {
-    // Largest absolute raw value of traces t1..t2 over samples 3..6, 1 for 0.
-    auto groupMax = [](const ProfileStore &r, int t1, int t2) {
-        float m = 0;
-        for (int t = t1; t <= t2; ++t)
-            for (int s = 3; s <= 6; ++s)
-                m = std::max(m, std::fabs(r.RawData(t, s)));
-        return m == 0 ? 1.0f : m;
+    // Sample 1 holds 9, samples 2 and 3 hold t and -(t + 1); trace 2 is all 0.
+    // Mode 1: gathers of 2 over the whole profile, not only the window; the
+    // incomplete last one keeps its raw values. Mode 2: each trace of the
+    // window. All zeros stay as they are.
+    using Rows = std::vector<std::array<float, 3>>;
+    const struct { int16_t mode; const char *t1, *tl; Rows want; float lo, hi; } cases[] = {
+        {1, "4", "5", {{9, .5f, -1}, {0, 0, 0}, {9, .6f, -.8f}, {9, .8f, -1}, {9, 5, -6}}, -6, 5},
+        {2, "1", "3", {{9, .5f, -1}, {0, 0, 0}, {9, .75f, -1}, {9, 4, -5}, {9, 5, -6}}, -1, .75f},
     };
-    // Mode 1: gathers of 24 of the whole profile, not only of the window; the
-    // incomplete last one (traces 49, 50) keeps its raw values. Mode 2: each
-    // trace of the window. No normalization is left to the re-plot tests.
-    for (const auto &k : {std::tuple{int16_t(1), "30", "40"}, {int16_t(2), "5", "20"}}) {
-        const auto [mode, t1, tl] = k;
-        SCOPED_TRACE(mode);
-        ProfileStore st = MakeProfile(50, 10, [](int t, int s) { return float(((t * 7 + s * 3) % 11) - 5) * float(t); });
-        for (int s = 1; s <= 10; ++s)
-            st.RawData(7, s) = st.PlotData(7, s) = 0; // an all-zero trace
-        st.NormMode = mode;
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.mode);
+        ProfileStore st = MakeProfile(5, 3, [](int t, int s) {
+            return t == 2 ? 0.0f : s == 1 ? 9.0f : s == 2 ? float(t) : -float(t + 1);
+        });
+        st.NormMode = k.mode, st.TracesPerCSG = 2;
         FakeControls c;
-        SetWindow(c, t1, tl, "3", "6");
+        SetWindow(c, k.t1, k.tl, "2", "3");
         RecordingCanvas cv;
         PlotProfile(st, c, cv);
-        float lo = 1e30f, hi = -1e30f;
-        for (int t = 1; t <= 50; ++t) {
-            float d = 1;
-            if (mode == 1 && t <= 48)
-                d = groupMax(st, (t - 1) / 24 * 24 + 1, (t - 1) / 24 * 24 + 24);
-            if (mode == 2 && t >= 5 && t <= 20)
-                d = groupMax(st, t, t);
-            for (int s = 1; s <= 10; ++s) {
-                const bool inside = s >= 3 && s <= 6;
-                const float want = inside ? st.RawData(t, s) / d : st.RawData(t, s);
-                ASSERT_EQ(st.PlotData(t, s), want) << "trace " << t << " sample " << s;
-                if (inside && t >= st.FirstTrace && t <= st.LastTrace)
-                    lo = std::min(lo, want), hi = std::max(hi, want);
-            }
-        }
-        EXPECT_EQ(std::make_pair(st.AmpMin, st.AmpMax), std::make_pair(lo, hi));
+        for (int t = 1; t <= 5; ++t)
+            EXPECT_EQ((std::array{st.PlotData(t, 1), st.PlotData(t, 2), st.PlotData(t, 3)}), k.want[size_t(t - 1)]) << t;
+        EXPECT_EQ(std::make_pair(st.AmpMin, st.AmpMax), std::make_pair(k.lo, k.hi));
         ProfileStore again = st; // a second plot of normalized data changes nothing
         PlotProfile(again, c, cv);
         EXPECT_TRUE(again.PlotData == st.PlotData);
@@ -143,7 +123,6 @@ TEST(DisplayPlotProfile, FillLinesPerSampleFollowCIntOfDy)
         auto runs = cv.runs();
         ASSERT_EQ(runs.size(), 1u);
         ASSERT_EQ(runs[0].size(), size_t(2 + fills)); // point, wiggle line, fills
-        EXPECT_EQ(runs[0][0].y1, 0);
         EXPECT_EQ(runs[0][1].y2, std::nearbyint(height));
         for (int m = 1; m <= fills; ++m)
             EXPECT_FLOAT_EQ(runs[0][size_t(1 + m)].y1, height / 2 + float(m));
