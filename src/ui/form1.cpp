@@ -267,6 +267,11 @@ void Form1::buildControls()
 
     // The About panel lies on the profile canvas and covers the drawing under it.
     frmAbout_ = MakeFrame(pctProfile_, "frmAbout", "About");
+    // Opaque in the button-face colour, the frame's margin above its line
+    // included; a style sheet ignores the plain fill flag.
+    frmAbout_->setStyleSheet(frmAbout_->styleSheet()
+                             + QStringLiteral(" QGroupBox#frmAbout { background-color: palette(button); margin-top: 0px; border-radius: 0px; }"
+                                              " QGroupBox#frmAbout::title { background-color: palette(button); }"));
     frmAbout_->setAutoFillBackground(true);
     MakeLabel(frmAbout_, "Label16", "");
     MakeLabel(frmAbout_, "Label17", "");

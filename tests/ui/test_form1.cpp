@@ -3,11 +3,13 @@
 #include "app/app.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
+#include "ui/qtcanvas.h"
 #include "ui/qtdialogs.h"
 #include "ui/updown.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -210,6 +212,30 @@ TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+// The About panel hides the drawing under it: over a loaded profile it looks
+// exactly as over an empty canvas.
+TEST(Form1, AboutPanelIsOpaque)
+{
+    test::FakeDialogs d;
+    d.files.push_back(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
+    Form1 w(&d);
+    w.show();
+    w.findChild<QAction *>(QStringLiteral("mnuOpenSU"))->trigger();
+    ASSERT_TRUE(d.messages.empty());
+    w.app().mnuAbout_Click();
+    const QRect panel = w.frmAbout()->geometry();
+    const QImage over = w.pctProfile()->grab(panel).toImage();
+    w.pctProfile()->clear();
+    const QImage empty = w.pctProfile()->grab(panel).toImage();
+    EXPECT_EQ(over, empty);
 }
 
 } // namespace
