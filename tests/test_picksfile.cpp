@@ -124,6 +124,12 @@ TEST_F(PicksFileTest, FilesOnDisk)
     ASSERT_TRUE(orv::WritePicksFile(old.string(), {0, 1}, 1, error)) << error;
     EXPECT_EQ(slurp(old), " 1  .001 \r\n"); // replaced whole, nothing of the old tail
 
+    // A name at the file system's limit still leaves room for the
+    // temporary file beside it.
+    const fs::path longName = dir / (std::string(251, 'p') + ".dat");
+    ASSERT_TRUE(orv::WritePicksFile(longName.string(), {0, 1}, 1, error)) << error;
+    fs::remove(longName);
+
     EXPECT_FALSE(orv::WritePicksFile((dir / "none" / "p.dat").string(), {0, 1}, 1, error));
     EXPECT_EQ(error, "cannot be saved: No such file or directory");
     EXPECT_FALSE(fs::exists(dir / "none"));
