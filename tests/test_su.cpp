@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <bit>
 #include <filesystem>
 #include <fstream>
@@ -35,18 +36,23 @@ void addTrace(Bytes &b, int ns, uint16_t dt, const std::vector<float> &samples, 
         put(at + 240 + 4 * j, std::bit_cast<uint32_t>(samples[j]), 4);
 }
 
-// A source whose read fails at one byte, as a bad disk block would.
+// A source whose read fails at one byte, as a bad disk block would. Bytes
+// from `end` on are gone without an error, as in a file cut short after it
+// was opened (size() still counts them).
 struct FailingSource : orv::MemorySource {
-    FailingSource(Bytes b, uint64_t failAt) : orv::MemorySource(std::move(b)), failAt(failAt) {}
+    FailingSource(Bytes b, uint64_t failAt, uint64_t end = UINT64_MAX)
+        : orv::MemorySource(std::move(b)), failAt(failAt), end(end) {}
     size_t read(uint64_t offset, void *dst, size_t n) override
     {
         if (failAt >= offset && failAt < offset + n)
             failedRead = true, n = size_t(failAt - offset);
+        n = offset >= end ? 0 : size_t(std::min<uint64_t>(n, end - offset));
         return n ? orv::MemorySource::read(offset, dst, n) : 0;
     }
     bool failed() const override { return failedRead; }
     std::string errorText() const override { return "Input/output error"; }
     uint64_t failAt;
+    uint64_t end;
     bool failedRead = false;
 };
 
@@ -155,6 +161,39 @@ TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
     }
 }
 
+TEST(SURead, ASampleCutShortKeepsTheBytesItHas)
+{
+    // The second sample, 0x40E01234, loses its last bytes in file order: the
+    // high-order ones of a little-endian file, the low-order ones of a
+    // big-endian file. A file cut short on disk only ever walks as
+    // little-endian; one cut after it was opened keeps the order its size
+    // gave.
+    const struct { const char *name; bool be; bool afterOpen; int present; uint32_t want; } cases[] = {
+        {"little-endian, 1 byte", false, false, 1, 0x00000034},
+        {"little-endian, 3 bytes", false, false, 3, 0x00E01234},
+        {"little-endian after opening, 2 bytes", false, true, 2, 0x00001234},
+        {"big-endian after opening, 2 bytes", true, true, 2, 0x40E00000},
+        {"big-endian after opening, 3 bytes", true, true, 3, 0x40E01200},
+        {"big-endian after opening, no byte", true, true, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes b;
+        addTrace(b, 2, 1000, {1.5f, std::bit_cast<float>(0x40E01234u)}, c.be);
+        const uint64_t end = 240 + 4 + uint64_t(c.present);
+        if (!c.afterOpen)
+            b.resize(end);
+        FailingSource src(b, UINT64_MAX, end);
+        orv::Profile p;
+        orv::SUReadInfo info;
+        std::string error;
+        ASSERT_TRUE(orv::ReadSUProfile(src, p, info, error)) << error;
+        EXPECT_EQ(info.bigEndian, c.be);
+        EXPECT_EQ(p.RawData(1, 1), 1.5f);
+        EXPECT_EQ(std::bit_cast<uint32_t>(p.RawData(1, 2)), c.want);
+    }
+}
+
 TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
 {
     Bytes negative, tooMany, good;
@@ -255,17 +294,25 @@ TEST(SUWrite, HeaderLayoutLengthAndPermissions)
 TEST(SUWrite, RoundTripOrARefusalThatWritesNothing)
 {
     // No error: written and read back. 33.3 ms / 333 samples lands just below
-    // 0.1 ms in floats: dt is rounded, not cut.
+    // 0.1 ms in floats: dt is rounded, not cut. 0.05 ms / 4 and 0.03 ms / 4
+    // give 12.5 and 7.5 us in floats (12.50000019 and 7.49999983 in
+    // doubles), rounded halves to even. dt is unsigned: up to 65535 us.
     const struct { float nt, ns, total; int wantDt; const char *error; } cases[] = {
         {5, 333, 33.3f, 100, ""},
         {1, 1, 32.767f, 32767, ""},
+        {1, 1, 40.0f, 40000, ""},
+        {1, 1, 65.535f, 65535, ""},
         {3, 1000, 1, 1, ""},
+        {2, 4, 0.05f, 12, ""},
+        {2, 4, 0.03f, 8, ""},
+        {2, 10, 0, 0, ""}, // no time window: dt = 0, "unknown"
         {0, 10, 10, 0, "the profile has 0 traces; a Seismic Unix file can hold 1 to 32767"},
         {32768, 10, 10, 0, "the profile has 32768 traces; a Seismic Unix file can hold 1 to 32767"},
         {2, 0, 10, 0, "the profile has 0 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
         {2, 40000, 10, 0, "the profile has 40000 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
-        {2, 10, 327.676f, 0, "the sample interval of 32.7676 ms does not fit a Seismic Unix header (at most 32.767 ms)"},
-        {2, 10, 0, 0, "the sample interval of 0 ms does not fit a Seismic Unix header (at least 0.001 ms)"},
+        {2, 10, 655.355f, 0, "the sample interval of 65.5355 ms does not fit a Seismic Unix header (at most 65.535 ms)"},
+        {2, 10, -10, 0, "the sample interval of -1 ms does not fit a Seismic Unix header (it cannot be negative)"},
+        {2, 10, 0.004f, 0, "the sample interval of 0.0004 ms does not fit a Seismic Unix header (at least 0.001 ms)"},
         {3, 10, 10, 0, "the profile's amplitudes do not cover 3 traces of 10 samples"},
     };
     TempDir dir;
@@ -283,11 +330,14 @@ TEST(SUWrite, RoundTripOrARefusalThatWritesNothing)
             EXPECT_EQ(fileText(path), "earlier contents");
             continue;
         }
+        const std::string b = fileText(path);
+        ASSERT_GE(b.size(), 240u);
+        EXPECT_EQ(uint8_t(b[116]) | uint8_t(b[117]) << 8, c.wantDt); // unsigned, little-endian
         orv::Profile p;
         orv::SUReadInfo info;
         ASSERT_TRUE(orv::ReadSUFile(path, p, info, error)) << error;
         EXPECT_EQ(std::make_pair(p.NTraces, p.NSamples), std::make_pair(c.nt, c.ns));
         EXPECT_EQ(p.RawData, data);
-        EXPECT_DOUBLE_EQ(info.intervalMs, c.wantDt / 1000.0);
+        EXPECT_DOUBLE_EQ(info.intervalMs, c.wantDt ? c.wantDt / 1000.0 : orv::SUFallbackIntervalMs);
     }
 }

@@ -33,11 +33,15 @@ uint16_t getU16(const uint8_t *p, bool bigEndian)
     return static_cast<uint16_t>(get16(p, bigEndian));
 }
 
+void putU16(uint8_t *p, uint16_t v)
+{
+    p[0] = static_cast<uint8_t>(v & 0xff);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
 void put16(uint8_t *p, int16_t v)
 {
-    const auto u = static_cast<uint16_t>(v);
-    p[0] = static_cast<uint8_t>(u & 0xff);
-    p[1] = static_cast<uint8_t>(u >> 8);
+    putU16(p, static_cast<uint16_t>(v));
 }
 
 void put32(uint8_t *p, int32_t v)
@@ -191,7 +195,8 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
 
     // Pass 2: each trace's samples straight into its row, decoded in place.
     // Samples past the end of the file stay 0; a trace longer than the first
-    // is cut, a shorter one padded with 0.
+    // is cut, a shorter one padded with 0. A sample cut short by the end of
+    // the file keeps the bytes it has and reads the missing ones as 0.
     const uint64_t size = src.size();
     int fitted = 0;
     for (int k = 1; k <= nTraces; ++k) {
@@ -212,10 +217,18 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
                 return false;
             }
             // A read that stopped inside a sample leaves its bytes partly
-            // written: clear what is not a whole sample.
-            const size_t whole = got / 4;
-            std::fill(row + whole, row + count, 0.0f);
-            decodeInPlace(row, whole, bigEndian);
+            // written. Its missing bytes are cleared in file order, so they
+            // are the high-order bytes of a little-endian sample and the
+            // low-order ones of a big-endian sample; it is then decoded with
+            // the whole ones. What follows it is cleared.
+            size_t kept = got / 4;
+            if (got % 4 != 0) {
+                auto *bytes = reinterpret_cast<uint8_t *>(row);
+                std::fill(bytes + got, bytes + 4 * (kept + 1), uint8_t(0));
+                ++kept;
+            }
+            std::fill(row + kept, row + count, 0.0f);
+            decodeInPlace(row, kept, bigEndian);
         }
         if (progress)
             progress(k);
@@ -272,16 +285,25 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
             + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples";
         return false;
     }
+    // dt is an unsigned 16-bit count of microseconds, formed in single
+    // precision and rounded halves to even. A profile with no time window
+    // (TotalTime = 0) gets dt = 0, which readers take as "unknown".
     const float intervalMs = static_cast<float>(static_cast<double>(TotalTime) / ns);
-    const double dtExact = static_cast<double>(intervalMs) * 1000.0;
-    const double dtRounded = std::nearbyint(dtExact); // halves to even, as CInt
-    if (!(dtRounded >= 1 && dtRounded <= 32767)) {
+    const float dtExact = intervalMs * 1000.0f;
+    const float dtRounded = std::nearbyint(dtExact); // halves to even, as CInt
+    // An interval that is there but rounds to 0 us would read back as
+    // "unknown": refused rather than changed.
+    const bool vanishes = dtRounded == 0 && TotalTime != 0;
+    if (!(dtRounded >= 0 && dtRounded <= 65535) || vanishes) {
+        const char *why = dtRounded < 0 ? "it cannot be negative"
+            : dtRounded > 65535         ? "at most 65.535 ms"
+            : vanishes                  ? "at least 0.001 ms"
+                                        : "not a number";
         error = "the sample interval of " + PlainText(intervalMs)
-            + " ms does not fit a Seismic Unix header ("
-            + (dtRounded >= 1 ? "at most 32.767 ms)" : "at least 0.001 ms)");
+            + " ms does not fit a Seismic Unix header (" + why + ")";
         return false;
     }
-    const int16_t dt = CInt(dtExact);
+    const auto dt = static_cast<uint16_t>(dtRounded);
 
     SaveFile out;
     if (!out.open(path, error))
@@ -311,7 +333,7 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
         put32(h + 72, static_cast<int32_t>(k) * 100);    // sx
         put32(h + 80, static_cast<int32_t>(k) * 100);    // gx
         put16(h + kNsOffset, ns);
-        put16(h + kDtOffset, dt);
+        putU16(h + kDtOffset, dt);
         uint8_t *s = h + kHeaderBytes;
         const float *row = PlotData.row(k) + 1;
         if (hostLittle) {

@@ -40,9 +40,12 @@ bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::st
                 const SUProgress &progress = {});
 
 // Writes PlotData (traces 1..NTraces, samples 1..NSamples) as an SU file.
-// Refuses, before writing a byte, a profile whose counts or dt do not fit the
-// 16-bit header fields. Any earlier file of that name survives a failed
-// write. Returns false with a reason in `error`.
+// Refuses, before writing a byte, a profile whose counts do not fit the
+// signed 16-bit header fields (1..32767) or whose interval TotalTime /
+// NSamples, in microseconds, does not fit the unsigned dt field (0..65535,
+// the same range the reader accepts). A TotalTime of 0 is written as dt = 0,
+// the mark for an unknown interval. Any earlier file of that name survives a
+// failed write. Returns false with a reason in `error`.
 bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
                  float TotalTime, std::string &error);
 
