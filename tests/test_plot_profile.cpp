@@ -176,3 +176,69 @@ TEST(DisplayPlotProfile, DrawModesAndNoProfile)
     EXPECT_EQ(c.texts, before);
     EXPECT_FALSE(none.PlotData.allocated());
 }
+
+TEST(DisplayPlotProfile, ExtremeAmplitudesStayInTheirColumn)
+{
+    // Trace 2 of 3 holds NaN, infinities and amplitudes at the float limit
+    // among ordinary ones. 3000 wide: columns of 1000, baselines in their
+    // middle, and a clip of 300 that keeps every deflection in its column.
+    // Non-finite samples lie on the baseline. Per trace normalization draws
+    // traces 1 and 3 as if the bad samples were 0; one range for the window
+    // overflows (flat traces). The redraws put the bad trace on a clean plot.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const std::array<float, 11> bad = {0.5f, nan, -0.5f, inf, 3e38f, -inf, -3e38f, 1, nan, -0.25f, 0.75f};
+    auto value = [&](bool clean) {
+        return [&bad, clean](int t, int s) {
+            const float v = bad[size_t(s - 1)];
+            return t != 2 ? float(s % 3 - 1) * float(t) : clean && !(std::fabs(v) < 1e30f) ? 0.0f : v;
+        };
+    };
+    const struct { const char *name; int16_t mode; bool redraw; } cases[] = {
+        {"per trace", 2, false},
+        {"one range", 0, false},
+        {"highlight and restore", 0, true},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        auto plot = [&](ProfileStore &st) {
+            st.NormMode = k.mode, st.ClipValue = 300;
+            FakeControls c;
+            SetWindow(c, "1", "3", "1", "11");
+            c.texts[Field::txtGainValue] = "400";
+            RecordingCanvas cv(3000, 1100);
+            PlotProfile(st, c, cv);
+            if (k.redraw) {
+                for (int s = 1; s <= 11; ++s)
+                    st.PlotData(2, s) = bad[size_t(s - 1)];
+                cv.prims.clear();
+                HighlightTrace(st, c, cv, 2);
+                RestorePrevTrace(st, c, cv, 3); // trace 2 again, normal fill
+            }
+            return cv.runs();
+        };
+        ProfileStore badSt = MakeProfile(3, 11, value(k.redraw)), cleanSt = MakeProfile(3, 11, value(true));
+        const auto runs = plot(badSt), clean = plot(cleanSt);
+        ASSERT_EQ(runs.size(), k.redraw ? 2u : 3u);
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const float x0 = k.redraw ? 1000.0f : 1000.0f * float(r);
+            std::vector<float> at; // where each sample is drawn: the point, then the wiggle lines
+            for (const Prim &p : runs[r]) {
+                ASSERT_TRUE(p.x1 >= x0 && p.x1 <= x0 + 1000 && (!p.isLine() || (p.x2 >= x0 && p.x2 <= x0 + 1000))) << p;
+                if (!p.isLine() || p.y1 != p.y2)
+                    at.push_back(p.isLine() ? p.x2 : p.x1);
+            }
+            if (x0 == 1000) {
+                ASSERT_EQ(at.size(), bad.size());
+                for (size_t s = 0; s < bad.size(); ++s) {
+                    if (!std::isfinite(bad[s])) {
+                        EXPECT_EQ(at[s], 1500.0f) << "sample " << s + 1;
+                    }
+                }
+            }
+        }
+        if (k.mode == 2) {
+            EXPECT_EQ(runs[0], clean[0]);
+            EXPECT_EQ(runs[2], clean[2]);
+        }
+    }
+}

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -121,5 +122,38 @@ TEST(DisplayHighlightTrace, StepperOutsideTheWindowOrNoProfileDrawsNothing)
         HighlightTrace(*store, c, cv, v);
         RestorePrevTrace(*store, c, cv, v);
         EXPECT_TRUE(cv.prims.empty());
+    }
+}
+
+TEST(DisplayPlotTrace, ExtremeAmplitudesStayOnTheCanvas)
+{
+    // 1540 wide: amplitudes -0.5..1 stretch over 20..1520 with 0 at 520.
+    // Non-finite samples lie on the position of amplitude 0; with the float
+    // limit in the trace its range overflows and the trace is flat at 20.
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const struct { const char *name; std::vector<float> v; float zero; } cases[] = {
+        {"NaN and infinities", {0.5f, nan, -0.5f, inf, 1, -inf, -0.25f, nan, 0.75f}, 520},
+        {"float limit", {0.5f, nan, 3e38f, inf, 1, -inf, -3e38f, nan, 0.75f}, 20},
+        {"non-finite first", {-inf, 1, -0.5f, 3e38f, 0}, 20},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        const int ns = int(k.v.size());
+        ProfileStore st = MakeProfile(1, ns, [&](int, int s) { return k.v[size_t(s - 1)]; });
+        st.FirstTrace = st.LastTrace = 1, st.FirstSample = 1, st.LastSample = int16_t(ns);
+        RecordingCanvas cv(1540, 100.0f * float(ns));
+        PlotTrace(st, cv, 1);
+        std::vector<float> at; // where each sample is drawn: the point, then the wiggle lines
+        for (const Prim &p : cv.drawn()) {
+            ASSERT_TRUE(p.x1 >= 0 && p.x1 <= 1540 && (!p.isLine() || (p.x2 >= 0 && p.x2 <= 1540))) << p;
+            if (!p.isLine() || p.y1 != p.y2)
+                at.push_back(p.isLine() ? p.x2 : p.x1);
+        }
+        ASSERT_EQ(at.size(), k.v.size());
+        for (size_t s = 0; s < k.v.size(); ++s) {
+            if (!std::isfinite(k.v[s])) {
+                EXPECT_EQ(at[s], k.zero) << "sample " << s + 1;
+            }
+        }
     }
 }

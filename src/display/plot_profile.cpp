@@ -13,6 +13,7 @@
 
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -67,8 +68,27 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
         return x;
     };
 
+    // Where sample A is drawn before the gain limit. A NaN or an infinity has
+    // no amplitude to show and lies on the baseline. A finite amplitude whose
+    // position overflows the float arithmetic (e.g. (A - AmpMin) * k with A
+    // near the float limit, or inf * 0 when k is 0) is placed again in double
+    // and held within ClipValue of the baseline, so it stays in its column
+    // whenever the clip does; every other amplitude is placed as above.
+    const double bLo = static_cast<double>(b) - g.ClipValue;
+    const double bHi = static_cast<double>(b) + g.ClipValue;
+    auto place = [&](float A) {
+        if (!std::isfinite(A))
+            return bf;
+        float x = X(A);
+        if (!std::isfinite(x)) {
+            const double xd = (static_cast<double>(A) - AmpMin) * k + x0f + static_cast<double>(AmpMin) * k;
+            x = std::isnan(xd) ? bf : static_cast<float>(std::min(std::max(xd, bLo), bHi));
+        }
+        return clip(A, x);
+    };
+
     const int FS = g.FirstSample;
-    float x = clip(v[FS], X(v[FS]));
+    float x = place(v[FS]);
     c.pset(half + x, 0.0f);
     int32_t px = CLng(static_cast<double>(x));
     int32_t py = 0;
@@ -77,7 +97,7 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
     const double G = g.G;
     for (int s = FS + 1; s <= g.LastSample; ++s) {
         const float A = v[s];
-        x = clip(A, X(A));
+        x = place(A);
         const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
         // Gain limit, both tests on the same d.
         const int32_t d = CLng(static_cast<double>(x - bf));
@@ -211,7 +231,7 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
     }
 
     // Amplitude range of the window. Values that are not finite are left
-    // out, so the scale stays usable; the clip rule places them.
+    // out, so the scale stays usable; DrawWiggle puts them on the baseline.
     bool any = false;
     float AmpMin = 0, AmpMax = 0;
     for (int t = FirstTrace; t <= LastTrace; ++t) {

@@ -7,6 +7,7 @@
 
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -109,16 +110,30 @@ void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n)
     }
     const float dy = pctTrace.ScaleHeight() / static_cast<float>(LS - FS + 1);
 
-    float x = (v[FS] - lo) * sc;
     const float xz = -lo * sc;
     const float xz20 = xz + 20.0f;
+    // Where sample A is drawn: a NaN or an infinity on the position of
+    // amplitude 0; a finite amplitude whose (A - lo) * sc overflows the float
+    // arithmetic is placed again in double, between the margins.
+    const double right = static_cast<double>(pctTrace.ScaleWidth()) - 40.0;
+    auto place = [&](float A) {
+        if (!std::isfinite(A))
+            return xz;
+        const float xs = (A - lo) * sc;
+        if (std::isfinite(xs))
+            return xs;
+        const double xd = (static_cast<double>(A) - lo) * sc;
+        return std::isnan(xd) ? xz : static_cast<float>(std::clamp(xd, 0.0, std::max(right, 0.0)));
+    };
+
+    float x = place(v[FS]);
     pctTrace.pset(x + 20.0f, 0.0f);
     int32_t px = CLng(static_cast<double>(x));
     int32_t py = 0;
 
     const int32_t fills = CLng(static_cast<double>(dy));
     for (int s = FS + 1; s <= LS; ++s) {
-        x = (v[s] - lo) * sc;
+        x = place(v[s]);
         const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
         const float px20 = static_cast<float>(static_cast<int64_t>(px) + 20); // px + 20, an integer sum
         pctTrace.line(px20, static_cast<float>(py), x + 20.0f, static_cast<float>(y));

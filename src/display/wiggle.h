@@ -25,7 +25,9 @@ struct WiggleGeometry {
 
 // Draws trace t (its samples FirstSample..LastSample must exist in
 // PlotData). Wiggle lines and the first point use the foreground colour;
-// fill lines use fillColour when given, else the foreground colour.
+// fill lines use fillColour when given, else the foreground colour. A NaN or
+// an infinity is drawn on the baseline; a finite amplitude too large for the
+// float arithmetic is held within ClipValue of it, like any other deflection.
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour);
 
