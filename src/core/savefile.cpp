@@ -113,7 +113,7 @@ bool SaveFile::write(const void *data, size_t n, std::string &error)
     return true;
 }
 
-bool SaveFile::commit(std::string &error)
+bool SaveFile::finish(std::string &error)
 {
     if (fd_ < 0) {
         error = errnoText(EBADF);
@@ -131,6 +131,15 @@ bool SaveFile::commit(std::string &error)
         discard();
         return false;
     }
+    return true;
+}
+
+bool SaveFile::replace(std::string &error)
+{
+    if (fd_ >= 0 || tmp_.empty()) { // not finished, or already gone
+        error = errnoText(EBADF);
+        return false;
+    }
     if (::rename(tmp_.c_str(), target_.c_str()) != 0) {
         error = errnoText(errno);
         discard();
@@ -139,6 +148,8 @@ bool SaveFile::commit(std::string &error)
     tmp_.clear();
     return true;
 }
+
+bool SaveFile::commit(std::string &error) { return finish(error) && replace(error); }
 
 bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error)
 {

@@ -22,7 +22,13 @@ public:
     // Appends n bytes. False with a reason in `error`.
     bool write(const void *data, size_t n, std::string &error);
     // Flushes, closes and renames over the target. False with a reason.
+    // Same as finish() then replace().
     bool commit(std::string &error);
+    // The two halves of commit(), for a format kept in two files: each file
+    // is finished (flushed to the disk and closed) before either replaces
+    // its target, so a failure up to then leaves both earlier files whole.
+    bool finish(std::string &error);
+    bool replace(std::string &error);
 
 private:
     void discard();

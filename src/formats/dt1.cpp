@@ -1,0 +1,190 @@
+#include "formats/dt1.h"
+#include "formats/samples16.h"
+
+#include "core/numbers.h"
+#include "formats/bytesource.h"
+#include "formats/pairname.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+namespace {
+
+constexpr uint64_t kTraceHeaderBytes = 128;
+constexpr double kMaxCount = 32767;
+// The value of a header item starts at its 21st character ('=' stands in
+// the 20th).
+constexpr size_t kValueColumn = 20;
+// Whole records are read in blocks of about this size.
+constexpr uint64_t kChunkBytes = uint64_t(256) << 10;
+
+std::string readError(const ByteSource &src, uint64_t offset)
+{
+    std::string why = src.errorText();
+    if (why.empty())
+        why = "read error";
+    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
+}
+
+// The whole header file as text, or false with a reason.
+bool readHeaderText(const std::string &hdPath, std::string &text, std::string &error)
+{
+    FileSource src;
+    std::string why;
+    if (!src.open(hdPath, why)) {
+        error = "has no header file beside it: " + hdPath + " " + why;
+        return false;
+    }
+    try {
+        text.assign(static_cast<size_t>(src.size()), '\0');
+    } catch (const std::exception &) { // bad_alloc, length_error
+        error = "has no header file beside it: " + hdPath + " is too large to be a header";
+        return false;
+    }
+    const size_t got = text.empty() ? 0 : src.read(0, text.data(), text.size());
+    if (got < text.size() && src.failed()) {
+        error = "has no header file beside it: " + hdPath + " " + readError(src, got);
+        return false;
+    }
+    text.resize(got);
+    return true;
+}
+
+struct HeaderValues {
+    double traces = 0;
+    double samples = 0;
+    double totalTime = 0;
+};
+
+// Finds the four keys in their order, each search going on from the item
+// after the previous match. An item matches when it starts with the key; its
+// value is read from the 21st character on.
+bool parseHeader(std::string text, const std::string &hdPath, HeaderValues &v, std::string &error)
+{
+    struct Key {
+        std::string_view name;
+        double *value; // null: the key must be there, its value is not kept
+    };
+    const Key keys[] = {
+        {"NUMBER OF TRACES", &v.traces},
+        {"NUMBER OF PTS/TRC", &v.samples},
+        {"TOTAL TIME WINDOW", &v.totalTime},
+        {"STEP SIZE USED", nullptr},
+    };
+    TextItemReader reader(std::move(text));
+    for (const Key &key : keys) {
+        bool found = false;
+        while (!found && !reader.atEnd()) {
+            const std::string item = reader.readText();
+            if (std::string_view(item).starts_with(key.name)) {
+                found = true;
+                if (key.value)
+                    *key.value = item.size() > kValueColumn ? Val(std::string_view(item).substr(kValueColumn)) : 0.0;
+            }
+        }
+        if (!found) {
+            error = "has a header " + hdPath + " without the item \"" + std::string(key.name) + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool sizeOk(double v)
+{
+    return v >= 1 && v <= kMaxCount && v == std::floor(v);
+}
+
+} // namespace
+
+bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std::string &error)
+{
+    std::string hdPath;
+    if (!PartnerName(path, 3, "hd", hdPath, error))
+        return false;
+
+    // The data file first: without it there is nothing to read, whatever
+    // the header says.
+    FileSource data;
+    if (!data.open(path, error))
+        return false;
+
+    std::string text;
+    if (!readHeaderText(hdPath, text, error))
+        return false;
+    HeaderValues hv;
+    if (!parseHeader(std::move(text), hdPath, hv, error))
+        return false;
+    if (!sizeOk(hv.traces)) {
+        error = "has a header " + hdPath + " announcing " + PlainText(hv.traces)
+            + " traces; a profile can hold a whole number of 1 to 32767";
+        return false;
+    }
+    if (!sizeOk(hv.samples)) {
+        error = "has a header " + hdPath + " announcing " + PlainText(hv.samples)
+            + " samples per trace; a profile can hold a whole number of 1 to 32767";
+        return false;
+    }
+    const int nTraces = static_cast<int>(hv.traces);
+    const int nSamples = static_cast<int>(hv.samples);
+
+    const uint64_t recordBytes = kTraceHeaderBytes + 2 * static_cast<uint64_t>(nSamples);
+    const uint64_t recordsPerChunk = std::max<uint64_t>(1, kChunkBytes / recordBytes);
+    Array2D raw;
+    std::vector<uint8_t> buf;
+    try {
+        raw.allocate(nTraces, nSamples);
+        buf.resize(static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)) * recordBytes));
+    } catch (const std::exception &) { // bad_alloc, length_error
+        error = "is too large to load (" + std::to_string(nTraces) + " traces of " + std::to_string(nSamples)
+            + " samples)";
+        return false;
+    }
+
+    // Records are read in blocks of whole records. Past the end of the file
+    // the samples stay 0 (the array comes zeroed); a sample whose two bytes
+    // are not both there counts as missing.
+    const uint64_t size = data.size();
+    uint64_t held = 0;
+    for (int first = 1; first <= nTraces; first += static_cast<int>(recordsPerChunk)) {
+        const int count = static_cast<int>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces - first + 1)));
+        const uint64_t offset = static_cast<uint64_t>(first - 1) * recordBytes;
+        if (offset >= size)
+            break;
+        const uint64_t want = std::min<uint64_t>(static_cast<uint64_t>(count) * recordBytes, size - offset);
+        const size_t got = data.read(offset, buf.data(), static_cast<size_t>(want));
+        if (got < want && data.failed()) {
+            error = readError(data, offset + got);
+            return false;
+        }
+        for (int r = 0; r < count; ++r) {
+            const uint64_t at = static_cast<uint64_t>(r) * recordBytes + kTraceHeaderBytes;
+            if (at >= got)
+                break;
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(nSamples), (got - at) / 2));
+            DecodeLE16(buf.data() + at, raw.row(first + r) + 1, n);
+            held += n;
+        }
+    }
+
+    const uint64_t announced = static_cast<uint64_t>(nTraces) * static_cast<uint64_t>(nSamples);
+    out.RawData = std::move(raw);
+    out.NTraces = static_cast<float>(nTraces);
+    out.NSamples = static_cast<float>(nSamples);
+    out.TotalTime = static_cast<float>(hv.totalTime);
+    if (held < announced)
+        notice = "The file " + path + " holds " + std::to_string(held) + " of the " + std::to_string(announced)
+            + " samples its header announces; the missing samples read as 0.";
+    return true;
+}
+
+} // namespace orv
