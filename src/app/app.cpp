@@ -3,8 +3,8 @@
 
 namespace orv {
 
-App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace)
-    : c_(controls), d_(dialogs), pctProfile_(pctProfile), pctTrace_(pctTrace)
+App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData)
+    : c_(controls), d_(dialogs), pctProfile_(pctProfile), pctTrace_(pctTrace), frmData_(frmData)
 {
     upd.onChange = [this] { upd_Change(); };
 }

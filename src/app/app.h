@@ -12,9 +12,11 @@
 
 #include "core/canvas.h"
 #include "core/controls.h"
+#include "core/datadialog.h"
 #include "core/dialogs.h"
 #include "core/stepper.h"
 #include "core/store.h"
+#include "app/profile_formats.h"
 
 #include <string>
 
@@ -22,7 +24,9 @@ namespace orv {
 
 class App {
 public:
-    App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace);
+    // frmData: the parameter dialog; without one the commands that need it
+    // do nothing.
+    App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData = nullptr);
     App(const App &) = delete;
     App &operator=(const App &) = delete;
 
@@ -43,15 +47,29 @@ public:
     // Mouse moved over the window background or over pctProfile.
     void Form_MouseMove();
 
+    // File > Open Profile and File > Save Profile, one pair per format.
     void mnuOpenSU_Click();
+    void mnuOpenRD3_Click();
+    void mnuOpenDT1_Click();
+    void mnuOpenAscii_Click();
     void mnuSaveSU_Click();
+    void mnuSaveRD3_Click();
+    void mnuSaveAscii_Click();
+    // frmData's acquisition buttons and its own close control.
+    void frmData_cmdOK_Click();
+    void frmData_cmdCancel_Click();
+    void frmData_Closed();
     void mnuExit_Click();
     void mnuAbout_Click();
     void cmdAbouOK_Click();
 
-    // The SU reader and writer with their dialogs, pointer and messages.
+    // The readers and writers with their dialogs, pointer and messages.
     void ReadSU();
+    void ReadRD3();
+    void ReadDT1();
     void WriteSU();
+    void WriteRD3();
+    void WriteAscii();
 
     // Mouse over the trace canvas: y in twips; button 1 left, 2 right, 4 middle.
     void pctTrace_MouseMove(float y);
@@ -77,9 +95,19 @@ public:
     bool busy() const { return busy_; }
 
 private:
+    // The one open flow and the one save flow, driven by the format.
+    void openProfile(const ProfileFormat &f);
+    bool readProfile(const ProfileFormat &f);
+    void saveProfile(const ProfileFormat &f);
     // Swaps a freshly read profile and its working copy into the store.
     void commitProfile(Profile &&p, Array2D &&plot, const std::string &path);
-    void postLoad();
+    void postLoad(PostLoadDraw draw);
+    void postLoadAscii();
+    // The display fields a new profile starts with; lastTrace as written.
+    void defaultFields(const std::string &lastTrace);
+    void showNotice();
+    // Normalization, clip and gather size from the window, as Re-Plot takes them.
+    void readDisplayOptions();
     void drawAll();
     void openCaptions();
     void choosePickRule(int16_t mode);
@@ -88,6 +116,7 @@ private:
     Dialogs &d_;
     Canvas &pctProfile_;
     Canvas &pctTrace_;
+    DataDialog *frmData_;
     bool busy_ = false;
     std::string notice_; // a note on the file just read, shown when its open command ends
 };

@@ -25,15 +25,7 @@ void App::mnuReplot_Click()
     s.FirstSample = CInt(Val(c_.text(Field::txt1stsamp)));
     s.LastSample = CInt(Val(c_.text(Field::txtLstsamp)));
 
-    if (c_.option(Option::optNormNone))
-        s.NormMode = 0;
-    if (c_.option(Option::optNormCSG))
-        s.NormMode = 1;
-    if (c_.option(Option::optNormTrace))
-        s.NormMode = 2;
-
-    s.ClipValue = CInt(Val(c_.text(Field::txtAmpClip)));
-    s.TracesPerCSG = CInt(Val(c_.text(Field::txtTraceCSG)));
+    readDisplayOptions();
 
     // Range rules, each seeing the values the rules before it left. A last
     // trace or sample below 1 is raised to 1, so the window is always one
@@ -58,10 +50,6 @@ void App::mnuReplot_Click()
         s.FirstTrace = s.LastTrace;
     if (s.FirstSample > s.LastSample)
         s.FirstSample = s.LastSample;
-    if (s.ClipValue < 0)
-        s.ClipValue = 0;
-    if (s.TracesPerCSG < 1)
-        s.TracesPerCSG = 1;
 
     c_.setText(Field::txt1sttr, SignedText(int(s.FirstTrace)));
     c_.setText(Field::txtLsttr, SignedText(int(s.LastTrace)));
@@ -81,6 +69,23 @@ void App::mnuReplot_Click()
     s.PlotData = s.RawData;
 
     drawAll();
+}
+
+void App::readDisplayOptions()
+{
+    ProfileStore &s = store;
+    if (c_.option(Option::optNormNone))
+        s.NormMode = 0;
+    if (c_.option(Option::optNormCSG))
+        s.NormMode = 1;
+    if (c_.option(Option::optNormTrace))
+        s.NormMode = 2;
+    s.ClipValue = CInt(Val(c_.text(Field::txtAmpClip)));
+    s.TracesPerCSG = CInt(Val(c_.text(Field::txtTraceCSG)));
+    if (s.ClipValue < 0)
+        s.ClipValue = 0;
+    if (s.TracesPerCSG < 1)
+        s.TracesPerCSG = 1;
 }
 
 void App::cmdRePlot_Click() { mnuReplot_Click(); }

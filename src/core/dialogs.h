@@ -15,6 +15,8 @@ public:
     virtual std::string openFile(const std::string &filter) = 0;
     virtual std::string saveFile(const std::string &filter) = 0;
     virtual void message(const std::string &title, const std::string &text) = 0;
+    // A message with the stop icon: the input cannot be taken as it is.
+    virtual void critical(const std::string &title, const std::string &text) = 0;
     // Yes / No question; true for Yes.
     virtual bool question(const std::string &title, const std::string &text) = 0;
 };

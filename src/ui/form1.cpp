@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "app/app.h"
+#include "ui/frmdata.h"
 #include "ui/qtcanvas.h"
 #include "ui/qtcontrols.h"
 #include "ui/qtdialogs.h"
@@ -174,7 +175,8 @@ Form1::Form1(Dialogs *dialogs, QWidget *parent) : QMainWindow(parent)
         ownDialogs_ = std::make_unique<QtDialogs>(this);
         dialogs_ = ownDialogs_.get();
     }
-    app_ = std::make_unique<App>(*controls_, *dialogs_, *pctProfile_, *pctTrace_);
+    frmData_ = new FrmData(this);
+    app_ = std::make_unique<App>(*controls_, *dialogs_, *pctProfile_, *pctTrace_, frmData_);
     upd_->setStepper(&app_->upd);
     bindHandlers();
 
@@ -312,9 +314,17 @@ void Form1::buildMenus()
     mnuOpen_ = mnuFile_->addMenu(QStringLiteral("Open Profile"));
     mnuOpen_->setObjectName(QStringLiteral("mnuOpen"));
     mnuOpenSU_ = action(mnuOpen_, "mnuOpenSU", "SU File");
+    mnuOpenRD3_ = action(mnuOpen_, "mnuOpenRD3", "RD3 File");
+    mnuOpenDT1_ = action(mnuOpen_, "mnuOpenDT1", "DT1 File");
+    mnuOpenAscii_ = action(mnuOpen_, "mnuOpenAscii", "ASCII File");
     mnuSave_ = mnuFile_->addMenu(QStringLiteral("Save Profile"));
     mnuSave_->setObjectName(QStringLiteral("mnuSave"));
     mnuSaveSU_ = action(mnuSave_, "mnuSaveSU", "SU File");
+    mnuSaveRD3_ = action(mnuSave_, "mnuSaveRD3", "RD3 File");
+    // DT1 files are read only: the item is shown greyed out.
+    mnuSaveDT1_ = action(mnuSave_, "mnuSaveDT1", "DT1 File");
+    mnuSaveDT1_->setEnabled(false);
+    mnuSaveAscii_ = action(mnuSave_, "mnuSaveAscii", "ASCII File");
     mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
     mnuSavePick_ = action(mnuFile_, "mnuSavePick", "Save Picking");
     mnuExit_ = action(mnuFile_, "mnuExit", "Exit");
@@ -367,6 +377,14 @@ void Form1::bindHandlers()
 
     connect(mnuOpenSU_, &QAction::triggered, this, guarded(&App::mnuOpenSU_Click));
     connect(mnuSaveSU_, &QAction::triggered, this, guarded(&App::mnuSaveSU_Click));
+    connect(mnuOpenRD3_, &QAction::triggered, this, guarded(&App::mnuOpenRD3_Click));
+    connect(mnuOpenDT1_, &QAction::triggered, this, guarded(&App::mnuOpenDT1_Click));
+    connect(mnuOpenAscii_, &QAction::triggered, this, guarded(&App::mnuOpenAscii_Click));
+    connect(mnuSaveRD3_, &QAction::triggered, this, guarded(&App::mnuSaveRD3_Click));
+    connect(mnuSaveAscii_, &QAction::triggered, this, guarded(&App::mnuSaveAscii_Click));
+    connect(frmData_, &FrmData::okClicked, this, guarded(&App::frmData_cmdOK_Click));
+    connect(frmData_, &FrmData::cancelClicked, this, guarded(&App::frmData_cmdCancel_Click));
+    connect(frmData_, &FrmData::closedByUser, this, guarded(&App::frmData_Closed));
     connect(mnuExit_, &QAction::triggered, this, guarded(&App::mnuExit_Click));
     connect(mnuReplot_, &QAction::triggered, this, guarded(&App::mnuReplot_Click));
     connect(mnuAbout_, &QAction::triggered, this, guarded(&App::mnuAbout_Click));

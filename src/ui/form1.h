@@ -25,6 +25,7 @@ namespace orv {
 
 class App;
 class Dialogs;
+class FrmData;
 class QtCanvas;
 class QtControls;
 class UpDown;
@@ -64,6 +65,7 @@ public:
     QtCanvas *pctTrace() const { return pctTrace_; }
     QGroupBox *frmAbout() const { return frmAbout_; }
     UpDown *upd() const { return upd_; }
+    FrmData *frmData() const { return frmData_; }
     QWidget *inner() const; // the inner area (central widget), the controls' container
 
     // The menus, so that further items can be put at their places.
@@ -109,7 +111,13 @@ private:
     QMenu *mnuTools_ = nullptr;
     QMenu *mnuadjustair_ = nullptr;
     QAction *mnuOpenSU_ = nullptr;
+    QAction *mnuOpenRD3_ = nullptr;
+    QAction *mnuOpenDT1_ = nullptr;
+    QAction *mnuOpenAscii_ = nullptr;
     QAction *mnuSaveSU_ = nullptr;
+    QAction *mnuSaveRD3_ = nullptr;
+    QAction *mnuSaveDT1_ = nullptr;
+    QAction *mnuSaveAscii_ = nullptr;
     QAction *mnuExit_ = nullptr;
     QAction *mnuSavePick_ = nullptr;
     QAction *mnuReplot_ = nullptr;
@@ -126,6 +134,7 @@ private:
     std::unique_ptr<QtControls> controls_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
+    FrmData *frmData_ = nullptr; // a child window, deleted with the main window
     std::unique_ptr<App> app_;
 };
 

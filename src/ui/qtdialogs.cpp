@@ -99,6 +99,12 @@ void QtDialogs::message(const std::string &title, const std::string &text)
     QMessageBox::warning(parent_, QString::fromStdString(title), QString::fromStdString(text));
 }
 
+void QtDialogs::critical(const std::string &title, const std::string &text)
+{
+    OrdinaryPointer p;
+    QMessageBox::critical(parent_, QString::fromStdString(title), QString::fromStdString(text));
+}
+
 bool QtDialogs::question(const std::string &title, const std::string &text)
 {
     OrdinaryPointer p;

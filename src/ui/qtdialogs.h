@@ -27,6 +27,7 @@ public:
     std::string openFile(const std::string &filter) override;
     std::string saveFile(const std::string &filter) override;
     void message(const std::string &title, const std::string &text) override;
+    void critical(const std::string &title, const std::string &text) override;
     bool question(const std::string &title, const std::string &text) override;
 
 private:

@@ -4,6 +4,7 @@
 // main window.
 
 #include "core/controls.h"
+#include "core/datadialog.h"
 #include "core/dialogs.h"
 
 #include <deque>
@@ -122,6 +123,11 @@ public:
     {
         messages.emplace_back(title, text);
     }
+    void critical(const std::string &title, const std::string &text) override
+    {
+        messages.emplace_back(title, text);
+        ++criticals;
+    }
     bool question(const std::string &title, const std::string &text) override
     {
         messages.emplace_back(title, text);
@@ -135,6 +141,7 @@ public:
     std::deque<bool> answers;         // answers of question()
     std::vector<std::string> filters; // filter of every file dialog shown
     std::vector<std::pair<std::string, std::string>> messages;
+    int criticals = 0; // messages with the stop icon
 
 private:
     std::string next()
@@ -145,6 +152,28 @@ private:
         files.pop_front();
         return f;
     }
+};
+
+// The parameter dialog: fields set by the test, open while shown.
+class FakeDataDialog : public DataDialog {
+public:
+    void showAcquisition() override
+    {
+        fields.clear();
+        open = true;
+        ++shows;
+    }
+    std::string text(DataField f) const override
+    {
+        auto it = fields.find(f);
+        return it == fields.end() ? std::string() : it->second;
+    }
+    bool isOpen() const override { return open; }
+    void closeDialog() override { open = false; }
+
+    std::map<DataField, std::string> fields;
+    bool open = false;
+    int shows = 0;
 };
 
 } // namespace orv::test

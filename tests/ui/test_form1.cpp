@@ -77,14 +77,15 @@ TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
 }
 
 // A menu's items in order as "name:caption", a checked one marked "*", a
-// submenu's items in brackets, a separator's caption "-".
+// submenu's items in brackets, a separator's caption "-", a greyed item "~".
 std::string Items(const QList<QAction *> &actions)
 {
     std::string s;
     for (QAction *a : actions) {
         const QObject *named = a->menu() ? static_cast<QObject *>(a->menu()) : a;
         s += (s.empty() ? "" : ", ") + named->objectName().toStdString() + ":"
-            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "");
+            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "")
+            + (a->isEnabled() ? "" : "~");
         if (a->menu())
             s += " [" + Items(a->menu()->actions()) + "]";
     }
@@ -98,7 +99,9 @@ TEST(Form1, MenuTree)
     test::FakeDialogs d;
     Form1 w(&d);
     EXPECT_EQ(Items(w.menuBar()->actions()),
-              "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File], mnuSave:Save Profile [mnuSaveSU:SU File], "
+              "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
+              "mnuOpenAscii:ASCII File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
+              "mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File], "
               "mnu2:-, mnuSavePick:Save Picking, mnuExit:Exit], "
               "mnuTools:Tools [mnuReplot:Re-Plot Profile, mnuReset:Reset Picking, mnu1:-, "
               "mnuZeroPick:Zero Picking (-ve -> +ve)*, mnuZeroPick2:Zero Picking (+ve -> -ve), "

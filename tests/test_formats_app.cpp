@@ -1,0 +1,225 @@
+// Opening and saving the other formats through the command flow: the text
+// format's parameter dialog, the one open flow's refusals leaving everything
+// as it was, and saving then reopening through the menus.
+#include "app/app.h"
+#include "core/numbers.h"
+#include "formats/su.h"
+#include "support/fakes.h"
+#include "support/recording_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace fs = std::filesystem;
+using namespace orv;
+
+namespace {
+
+struct FormatsAppTest : ::testing::Test {
+    test::FakeControls c;
+    test::FakeDialogs d;
+    test::FakeDataDialog frm;
+    test::RecordingCanvas profile{3000, 1500}, trace{1935, 1500};
+    App app{c, d, profile, trace, &frm};
+    fs::path dir;
+
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path()
+            / ("orvane_fmt_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(dir);
+        app.Form_Load();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string file(const std::string &name, const std::string &text)
+    {
+        const auto p = (dir / name).string();
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    // A 3 x 5 SU profile, opened through its menu: sample j of trace k is
+    // k * 10 + j.
+    void openSU()
+    {
+        Array2D a;
+        a.allocate(3, 5);
+        for (int k = 1; k <= 3; ++k)
+            for (int j = 1; j <= 5; ++j)
+                a(k, j) = float(k * 10 + j);
+        std::string error;
+        const auto path = (dir / "first.su").string();
+        ASSERT_TRUE(WriteSUFile(path, a, 3, 5, 10, error)) << error;
+        d.files = {path};
+        app.mnuOpenSU_Click();
+        ASSERT_TRUE(d.messages.empty());
+    }
+    void ascii(const std::string &nt, const std::string &ns, const std::string &tt)
+    {
+        app.mnuOpenAscii_Click();
+        frm.fields = {{DataField::Text1, nt}, {DataField::Text2, ns}, {DataField::Text3, tt}};
+        app.frmData_cmdOK_Click();
+    }
+    // Everything a refused or cancelled load must leave as it was.
+    struct Snapshot {
+        float nt, ns, tt;
+        Array2D raw;
+        std::vector<float> picks;
+        std::map<Field, std::string> texts;
+        std::string title, file;
+        int32_t updValue, updMax;
+        bool operator==(const Snapshot &) const = default;
+    };
+    Snapshot snap() const
+    {
+        const ProfileStore &s = app.store;
+        return {s.NTraces, s.NSamples, s.TotalTime, s.RawData, s.Picks, c.texts, c.windowTitle,
+                s.DataFileName, app.upd.Value(), app.upd.Max()};
+    }
+};
+
+} // namespace
+
+TEST_F(FormatsAppTest, TextFileThroughTheParameterDialog)
+{
+    // The dialog holds off bad sizes and stays open.
+    app.mnuOpenAscii_Click();
+    EXPECT_TRUE(frm.open);
+    EXPECT_EQ(c.adjustCalls, 1);
+    for (const auto &fields : std::vector<std::array<const char *, 3>>{
+             {"2", "0", "6"}, {"", "3", "6"}, {"2", "3", "abc"}, {"-2", "3", "6"}}) {
+        frm.fields = {{DataField::Text1, fields[0]}, {DataField::Text2, fields[1]}, {DataField::Text3, fields[2]}};
+        d.messages.clear();
+        app.frmData_cmdOK_Click();
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(d.messages[0], std::make_pair(std::string("Orvane"),
+                                                std::string("All data must be given and be greater than zero")));
+        EXPECT_TRUE(frm.open);
+        EXPECT_TRUE(d.filters.empty());
+    }
+    frm.fields = {{DataField::Text1, "2.5"}, {DataField::Text2, "3"}, {DataField::Text3, "6"}};
+    app.frmData_cmdOK_Click();
+    EXPECT_EQ(d.criticals, 5);
+    EXPECT_TRUE(frm.open);
+
+    // Good sizes: the file is read, the dialog closes, picking works at once.
+    d.messages.clear();
+    d.files = {file("two.dat", "1 2,3\r\n4\r5\n6 7")};
+    frm.fields = {{DataField::Text1, "2"}, {DataField::Text2, " 3"}, {DataField::Text3, "6"}};
+    app.frmData_cmdOK_Click();
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_FALSE(frm.open);
+    EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
+    const ProfileStore &s = app.store;
+    ASSERT_EQ(s.NTraces, 2);
+    EXPECT_EQ(s.NSamples, 3);
+    EXPECT_EQ(s.TotalTime, 6);
+    EXPECT_EQ(s.PlotReady, 1);
+    for (int k = 1; k <= 2; ++k)
+        for (int j = 1; j <= 3; ++j)
+            EXPECT_EQ(s.RawData(k, j), float((k - 1) * 3 + j));
+    EXPECT_EQ(c.text(Field::Text1), " 2");
+    EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 2");
+    EXPECT_EQ(c.caption(Caption::Label6), "No. of Samples = 3");
+    EXPECT_EQ(c.text(Field::txtLsttr), " 2");
+    EXPECT_EQ(c.windowTitle, "Orvane   -  " + s.DataFileName);
+    EXPECT_EQ(app.upd.Value(), 1);
+    EXPECT_FALSE(profile.drawn().empty());
+}
+
+TEST_F(FormatsAppTest, ManyTextTracesShowTheFirst200)
+{
+    std::string text;
+    for (int k = 0; k < 250 * 2; ++k)
+        text += "1 ";
+    d.files = {file("wide.dat", text)};
+    ascii("250", "2", "1");
+    EXPECT_EQ(c.text(Field::txtLsttr), " 200"); // written "200", then back by the plot
+    EXPECT_EQ(app.upd.Value(), 1);
+    EXPECT_EQ(app.upd.Max(), 250);
+}
+
+// Cancelling, in the dialog or in the file dialog after "&Ok", keeps the
+// loaded profile with its sizes; so does a refused file of any format.
+TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
+{
+    openSU();
+    app.store.Picks[2] = 4;
+    const Snapshot before = snap();
+
+    app.mnuOpenAscii_Click();
+    app.frmData_cmdCancel_Click();
+    EXPECT_FALSE(frm.open);
+    EXPECT_TRUE(snap() == before);
+
+    d.files = {""};
+    ascii("2", "3", "6");
+    EXPECT_FALSE(frm.open);
+    Snapshot cancelled = before;
+    cancelled.file.clear(); // a cancelled file dialog empties the file name
+    EXPECT_TRUE(snap() == cancelled);
+    app.store.DataFileName = before.file;
+
+    const struct {
+        void (App::*open)();
+        std::string path;
+        const char *sizes[3];
+    } refused[] = {
+        {&App::mnuOpenRD3_Click, (dir / "none.rd3").string(), {}},
+        {&App::mnuOpenRD3_Click, file("bad.rd3", ""), {}}, // no header beside it
+        {&App::mnuOpenDT1_Click, (dir / "none.dt1").string(), {}},
+        {&App::mnuOpenDT1_Click, file("ab", ""), {}}, // too short a name for its header
+        {nullptr, file("short.dat", "1 2 3 4 5"), {"2", "3", "6"}},
+        {nullptr, dir.string(), {"2", "3", "6"}},
+    };
+    for (const auto &r : refused) {
+        SCOPED_TRACE(r.path);
+        d.messages.clear();
+        d.files = {r.path};
+        if (r.open)
+            (app.*r.open)();
+        else
+            ascii(r.sizes[0], r.sizes[1], r.sizes[2]);
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(d.messages[0].second.rfind("The file " + r.path + " ", 0), 0u) << d.messages[0].second;
+        EXPECT_TRUE(snap() == before);
+    }
+}
+
+// Saving as RD3 and as text and reading back through the menus.
+TEST_F(FormatsAppTest, SaveThenReopen)
+{
+    openSU();
+    const auto rd3 = (dir / "out.rd3").string();
+    d.files = {rd3};
+    app.mnuSaveRD3_Click();
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(d.filters.back(), "Ramac files (*.rd3)|*.rd3| All Filese (*.*)|*.*");
+    EXPECT_EQ(fs::file_size(rd3), 2u * 3 * 5);
+    EXPECT_TRUE(fs::exists(dir / "out.rad"));
+
+    const auto txt = (dir / "out.dat").string();
+    d.files = {txt};
+    app.mnuSaveAscii_Click();
+    EXPECT_TRUE(d.messages.empty());
+
+    app.store.PlotReady = 0;
+    d.files = {rd3};
+    app.mnuOpenRD3_Click();
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(app.store.NTraces, 3);
+    EXPECT_EQ(app.store.NSamples, 5);
+    EXPECT_EQ(app.store.TotalTime, 700);
+    EXPECT_EQ(app.store.RawData(2, 3), 23);
+    EXPECT_EQ(app.store.PlotReady, 1);
+    EXPECT_EQ(c.text(Field::Text1), " 140");
+    EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 3");
+
+    d.files = {txt};
+    ascii("3", "5", "10");
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(app.store.RawData(3, 5), 35);
+}
