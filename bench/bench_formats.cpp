@@ -1,0 +1,283 @@
+// Text, RD3 and DT1 profiles read and written, each against a plain fread or
+// fwrite of the same bytes timed in the same run.
+//
+// A profile of 10,000 traces x 1,024 samples is written once into a
+// temporary directory in each format: as text (about 70 MB, written by
+// WriteAsciiFile), as an RD3/RAD pair (WriteRD3File) and as a DT1/HD pair
+// (built here: 128-byte trace headers and 16-bit samples). Timed: each
+// reader, each writer, and one fread / fwrite + fsync of each data file.
+// Printed at the end: every format's time against its plain baseline.
+#include "core/bigalloc.h"
+#include "formats/ascii.h"
+#include "formats/dt1.h"
+#include "formats/rd3.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kTraces = 10000;
+constexpr int kSamples = 1024;
+constexpr float kTotalTime = 256;
+
+fs::path g_dir;
+std::string g_ascii, g_rd3, g_dt1;
+
+// Amplitudes with one decimal, as a processed profile has them (text); the
+// radar formats get whole numbers in the 16-bit range.
+orv::Array2D makeProfile(bool whole)
+{
+    orv::Array2D a;
+    a.allocate(kTraces, kSamples);
+    for (int k = 1; k <= kTraces; ++k) {
+        float *row = a.row(k);
+        for (int j = 1; j <= kSamples; ++j) {
+            const int v = (k * 7919 + j * 104729) % 20001 - 10000;
+            row[j] = whole ? static_cast<float>(v * 3) : static_cast<float>(v) * 0.1f;
+        }
+    }
+    return a;
+}
+
+std::vector<unsigned char> fileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes the DT1/HD pair of a profile of whole numbers.
+bool writeDT1Pair(const std::string &dt1, const orv::Array2D &a)
+{
+    std::ofstream hd(dt1.substr(0, dt1.size() - 3) + "hd", std::ios::binary);
+    hd << "1234\r\nData Collected with a benchmark\r\n2024-06-01\r\n"
+       << "NUMBER OF TRACES   = " << kTraces << "\r\n"
+       << "NUMBER OF PTS/TRC  = " << kSamples << "\r\n"
+       << "TIMEZERO AT POINT  = 0\r\n"
+       << "TOTAL TIME WINDOW  = " << kTotalTime << "\r\n"
+       << "STARTING POSITION  = 0.0000\r\nSTEP SIZE USED     = 0.5\r\n";
+    std::vector<unsigned char> b;
+    b.reserve(size_t(kTraces) * (128 + 2 * kSamples));
+    for (int k = 1; k <= kTraces; ++k) {
+        b.resize(b.size() + 128, 0);
+        for (int j = 1; j <= kSamples; ++j) {
+            const auto v = static_cast<uint16_t>(static_cast<int16_t>(a(k, j)));
+            b.push_back(static_cast<unsigned char>(v & 0xff));
+            b.push_back(static_cast<unsigned char>(v >> 8));
+        }
+    }
+    std::ofstream out(dt1, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(b.data()), static_cast<std::streamsize>(b.size()));
+    return static_cast<bool>(out) && static_cast<bool>(hd);
+}
+
+template <typename Read>
+void readLoop(benchmark::State &state, const std::string &file, Read read)
+{
+    for (auto _ : state) {
+        orv::Profile p;
+        std::string error;
+        if (!read(p, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(p.RawData.row(kTraces));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(file)));
+}
+
+// One fread of the whole file into a fresh buffer, taken from the allocator
+// the readers' amplitude arrays come from, so both pay the same for fresh
+// memory (malloc would hand back the pages of the previous round, already
+// faulted in).
+void freadLoop(benchmark::State &state, const std::string &file)
+{
+    const size_t size = static_cast<size_t>(fs::file_size(file));
+    const size_t floats = (size + sizeof(float) - 1) / sizeof(float);
+    for (auto _ : state) {
+        float *buf = orv::allocFloats(floats, false);
+        std::FILE *f = buf ? std::fopen(file.c_str(), "rb") : nullptr;
+        if (!f) {
+            orv::freeFloats(buf, floats);
+            state.SkipWithError("cannot open the benchmark file");
+            return;
+        }
+        const size_t got = std::fread(buf, 1, size, f);
+        std::fclose(f);
+        benchmark::DoNotOptimize(buf);
+        orv::freeFloats(buf, floats);
+        if (got != size) {
+            state.SkipWithError("short fread");
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+
+// The bytes of `file` written with one fwrite and flushed to the disk
+// (fsync), as the writers do through their temporary file.
+void fwriteLoop(benchmark::State &state, const std::string &file)
+{
+    const std::vector<unsigned char> buf = fileBytes(file);
+    const std::string out = (g_dir / "fwrite.out").string();
+    for (auto _ : state) {
+        std::FILE *f = std::fopen(out.c_str(), "wb");
+        if (!f || std::fwrite(buf.data(), 1, buf.size(), f) != buf.size() || std::fflush(f) != 0
+            || ::fsync(fileno(f)) != 0) {
+            state.SkipWithError("plain fwrite failed");
+            if (f)
+                std::fclose(f);
+            return;
+        }
+        std::fclose(f);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(buf.size()));
+}
+
+void BM_ReadAscii(benchmark::State &state)
+{
+    readLoop(state, g_ascii, [](orv::Profile &p, std::string &error) {
+        return orv::ReadAsciiFile(g_ascii, kTraces, kSamples, kTotalTime, p, error);
+    });
+}
+void BM_FreadAscii(benchmark::State &state) { freadLoop(state, g_ascii); }
+
+void BM_WriteAscii(benchmark::State &state)
+{
+    const orv::Array2D data = makeProfile(false);
+    const std::string out = (g_dir / "written.dat").string();
+    for (auto _ : state) {
+        std::string error;
+        if (!orv::WriteAsciiFile(out, data, kTraces, kSamples, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+}
+void BM_FwriteAscii(benchmark::State &state) { fwriteLoop(state, g_ascii); }
+
+void BM_ReadRD3(benchmark::State &state)
+{
+    readLoop(state, g_rd3, [](orv::Profile &p, std::string &error) {
+        std::string notice;
+        return orv::ReadRD3File(g_rd3, p, notice, error);
+    });
+}
+void BM_FreadRD3(benchmark::State &state) { freadLoop(state, g_rd3); }
+
+void BM_WriteRD3(benchmark::State &state)
+{
+    orv::Array2D data = makeProfile(true);
+    const std::string out = (g_dir / "written.rd3").string();
+    for (auto _ : state) {
+        std::string error;
+        if (!orv::WriteRD3File(out, data, kTraces, kSamples, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+}
+void BM_FwriteRD3(benchmark::State &state) { fwriteLoop(state, g_rd3); }
+
+void BM_ReadDT1(benchmark::State &state)
+{
+    readLoop(state, g_dt1, [](orv::Profile &p, std::string &error) {
+        std::string notice;
+        return orv::ReadDT1File(g_dt1, p, notice, error);
+    });
+}
+void BM_FreadDT1(benchmark::State &state) { freadLoop(state, g_dt1); }
+
+BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_WriteAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FwriteAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_WriteRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FwriteRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Keeps the mean real time of each benchmark for the summary.
+class Recorder : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> ms;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    g_dir = fs::temp_directory_path() / ("orvane_bench_formats_" + std::to_string(::getpid()));
+    fs::create_directories(g_dir);
+    g_ascii = (g_dir / "profile.dat").string();
+    g_rd3 = (g_dir / "profile.rd3").string();
+    g_dt1 = (g_dir / "profile.dt1").string();
+    {
+        std::string error;
+        if (!orv::WriteAsciiFile(g_ascii, makeProfile(false), kTraces, kSamples, error)) {
+            std::fprintf(stderr, "cannot write the text file: %s\n", error.c_str());
+            return 1;
+        }
+        orv::Array2D whole = makeProfile(true);
+        if (!orv::WriteRD3File(g_rd3, whole, kTraces, kSamples, error)) {
+            std::fprintf(stderr, "cannot write the RD3 file: %s\n", error.c_str());
+            return 1;
+        }
+        if (!writeDT1Pair(g_dt1, whole)) {
+            std::fprintf(stderr, "cannot write the DT1 file\n");
+            return 1;
+        }
+    }
+
+    benchmark::Initialize(&argc, argv);
+    Recorder rec;
+    benchmark::RunSpecifiedBenchmarks(&rec);
+
+    std::printf("\n%d traces x %d samples; text %.1f MB, RD3 %.1f MB, DT1 %.1f MB\n", kTraces, kSamples,
+                double(fs::file_size(g_ascii)) / 1e6, double(fs::file_size(g_rd3)) / 1e6,
+                double(fs::file_size(g_dt1)) / 1e6);
+    std::printf("%-12s %10s %12s %7s %s\n", "", "ms", "plain ms", "ratio", "target");
+    const struct { const char *what, *timed, *plain, *target; } rows[] = {
+        {"text read", "BM_ReadAscii", "BM_FreadAscii", "< 1000 ms"},
+        {"text write", "BM_WriteAscii", "BM_FwriteAscii", "< 1000 ms"},
+        {"RD3 read", "BM_ReadRD3", "BM_FreadRD3", "ratio < 2"},
+        {"RD3 write", "BM_WriteRD3", "BM_FwriteRD3", "ratio < 2"},
+        {"DT1 read", "BM_ReadDT1", "BM_FreadDT1", "ratio < 2"},
+    };
+    for (const auto &r : rows) {
+        const auto t = rec.ms.find(r.timed);
+        const auto p = rec.ms.find(r.plain);
+        if (t == rec.ms.end() || p == rec.ms.end())
+            continue;
+        std::printf("%-12s %10.1f %12.1f %7.2f %s\n", r.what, t->second, p->second, t->second / p->second,
+                    r.target);
+    }
+
+    std::error_code ec;
+    fs::remove_all(g_dir, ec);
+    benchmark::Shutdown();
+    return 0;
+}
