@@ -6,7 +6,8 @@
 // WriteAsciiFile), as an RD3/RAD pair (WriteRD3File) and as a DT1/HD pair
 // (built here: 128-byte trace headers and 16-bit samples). Timed: each
 // reader, each writer, and one fread / fwrite + fsync of each data file.
-// Printed at the end: every format's time against its plain baseline.
+// Printed at the end: every format's time against its plain baseline, and
+// the peak memory of one load of each format.
 #include "core/bigalloc.h"
 #include "formats/ascii.h"
 #include "formats/dt1.h"
@@ -14,15 +15,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -226,6 +232,35 @@ public:
     std::map<std::string, double> ms;
 };
 
+// Peak memory of one load as the program does it (the staging profile and
+// its working copy), in a child process so that nothing else this program
+// holds is counted: the growth of the child's peak resident size, in sample
+// arrays of kTraces x kSamples floats.
+double LoadPeakArrays(const std::function<bool(orv::Profile &, std::string &)> &read)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        orv::Profile p;
+        std::string error;
+        if (!read(p, error))
+            ::_exit(1);
+        orv::Array2D plot = p.RawData;
+        benchmark::DoNotOptimize(plot.row(1));
+        rusage after{};
+        ::getrusage(RUSAGE_SELF, &after);
+        const double arrays = double(after.ru_maxrss - before.ru_maxrss) * 1024.0
+            / (double(kTraces + 1) * double(kSamples + 1) * sizeof(float));
+        // The figure goes back as the exit status, in tenths of an array.
+        ::_exit(static_cast<int>(std::min(250.0, std::max(0.0, arrays * 10.0 + 0.5))));
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status) / 10.0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -275,6 +310,15 @@ int main(int argc, char **argv)
         std::printf("%-12s %10.1f %12.1f %7.2f %s\n", r.what, t->second, p->second, t->second / p->second,
                     r.target);
     }
+
+    std::printf("\npeak memory of one load (read + working copy), in sample arrays (target <= 3):\n");
+    const struct { const char *what; std::function<bool(orv::Profile &, std::string &)> read; } loads[] = {
+        {"text", [](orv::Profile &p, std::string &e) { return orv::ReadAsciiFile(g_ascii, kTraces, kSamples, kTotalTime, p, e); }},
+        {"RD3", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadRD3File(g_rd3, p, n, e); }},
+        {"DT1", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadDT1File(g_dt1, p, n, e); }},
+    };
+    for (const auto &l : loads)
+        std::printf("%-12s %6.1f\n", l.what, LoadPeakArrays(l.read));
 
     std::error_code ec;
     fs::remove_all(g_dir, ec);
