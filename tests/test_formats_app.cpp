@@ -13,6 +13,9 @@
 #include <fstream>
 #include <map>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace orv;
 
@@ -222,4 +225,48 @@ TEST_F(FormatsAppTest, SaveThenReopen)
     ascii("3", "5", "10");
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(app.store.RawData(3, 5), 35);
+}
+
+// Headers announcing more than memory can hold (32767 x 32767 samples, 4 GB
+// of amplitudes, with the address space held to 1 GB above what the process
+// uses) are refused with the loaded profile kept.
+TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";
+#else
+    openSU();
+    const Snapshot before = snap();
+    std::string hd = "NUMBER OF TRACES   = 32767\r\nNUMBER OF PTS/TRC  = 32767\r\n"
+                     "TOTAL TIME WINDOW  = 10\r\nSTEP SIZE USED     = 1\r\n";
+    std::string rad = "SAMPLES:32767\r\n";
+    for (int k = 2; k <= 18; ++k)
+        rad += "X:\r\n";
+    rad += "TIMEWINDOW:10\r\nX:\r\nX:\r\nX:\r\nLAST TRACE:32767\r\n";
+    file("big.hd", hd);
+    file("big.rad", rad);
+    const struct { void (App::*open)(); std::string path; } cases[] = {
+        {&App::mnuOpenDT1_Click, file("big.dt1", "")}, {&App::mnuOpenRD3_Click, file("big.rd3", "")}};
+
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    ASSERT_GT(pages, 0);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &was), 0);
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
+    if (was.rlim_max != RLIM_INFINITY && was.rlim_max < limit)
+        GTEST_SKIP() << "the address space is already limited";
+    for (const auto &k : cases) {
+        d.messages.clear();
+        d.files = {k.path};
+        rlimit held = was;
+        held.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_AS, &held), 0);
+        (app.*k.open)();
+        setrlimit(RLIMIT_AS, &was);
+        ASSERT_EQ(d.messages.size(), 1u) << k.path;
+        EXPECT_EQ(d.messages[0].second, "The file " + k.path + " is too large to load (32767 traces of 32767 samples).");
+        EXPECT_TRUE(snap() == before);
+    }
+#endif
 }
