@@ -114,6 +114,7 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
         {"value before the 21st character", "NUMBER OF TRACES = 3\n" + pt + tw + st, "announcing 0 traces"},
         {"no traces", header("0", "4", "2"), "announcing 0 traces"},
         {"part of a trace", header("2.5", "4", "2"), "announcing 2.5 traces"},
+        {"negative samples", header("3", "-4", "2"), "announcing -4 samples per trace"},
         {"too many traces", header("32768", "4", "2"), "announcing 32768 traces"},
         {"too many samples", header("3", "40000", "2"), "announcing 40000 samples per trace"},
     };
