@@ -128,6 +128,40 @@ TEST(SURead, ByteOrderAndSampleInterval)
     }
 }
 
+// Files whose headers tile them in neither order (cut short, bytes
+// appended) or in both (ns = 1028 reads the same both ways) are read in the
+// order the headers or the samples point to, and the guess is reported.
+TEST(SURead, ByteOrderWhenTheHeadersDoNotSettleIt)
+{
+    const struct { const char *name; bool be; int ns; int cut, append; bool guessed; } cases[] = {
+        {"big-endian, one order tiles", true, 50, 0, 0, false},
+        {"big-endian cut by one byte", true, 50, 1, 0, true},
+        {"big-endian with three bytes appended", true, 50, 0, 3, true},
+        {"little-endian cut by one byte", false, 50, 1, 0, true},
+        {"big-endian, 1028 samples read the same both ways", true, 1028, 0, 0, true},
+        {"little-endian, 1028 samples", false, 1028, 0, 0, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes b;
+        for (int k = 1; k <= 3; ++k) {
+            std::vector<float> samples(size_t(c.ns));
+            for (size_t j = 0; j < samples.size(); ++j)
+                samples[j] = float(k) + 0.01f * float(j);
+            addTrace(b, c.ns, 4000, samples, c.be);
+        }
+        b.resize(b.size() - size_t(c.cut));
+        b.insert(b.end(), size_t(c.append), uint8_t(7));
+        const Read r(b);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.info.bigEndian, c.be);
+        EXPECT_EQ(r.info.byteOrderGuessed, c.guessed);
+        EXPECT_EQ(std::make_pair(r.p.NTraces, r.p.NSamples), std::make_pair(3.0f, float(c.ns)));
+        EXPECT_EQ(r.p.RawData(2, 2), 2.01f);
+        EXPECT_EQ(r.p.RawData(3, c.ns - 1), 3.0f + 0.01f * float(c.ns - 2));
+    }
+}
+
 TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
 {
     Bytes mixed, two;
@@ -243,6 +277,21 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
     EXPECT_NEAR(be.RawData(1, 2), 1.20001f, 2e-6f);
     EXPECT_NEAR(be.RawData(6, 1), 2.2f, 2e-6f);
     EXPECT_NEAR(be.RawData(25, 50), 5.24049f, 2e-6f);
+
+    // Damaged copies of the big-endian file still read big-endian, with the
+    // guess said.
+    const std::string whole = fileText((dir / "small.su").string());
+    TempDir tmp;
+    for (const std::string &bytes : {whole.substr(0, whole.size() - 1), whole + "abc"}) {
+        const std::string path = tmp / "damaged.su";
+        std::ofstream(path, std::ios::binary) << bytes;
+        orv::Profile d;
+        ASSERT_TRUE(orv::ReadSUFile(path, d, ib, error)) << error;
+        EXPECT_TRUE(ib.bigEndian);
+        EXPECT_TRUE(ib.byteOrderGuessed);
+        EXPECT_EQ(std::make_pair(d.NTraces, d.NSamples), std::make_pair(25.0f, 50.0f));
+        EXPECT_NEAR(d.RawData(25, 49), be.RawData(25, 49), 0.0f);
+    }
 }
 #endif
 

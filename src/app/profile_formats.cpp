@@ -17,9 +17,14 @@ const ProfileFormat &SUFormat()
             SUReadInfo info;
             if (!ReadSUFile(path, p, info, error, progress))
                 return false;
+            if (info.byteOrderGuessed)
+                notice = "The trace headers of the file " + path
+                    + " do not settle its byte order; it is read as "
+                    + (info.bigEndian ? "big-endian." : "little-endian.");
             if (info.intervalSubstituted)
-                notice = "The file " + path + " gives no sample interval (dt = 0); an interval of "
-                    + PlainText(SUFallbackIntervalMs) + " ms is assumed.";
+                notice += std::string(notice.empty() ? "" : " ") + "The file " + path
+                    + " gives no sample interval (dt = 0); an interval of " + PlainText(SUFallbackIntervalMs)
+                    + " ms is assumed.";
             return true;
         },
         [](const std::string &path, ProfileStore &s, std::string &error) {

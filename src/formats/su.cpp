@@ -87,6 +87,7 @@ struct HeaderWalk {
     bool readFailed = false;  // the source reported an error
     uint64_t failedAt = 0;
     int64_t traceCount = 0;   // headers with ns > 0
+    int64_t agreeing = 0;     // leading traces with the first trace's ns lying whole in the file
     int64_t negativeHeader = 0; // 1-based number of the first header with ns < 0, 0 if none
     int negativeNs = 0;
     uint16_t firstDt = 0;     // dt of the first trace
@@ -124,6 +125,9 @@ HeaderWalk walkHeaders(ByteSource &src, bool bigEndian)
         if (ns > 0) {
             if (w.traceCount == 0)
                 w.firstDt = getU16(h + kDtOffset, bigEndian);
+            const bool whole = !partial && offset + kHeaderBytes + 4 * static_cast<uint64_t>(ns) <= size;
+            if (w.agreeing == w.traceCount && whole && (w.traces.empty() || w.traces.front().ns == ns))
+                ++w.agreeing;
             ++w.traceCount;
             if (w.traceCount <= kMaxCount + 1)
                 w.traces.push_back({offset + kHeaderBytes, ns});
@@ -136,6 +140,74 @@ HeaderWalk walkHeaders(ByteSource &src, bool bigEndian)
     return w;
 }
 
+// How many of the first trace's first samples (up to 1024) read as floats
+// of a plausible size (0, or a magnitude from 1e-20 to 1e20) in the given
+// byte order.
+int plausibleSamples(ByteSource &src, const HeaderWalk &w, bool bigEndian)
+{
+    if (w.traces.empty())
+        return 0;
+    const TraceEntry &t = w.traces.front();
+    std::vector<float> v(static_cast<size_t>(std::min(t.ns, 1024)));
+    const size_t got = src.read(t.dataOffset, v.data(), 4 * v.size()) / 4;
+    decodeInPlace(v.data(), got, bigEndian);
+    int n = 0;
+    for (size_t i = 0; i < got; ++i) {
+        const float a = std::fabs(v[i]);
+        n += a == 0 || (a >= 1e-20f && a <= 1e20f);
+    }
+    return n;
+}
+
+// Which byte order the file is read in. A file whose headers tile it exactly
+// in one order only is read in that order. Otherwise the order is a guess:
+// when both tile (a sample count such as 1028 reads the same both ways), the
+// one whose samples look like floats of a plausible size; when neither does
+// (a file cut short or with bytes appended), the one in which more leading
+// traces lie whole in the file with the first trace's sample count. Ties go
+// to little-endian.
+struct ByteOrder {
+    bool bigEndian = false;
+    bool guessed = false;
+    bool readFailed = false;
+    uint64_t failedAt = 0;
+    HeaderWalk walk;
+};
+
+ByteOrder chooseByteOrder(ByteSource &src)
+{
+    ByteOrder o;
+    HeaderWalk le = walkHeaders(src, false);
+    auto failed = [&](const HeaderWalk &w) {
+        o.readFailed = true;
+        o.failedAt = w.failedAt;
+        return o;
+    };
+    if (le.readFailed)
+        return failed(le);
+    const bool symmetric = !le.traces.empty() && (le.traces.front().ns >> 8) == (le.traces.front().ns & 0xff);
+    if (le.fits && !symmetric) {
+        o.walk = std::move(le);
+        return o;
+    }
+    HeaderWalk be = walkHeaders(src, true);
+    if (be.readFailed)
+        return failed(be);
+    bool pickBig = false;
+    if (le.fits != be.fits) {
+        pickBig = be.fits;
+    } else {
+        o.guessed = le.traceCount + be.traceCount > 0;
+        if (le.fits)
+            pickBig = plausibleSamples(src, be, true) > plausibleSamples(src, le, false);
+        else
+            pickBig = be.agreeing > le.agreeing;
+    }
+    o.bigEndian = pickBig;
+    o.walk = pickBig ? std::move(be) : std::move(le);
+    return o;
+}
+
 } // namespace
 
 bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string &error,
@@ -143,28 +215,13 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
 {
     // Pass 1: the headers only, to find the byte order, the traces and their
     // sample counts.
-    HeaderWalk le = walkHeaders(src, false);
-    if (le.readFailed) {
-        error = readError(src, le.failedAt);
+    ByteOrder order = chooseByteOrder(src);
+    if (order.readFailed) {
+        error = readError(src, order.failedAt);
         return false;
     }
-    bool bigEndian = false;
-    HeaderWalk chosen;
-    if (le.fits) {
-        chosen = std::move(le);
-    } else {
-        HeaderWalk be = walkHeaders(src, true);
-        if (be.readFailed) {
-            error = readError(src, be.failedAt);
-            return false;
-        }
-        if (be.fits) {
-            chosen = std::move(be);
-            bigEndian = true;
-        } else {
-            chosen = std::move(le);
-        }
-    }
+    const bool bigEndian = order.bigEndian;
+    HeaderWalk chosen = std::move(order.walk);
 
     if (chosen.negativeHeader > 0) {
         error = "has a negative sample count in trace " + std::to_string(chosen.negativeHeader)
@@ -248,6 +305,7 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     info.intervalMs = intervalMs;
     info.intervalSubstituted = substituted;
     info.bigEndian = bigEndian;
+    info.byteOrderGuessed = order.guessed;
     info.fittedTraces = fitted;
     if (progress)
         progress(nTraces);

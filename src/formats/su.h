@@ -22,7 +22,8 @@ inline constexpr double SUFallbackIntervalMs = 4.0;
 struct SUReadInfo {
     double intervalMs = 0;       // dt / 1000 of the first trace (after any substitution)
     bool intervalSubstituted = false; // the file said dt = 0
-    bool bigEndian = false;      // the traces only fit the file read big-endian
+    bool bigEndian = false;      // read big-endian
+    bool byteOrderGuessed = false; // the headers did not settle the byte order (see the reader)
     int fittedTraces = 0;        // traces whose ns differed from the first and were cut or padded
 };
 
