@@ -3,7 +3,6 @@
 // as it was, and saving then reopening through the menus.
 #include "app/app.h"
 #include "core/numbers.h"
-#include "formats/su.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 
@@ -27,12 +26,11 @@ struct FormatsAppTest : ::testing::Test {
     test::FakeDataDialog frm;
     test::RecordingCanvas profile{3000, 1500}, trace{1935, 1500};
     App app{c, d, profile, trace, &frm};
-    fs::path dir;
+    fs::path dir = fs::temp_directory_path()
+        / ("orvane_fmt_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 
     void SetUp() override
     {
-        dir = fs::temp_directory_path()
-            / ("orvane_fmt_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(dir);
         app.Form_Load();
     }
@@ -44,27 +42,18 @@ struct FormatsAppTest : ::testing::Test {
         std::ofstream(p, std::ios::binary) << text;
         return p;
     }
-    // A 3 x 5 SU profile, opened through its menu: sample j of trace k is
-    // k * 10 + j.
-    void openSU()
-    {
-        Array2D a;
-        a.allocate(3, 5);
-        for (int k = 1; k <= 3; ++k)
-            for (int j = 1; j <= 5; ++j)
-                a(k, j) = float(k * 10 + j);
-        std::string error;
-        const auto path = (dir / "first.su").string();
-        ASSERT_TRUE(WriteSUFile(path, a, 3, 5, 10, error)) << error;
-        d.files = {path};
-        app.mnuOpenSU_Click();
-        ASSERT_TRUE(d.messages.empty());
-    }
     void ascii(const std::string &nt, const std::string &ns, const std::string &tt)
     {
         app.mnuOpenAscii_Click();
         frm.fields = {{DataField::Text1, nt}, {DataField::Text2, ns}, {DataField::Text3, tt}};
         app.frmData_cmdOK_Click();
+    }
+    // A 3 x 5 profile opened as text: sample j of trace k is k * 10 + j.
+    void openFirst()
+    {
+        d.files = {file("first.dat", "11 12 13 14 15 21 22 23 24 25 31 32 33 34 35")};
+        ascii("3", "5", "10");
+        ASSERT_TRUE(d.messages.empty());
     }
     // Everything a refused or cancelled load must leave as it was.
     struct Snapshot {
@@ -92,21 +81,21 @@ TEST_F(FormatsAppTest, TextFileThroughTheParameterDialog)
     app.mnuOpenAscii_Click();
     EXPECT_TRUE(frm.open);
     EXPECT_EQ(c.adjustCalls, 1);
-    for (const auto &fields : std::vector<std::array<const char *, 3>>{
-             {"2", "0", "6"}, {"", "3", "6"}, {"2", "3", "abc"}, {"-2", "3", "6"}}) {
-        frm.fields = {{DataField::Text1, fields[0]}, {DataField::Text2, fields[1]}, {DataField::Text3, fields[2]}};
+    const std::array<const char *, 3> bad[] = {{"2", "0", "6"}, {"", "3", "6"}, {"-2", "3", "6"}};
+    for (const auto &sizes : bad) {
+        frm.fields = {{DataField::Text1, sizes[0]}, {DataField::Text2, sizes[1]}, {DataField::Text3, sizes[2]}};
         d.messages.clear();
         app.frmData_cmdOK_Click();
         ASSERT_EQ(d.messages.size(), 1u);
-        EXPECT_EQ(d.messages[0], std::make_pair(std::string("Orvane"),
-                                                std::string("All data must be given and be greater than zero")));
+        EXPECT_EQ(d.messages[0].second, "All data must be given and be greater than zero");
         EXPECT_TRUE(frm.open);
-        EXPECT_TRUE(d.filters.empty());
     }
-    frm.fields = {{DataField::Text1, "2.5"}, {DataField::Text2, "3"}, {DataField::Text3, "6"}};
+    frm.fields[DataField::Text1] = "2.5";
     app.frmData_cmdOK_Click();
-    EXPECT_EQ(d.criticals, 5);
+    EXPECT_EQ(d.messages.back().second, "The numbers of traces and samples must be whole numbers from 1 to 32767");
+    EXPECT_EQ(d.criticals, 4); // all with the stop icon
     EXPECT_TRUE(frm.open);
+    EXPECT_TRUE(d.filters.empty());
 
     // Good sizes: the file is read, the dialog closes, picking works at once.
     d.messages.clear();
@@ -117,17 +106,14 @@ TEST_F(FormatsAppTest, TextFileThroughTheParameterDialog)
     EXPECT_FALSE(frm.open);
     EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
     const ProfileStore &s = app.store;
-    ASSERT_EQ(s.NTraces, 2);
-    EXPECT_EQ(s.NSamples, 3);
-    EXPECT_EQ(s.TotalTime, 6);
+    ASSERT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime}), std::vector<float>({2, 3, 6}));
     EXPECT_EQ(s.PlotReady, 1);
-    for (int k = 1; k <= 2; ++k)
-        for (int j = 1; j <= 3; ++j)
-            EXPECT_EQ(s.RawData(k, j), float((k - 1) * 3 + j));
+    EXPECT_EQ(s.RawData(1, 3), 3);
+    EXPECT_EQ(s.RawData(2, 1), 4);
     EXPECT_EQ(c.text(Field::Text1), " 2");
+    EXPECT_EQ(c.text(Field::txtLsttr), " 2");
     EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 2");
     EXPECT_EQ(c.caption(Caption::Label6), "No. of Samples = 3");
-    EXPECT_EQ(c.text(Field::txtLsttr), " 2");
     EXPECT_EQ(c.windowTitle, "Orvane   -  " + s.DataFileName);
     EXPECT_EQ(app.upd.Value(), 1);
     EXPECT_FALSE(profile.drawn().empty());
@@ -149,7 +135,7 @@ TEST_F(FormatsAppTest, ManyTextTracesShowTheFirst200)
 // loaded profile with its sizes; so does a refused file of any format.
 TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
 {
-    openSU();
+    openFirst();
     app.store.Picks[2] = 4;
     const Snapshot before = snap();
 
@@ -195,31 +181,26 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
 // Saving as RD3 and as text and reading back through the menus.
 TEST_F(FormatsAppTest, SaveThenReopen)
 {
-    openSU();
-    const auto rd3 = (dir / "out.rd3").string();
-    d.files = {rd3};
+    openFirst();
+    const auto rd3 = (dir / "out.rd3").string(), txt = (dir / "out.dat").string();
+    d.files = {rd3, txt};
+    d.filters.clear();
     app.mnuSaveRD3_Click();
-    EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(d.filters.back(), "Ramac files (*.rd3)|*.rd3| All Filese (*.*)|*.*");
-    EXPECT_EQ(fs::file_size(rd3), 2u * 3 * 5);
-    EXPECT_TRUE(fs::exists(dir / "out.rad"));
-
-    const auto txt = (dir / "out.dat").string();
-    d.files = {txt};
     app.mnuSaveAscii_Click();
     EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(d.filters.front(), "Ramac files (*.rd3)|*.rd3| All Filese (*.*)|*.*");
+    EXPECT_EQ(fs::file_size(rd3), 2u * 3 * 5);
+    EXPECT_TRUE(fs::exists(dir / "out.rad"));
 
     app.store.PlotReady = 0;
     d.files = {rd3};
     app.mnuOpenRD3_Click();
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(app.store.NTraces, 3);
-    EXPECT_EQ(app.store.NSamples, 5);
-    EXPECT_EQ(app.store.TotalTime, 700);
+    EXPECT_EQ(std::vector<float>({app.store.NTraces, app.store.NSamples, app.store.TotalTime}),
+              std::vector<float>({3, 5, 700}));
     EXPECT_EQ(app.store.RawData(2, 3), 23);
     EXPECT_EQ(app.store.PlotReady, 1);
     EXPECT_EQ(c.text(Field::Text1), " 140");
-    EXPECT_EQ(c.caption(Caption::Label5), "No. of Traces = 3");
 
     d.files = {txt};
     ascii("3", "5", "10");
@@ -235,7 +216,7 @@ TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";
 #else
-    openSU();
+    openFirst();
     const Snapshot before = snap();
     std::string hd = "NUMBER OF TRACES   = 32767\r\nNUMBER OF PTS/TRC  = 32767\r\n"
                      "TOTAL TIME WINDOW  = 10\r\nSTEP SIZE USED     = 1\r\n";

@@ -5,14 +5,11 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <bit>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -36,12 +33,24 @@ void addTrace(Bytes &b, int ns, uint16_t dt, const std::vector<float> &samples, 
         put(at + 240 + 4 * j, std::bit_cast<uint32_t>(samples[j]), 4);
 }
 
-// A source whose read fails at one byte, as a bad disk block would. Bytes
+// Three traces; sample j (from 0) of trace k holds k + 0.01 j.
+Bytes threeTraces(bool be, int ns, uint16_t dt)
+{
+    Bytes b;
+    for (int k = 1; k <= 3; ++k) {
+        std::vector<float> samples(static_cast<size_t>(ns));
+        for (size_t j = 0; j < samples.size(); ++j)
+            samples[j] = float(k) + 0.01f * float(j);
+        addTrace(b, ns, dt, samples, be);
+    }
+    return b;
+}
+
+// A source whose read fails at byte failAt, as a bad disk block would. Bytes
 // from `end` on are gone without an error, as in a file cut short after it
 // was opened (size() still counts them).
 struct FailingSource : orv::MemorySource {
-    FailingSource(Bytes b, uint64_t failAt, uint64_t end = UINT64_MAX)
-        : orv::MemorySource(std::move(b)), failAt(failAt), end(end) {}
+    FailingSource(Bytes b, uint64_t failAt, uint64_t end) : orv::MemorySource(std::move(b)), failAt(failAt), end(end) {}
     size_t read(uint64_t offset, void *dst, size_t n) override
     {
         if (failAt >= offset && failAt < offset + n)
@@ -51,22 +60,21 @@ struct FailingSource : orv::MemorySource {
     }
     bool failed() const override { return failedRead; }
     std::string errorText() const override { return "Input/output error"; }
-    uint64_t failAt;
-    uint64_t end;
+    uint64_t failAt, end;
     bool failedRead = false;
 };
 
-// Reads b into a copy of before, failing at byte failAt.
+// Reads b into a copy of before.
 struct Read {
     orv::Profile p;
     orv::SUReadInfo info;
     std::string error;
-    std::vector<int> progress;
     bool ok;
-    Read(Bytes b, uint64_t failAt = UINT64_MAX, orv::Profile before = {}) : p(std::move(before))
+    Read(Bytes b, uint64_t failAt = UINT64_MAX, orv::Profile before = {}, uint64_t end = UINT64_MAX)
+        : p(std::move(before))
     {
-        FailingSource src(std::move(b), failAt);
-        ok = orv::ReadSUProfile(src, p, info, error, [&](int n) { progress.push_back(n); });
+        FailingSource src(std::move(b), failAt, end);
+        ok = orv::ReadSUProfile(src, p, info, error);
     }
 };
 
@@ -101,30 +109,23 @@ TEST(SURead, ByteOrderAndSampleInterval)
 {
     // ns = 128 reads as -32768 the other way round; ns = 3 as 768, which
     // walks without a negative count but misses the file's end.
-    const struct { const char *name; bool be; int ns; uint16_t dt; double wantMs; } cases[] = {
-        {"little-endian, dt = 0 takes the fallback", false, 128, 0, orv::SUFallbackIntervalMs},
-        {"big-endian, dt above 32767 us is unsigned", true, 128, 40000, 40.0},
-        {"big-endian, both orders walk", true, 3, 1000, 1.0},
+    const struct { bool be; int ns; uint16_t dt; double wantMs; } cases[] = {
+        {false, 128, 0, orv::SUFallbackIntervalMs}, // dt = 0 takes the fallback
+        {true, 128, 40000, 40.0},                   // dt above 32767 us is unsigned
+        {true, 3, 1000, 1.0},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes b;
-        for (int k = 1; k <= 3; ++k) {
-            std::vector<float> samples(size_t(c.ns), float(k) * 100);
-            samples.back() += 0.5f;
-            addTrace(b, c.ns, c.dt, samples, c.be);
-        }
-        const Read r(b);
+        SCOPED_TRACE(testing::Message() << "ns " << c.ns << " dt " << c.dt);
+        const Read r(threeTraces(c.be, c.ns, c.dt));
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.info.bigEndian, c.be);
+        EXPECT_FALSE(r.info.byteOrderGuessed);
         EXPECT_DOUBLE_EQ(r.info.intervalMs, c.wantMs);
         EXPECT_EQ(r.info.intervalSubstituted, c.dt == 0);
         EXPECT_EQ(r.p.TotalTime, float(c.wantMs * c.ns));
         EXPECT_EQ(std::make_pair(r.p.NTraces, r.p.NSamples), std::make_pair(3.0f, float(c.ns)));
-        ASSERT_EQ(r.p.RawData.sampleBound(), c.ns);
-        EXPECT_EQ(r.p.RawData(2, 1), 200.0f);
-        EXPECT_EQ(r.p.RawData(3, c.ns), 300.5f);
-        EXPECT_EQ(r.progress.empty() ? 0 : r.progress.back(), 3); // the last report counts every trace
+        EXPECT_EQ(r.p.RawData(2, 2), 2.01f);
+        EXPECT_EQ(r.p.RawData(3, c.ns), 3.0f + 0.01f * float(c.ns - 1));
     }
 }
 
@@ -133,29 +134,22 @@ TEST(SURead, ByteOrderAndSampleInterval)
 // order the headers or the samples point to, and the guess is reported.
 TEST(SURead, ByteOrderWhenTheHeadersDoNotSettleIt)
 {
-    const struct { const char *name; bool be; int ns; int cut, append; bool guessed; } cases[] = {
-        {"big-endian, one order tiles", true, 50, 0, 0, false},
-        {"big-endian cut by one byte", true, 50, 1, 0, true},
-        {"big-endian with three bytes appended", true, 50, 0, 3, true},
-        {"little-endian cut by one byte", false, 50, 1, 0, true},
-        {"big-endian, 1028 samples read the same both ways", true, 1028, 0, 0, true},
-        {"little-endian, 1028 samples", false, 1028, 0, 0, true},
+    const struct { const char *name; bool be; int ns; int cut, append; } cases[] = {
+        {"big-endian cut by one byte", true, 50, 1, 0},
+        {"big-endian with three bytes appended", true, 50, 0, 3},
+        {"little-endian cut by one byte", false, 50, 1, 0},
+        {"big-endian, 1028 samples read the same both ways", true, 1028, 0, 0},
+        {"little-endian, 1028 samples", false, 1028, 0, 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes b;
-        for (int k = 1; k <= 3; ++k) {
-            std::vector<float> samples(size_t(c.ns));
-            for (size_t j = 0; j < samples.size(); ++j)
-                samples[j] = float(k) + 0.01f * float(j);
-            addTrace(b, c.ns, 4000, samples, c.be);
-        }
+        Bytes b = threeTraces(c.be, c.ns, 4000);
         b.resize(b.size() - size_t(c.cut));
         b.insert(b.end(), size_t(c.append), uint8_t(7));
         const Read r(b);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.info.bigEndian, c.be);
-        EXPECT_EQ(r.info.byteOrderGuessed, c.guessed);
+        EXPECT_TRUE(r.info.byteOrderGuessed);
         EXPECT_EQ(std::make_pair(r.p.NTraces, r.p.NSamples), std::make_pair(3.0f, float(c.ns)));
         EXPECT_EQ(r.p.RawData(2, 2), 2.01f);
         EXPECT_EQ(r.p.RawData(3, c.ns - 1), 3.0f + 0.01f * float(c.ns - 2));
@@ -202,29 +196,24 @@ TEST(SURead, ASampleCutShortKeepsTheBytesItHas)
     // big-endian file. A file cut short on disk only ever walks as
     // little-endian; one cut after it was opened keeps the order its size
     // gave.
-    const struct { const char *name; bool be; bool afterOpen; int present; uint32_t want; } cases[] = {
-        {"little-endian, 1 byte", false, false, 1, 0x00000034},
-        {"little-endian, 3 bytes", false, false, 3, 0x00E01234},
-        {"little-endian after opening, 2 bytes", false, true, 2, 0x00001234},
-        {"big-endian after opening, 2 bytes", true, true, 2, 0x40E00000},
-        {"big-endian after opening, 3 bytes", true, true, 3, 0x40E01200},
-        {"big-endian after opening, no byte", true, true, 0, 0},
+    const struct { bool be, afterOpen; int present; uint32_t want; } cases[] = {
+        {false, false, 3, 0x00E01234},
+        {false, true, 2, 0x00001234},
+        {true, true, 2, 0x40E00000},
+        {true, true, 0, 0},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << c.be << c.afterOpen << c.present);
         Bytes b;
         addTrace(b, 2, 1000, {1.5f, std::bit_cast<float>(0x40E01234u)}, c.be);
         const uint64_t end = 240 + 4 + uint64_t(c.present);
         if (!c.afterOpen)
             b.resize(end);
-        FailingSource src(b, UINT64_MAX, end);
-        orv::Profile p;
-        orv::SUReadInfo info;
-        std::string error;
-        ASSERT_TRUE(orv::ReadSUProfile(src, p, info, error)) << error;
-        EXPECT_EQ(info.bigEndian, c.be);
-        EXPECT_EQ(p.RawData(1, 1), 1.5f);
-        EXPECT_EQ(std::bit_cast<uint32_t>(p.RawData(1, 2)), c.want);
+        const Read r(b, UINT64_MAX, {}, end);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.info.bigEndian, c.be);
+        EXPECT_EQ(r.p.RawData(1, 1), 1.5f);
+        EXPECT_EQ(std::bit_cast<uint32_t>(r.p.RawData(1, 2)), c.want);
     }
 }
 
@@ -348,8 +337,6 @@ TEST(SUWrite, RoundTripOrARefusalThatWritesNothing)
     // doubles), rounded halves to even. dt is unsigned: up to 65535 us.
     const struct { float nt, ns, total; int wantDt; const char *error; } cases[] = {
         {5, 333, 33.3f, 100, ""},
-        {1, 1, 32.767f, 32767, ""},
-        {1, 1, 40.0f, 40000, ""},
         {1, 1, 65.535f, 65535, ""},
         {3, 1000, 1, 1, ""},
         {2, 4, 0.05f, 12, ""},
@@ -357,7 +344,6 @@ TEST(SUWrite, RoundTripOrARefusalThatWritesNothing)
         {2, 10, 0, 0, ""}, // no time window: dt = 0, "unknown"
         {0, 10, 10, 0, "the profile has 0 traces; a Seismic Unix file can hold 1 to 32767"},
         {32768, 10, 10, 0, "the profile has 32768 traces; a Seismic Unix file can hold 1 to 32767"},
-        {2, 0, 10, 0, "the profile has 0 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
         {2, 40000, 10, 0, "the profile has 40000 samples per trace; a Seismic Unix trace can hold 1 to 32767"},
         {2, 10, 655.355f, 0, "the sample interval of 65.5355 ms does not fit a Seismic Unix header (at most 65.535 ms)"},
         {2, 10, -10, 0, "the sample interval of -1 ms does not fit a Seismic Unix header (it cannot be negative)"},
