@@ -13,6 +13,7 @@
 #include <map>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -152,6 +153,8 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
     EXPECT_TRUE(snap() == cancelled);
     app.store.DataFileName = before.file;
 
+    const std::string fifo = (dir / "pipe.su").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct {
         void (App::*open)();
         std::string path;
@@ -163,6 +166,7 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
         {&App::mnuOpenDT1_Click, file("ab", ""), {}}, // too short a name for its header
         {nullptr, file("short.dat", "1 2 3 4 5"), {"2", "3", "6"}},
         {nullptr, dir.string(), {"2", "3", "6"}},
+        {&App::mnuOpenSU_Click, fifo, {}}, // refused at once, never waited on
     };
     for (const auto &r : refused) {
         SCOPED_TRACE(r.path);

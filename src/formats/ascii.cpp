@@ -1,5 +1,7 @@
 #include "formats/ascii.h"
 
+#include "core/inputfile.h"
+
 #include "core/numbers.h"
 #include "core/savefile.h"
 
@@ -109,33 +111,6 @@ private:
 };
 
 // An open descriptor that is closed on every way out.
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// Reads up to n bytes; fewer only at the end of the file. -1 on an error.
-ssize_t readSome(int fd, char *dst, size_t n)
-{
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, dst + got, n - got);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (r == 0)
-            break;
-        got += static_cast<size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
 // The fixed text of |v| to 7 significant digits with the trailing zeros cut,
 // as "%.7G" writes it, into p; nothing (nullptr) where that form would be the
 // exponent one or v is not an ordinary value. Exact integer arithmetic on
@@ -262,22 +237,9 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
     const int nt = static_cast<int>(NTraces);
     const int ns = static_cast<int>(NSamples);
 
-    // Non-blocking, so that a FIFO never holds the program up; it is refused
-    // below with anything else that is not a plain file.
-    Fd f;
-    f.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (f.fd < 0) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(f.fd, &st) != 0) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = S_ISDIR(st.st_mode) ? std::string("cannot be opened: ") + std::strerror(EISDIR)
-                                    : std::string("cannot be opened: not a regular file");
+    InputFile f;
+    if (const auto r = f.open(path); r != InputFile::Refusal::None) {
+        error = f.refusalText(r);
         return false;
     }
 
@@ -307,7 +269,7 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
                 return false;
             }
         }
-        const ssize_t got = readSome(f.fd, buf.data() + kept, buf.size() - kept);
+        const ssize_t got = f.readFully(buf.data() + kept, buf.size() - kept);
         if (got < 0) {
             error = std::string("cannot be read: ") + std::strerror(errno);
             return false;

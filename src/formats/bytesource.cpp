@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orv {
@@ -18,55 +17,27 @@ size_t MemorySource::read(uint64_t offset, void *dst, size_t n)
     return got;
 }
 
-FileSource::~FileSource()
-{
-    if (f_)
-        std::fclose(f_);
-}
-
 bool FileSource::open(const std::string &path, std::string &error)
 {
-    if (f_) {
-        std::fclose(f_);
-        f_ = nullptr;
-    }
     size_ = 0;
     pos_ = 0;
     failed_ = false;
     err_.clear();
-
-    f_ = std::fopen(path.c_str(), "rb");
-    if (!f_) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
+    if (const auto r = file_.open(path); r != InputFile::Refusal::None) {
+        error = file_.refusalText(r);
         return false;
     }
-    struct stat st {};
-    if (::fstat(fileno(f_), &st) != 0) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
-        std::fclose(f_);
-        f_ = nullptr;
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        // A directory opens on some systems but reads nothing; a pipe or a
-        // device has no size to walk.
-        error = S_ISDIR(st.st_mode) ? std::string("cannot be opened: ") + std::strerror(EISDIR)
-                                    : std::string("cannot be opened: not a regular file");
-        std::fclose(f_);
-        f_ = nullptr;
-        return false;
-    }
-    size_ = static_cast<uint64_t>(st.st_size);
+    size_ = file_.size();
     return true;
 }
 
 size_t FileSource::read(uint64_t offset, void *dst, size_t n)
 {
-    if (!f_ || n == 0 || offset >= size_)
+    if (file_.fd() < 0 || n == 0 || offset >= size_)
         return 0;
     // Positioned reads straight from the descriptor: the readers jump from
     // header to header, which would make a stdio buffer refill on every seek.
-    const int fd = fileno(f_);
+    const int fd = file_.fd();
     auto *out = static_cast<unsigned char *>(dst);
     size_t got = 0;
     while (got < n) {
@@ -91,6 +62,38 @@ size_t FileSource::read(uint64_t offset, void *dst, size_t n)
     }
     pos_ = offset + got;
     return got;
+}
+
+std::string ReadErrorText(const ByteSource &src, uint64_t offset)
+{
+    std::string why = src.errorText();
+    if (why.empty())
+        why = "read error";
+    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
+}
+
+bool ReadHeaderFile(const std::string &path, std::string &text, std::string &error)
+{
+    const std::string missing = "has no header file beside it: " + path + " ";
+    FileSource src;
+    std::string why;
+    if (!src.open(path, why)) {
+        error = missing + why;
+        return false;
+    }
+    try {
+        text.assign(static_cast<size_t>(src.size()), '\0');
+    } catch (const std::exception &) { // bad_alloc, length_error
+        error = missing + "is too large to be a header";
+        return false;
+    }
+    const size_t got = text.empty() ? 0 : src.read(0, text.data(), text.size());
+    if (got < text.size() && src.failed()) {
+        error = missing + ReadErrorText(src, got);
+        return false;
+    }
+    text.resize(got);
+    return true;
 }
 
 } // namespace orv

@@ -2,6 +2,8 @@
 // Where a reader takes its bytes from: a file on disk or a buffer in memory
 // (tests build truncated and malformed inputs in memory).
 
+#include "core/inputfile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -35,10 +37,10 @@ private:
 class FileSource : public ByteSource {
 public:
     FileSource() = default;
-    ~FileSource() override;
     FileSource(const FileSource &) = delete;
     FileSource &operator=(const FileSource &) = delete;
     // False with a reason (e.g. "cannot be opened: No such file or directory").
+    // A FIFO, a device or a folder is refused at once, never read.
     bool open(const std::string &path, std::string &error);
     uint64_t size() const override { return size_; }
     size_t read(uint64_t offset, void *dst, size_t n) override;
@@ -46,11 +48,22 @@ public:
     std::string errorText() const override { return err_; }
 
 private:
-    std::FILE *f_ = nullptr;
+    InputFile file_;
     uint64_t size_ = 0;
     uint64_t pos_ = 0;
     bool failed_ = false;
     std::string err_;
 };
+
+} // namespace orv
+
+namespace orv {
+
+// A failed read in the readers' words: "cannot be read: <reason> (at byte N)".
+std::string ReadErrorText(const ByteSource &src, uint64_t offset);
+
+// The whole of a text header file beside a data file. False with a reason
+// completing "The file <data file> ...": "has no header file beside it: ...".
+bool ReadHeaderFile(const std::string &path, std::string &text, std::string &error);
 
 } // namespace orv

@@ -27,38 +27,6 @@ constexpr size_t kValueColumn = 20;
 // Whole records are read in blocks of about this size.
 constexpr uint64_t kChunkBytes = uint64_t(256) << 10;
 
-std::string readError(const ByteSource &src, uint64_t offset)
-{
-    std::string why = src.errorText();
-    if (why.empty())
-        why = "read error";
-    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
-}
-
-// The whole header file as text, or false with a reason.
-bool readHeaderText(const std::string &hdPath, std::string &text, std::string &error)
-{
-    FileSource src;
-    std::string why;
-    if (!src.open(hdPath, why)) {
-        error = "has no header file beside it: " + hdPath + " " + why;
-        return false;
-    }
-    try {
-        text.assign(static_cast<size_t>(src.size()), '\0');
-    } catch (const std::exception &) { // bad_alloc, length_error
-        error = "has no header file beside it: " + hdPath + " is too large to be a header";
-        return false;
-    }
-    const size_t got = text.empty() ? 0 : src.read(0, text.data(), text.size());
-    if (got < text.size() && src.failed()) {
-        error = "has no header file beside it: " + hdPath + " " + readError(src, got);
-        return false;
-    }
-    text.resize(got);
-    return true;
-}
-
 struct HeaderValues {
     double traces = 0;
     double samples = 0;
@@ -119,7 +87,7 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         return false;
 
     std::string text;
-    if (!readHeaderText(hdPath, text, error))
+    if (!ReadHeaderFile(hdPath, text, error))
         return false;
     HeaderValues hv;
     if (!parseHeader(std::move(text), hdPath, hv, error))
@@ -163,7 +131,7 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         const uint64_t want = std::min<uint64_t>(static_cast<uint64_t>(count) * recordBytes, size - offset);
         const size_t got = data.read(offset, buf.data(), static_cast<size_t>(want));
         if (got < want && data.failed()) {
-            error = readError(data, offset + got);
+            error = ReadErrorText(data, offset + got);
             return false;
         }
         for (int r = 0; r < count; ++r) {

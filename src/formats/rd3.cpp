@@ -54,14 +54,6 @@ std::optional<double> RadValue(const std::vector<std::string> &items, const RadK
 
 bool WholeCount(double v) { return v >= 1 && v <= kMaxCount && v == std::floor(v); }
 
-std::string ReadFailure(const ByteSource &src, uint64_t offset)
-{
-    std::string why = src.errorText();
-    if (why.empty())
-        why = "read error";
-    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
-}
-
 void Put16(uint8_t *p, int16_t v)
 {
     const auto u = static_cast<uint16_t>(v);
@@ -128,25 +120,9 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     // The header: text items (each ends at a comma or a line end).
     std::vector<std::string> items;
     {
-        FileSource header;
-        std::string why;
-        if (!header.open(headerPath, why)) {
-            error = "has no header file beside it: " + headerPath + " " + why;
-            return false;
-        }
         std::string text;
-        try {
-            text.resize(static_cast<size_t>(header.size()));
-        } catch (const std::exception &) {
-            error = "has no header file beside it: " + headerPath + " is too large to be a header";
+        if (!ReadHeaderFile(headerPath, text, error))
             return false;
-        }
-        const size_t got = header.read(0, text.data(), text.size());
-        if (got < text.size()) {
-            error = "has no header file beside it: " + headerPath + " "
-                + (header.failed() ? ReadFailure(header, got) : "cannot be read whole");
-            return false;
-        }
         TextItemReader reader(std::move(text));
         while (!reader.atEnd())
             items.push_back(reader.readText());
@@ -207,7 +183,7 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         const size_t want = static_cast<size_t>(std::min<uint64_t>(count * traceBytes, fileSize - offset));
         const size_t got = data.read(offset, buf.data(), want);
         if (got < want && data.failed()) {
-            error = ReadFailure(data, offset + got);
+            error = ReadErrorText(data, offset + got);
             return false;
         }
         std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.end(), uint8_t(0));

@@ -68,14 +68,6 @@ void decodeInPlace(float *v, size_t n, bool fileBigEndian)
         v[i] = std::bit_cast<float>(swap32(std::bit_cast<uint32_t>(v[i])));
 }
 
-std::string readError(const ByteSource &src, uint64_t offset)
-{
-    std::string why = src.errorText();
-    if (why.empty())
-        why = "read error";
-    return "cannot be read: " + why + " (at byte " + std::to_string(offset) + ")";
-}
-
 struct TraceEntry {
     uint64_t dataOffset; // first sample byte
     int32_t ns;          // the header's own sample count
@@ -217,7 +209,7 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     // sample counts.
     ByteOrder order = chooseByteOrder(src);
     if (order.readFailed) {
-        error = readError(src, order.failedAt);
+        error = ReadErrorText(src, order.failedAt);
         return false;
     }
     const bool bigEndian = order.bigEndian;
@@ -270,7 +262,7 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
         if (want > 0) {
             const size_t got = src.read(t.dataOffset, row, static_cast<size_t>(want));
             if (got < want && src.failed()) {
-                error = readError(src, t.dataOffset + got);
+                error = ReadErrorText(src, t.dataOffset + got);
                 return false;
             }
             // A read that stopped inside a sample leaves its bytes partly

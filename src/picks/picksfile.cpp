@@ -4,6 +4,7 @@
 // the picks onto the wrong traces without a word.
 #include "picks/picksfile.h"
 
+#include "core/inputfile.h"
 #include "core/numbers.h"
 #include "core/savefile.h"
 
@@ -15,9 +16,6 @@
 #include <limits>
 #include <new>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orv {
 
@@ -148,49 +146,36 @@ bool ParsePicks(std::string_view text, int n, std::vector<float> &picks, std::st
 
 bool ReadPicksFile(const std::string &path, int n, std::vector<float> &picks, std::string &error)
 {
-    // Non-blocking, so that opening a FIFO returns at once; fstat then turns
-    // it away before any read could wait on it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        error = std::string("cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
+    InputFile file;
+    switch (const auto r = file.open(path)) {
+    case InputFile::Refusal::None:
+        break;
+    case InputFile::Refusal::Folder:
         error = "is a folder, not a file";
         return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
+    case InputFile::Refusal::NotRegular:
         error = "is not a regular file";
+        return false;
+    default:
+        error = file.refusalText(r);
         return false;
     }
 
     std::string text;
     try {
-        text.resize(static_cast<size_t>(std::max<off_t>(st.st_size, 0)));
+        text.resize(static_cast<size_t>(file.size()));
         size_t got = 0;
         for (;;) {
             if (got == text.size())
-                text.resize(std::max<size_t>(2 * text.size(), 4096)); // it grew since fstat
-            const ssize_t r = ::read(fd, text.data() + got, text.size() - got);
+                text.resize(std::max<size_t>(2 * text.size(), 4096)); // it grew since it was opened
+            const ssize_t r = file.readFully(text.data() + got, text.size() - got);
             if (r < 0) {
-                if (errno == EINTR)
-                    continue;
                 error = std::string("cannot be read: ") + std::strerror(errno);
                 return false;
             }
-            if (r == 0)
-                break;
             got += static_cast<size_t>(r);
+            if (got < text.size())
+                break;
         }
         text.resize(got);
         return ParsePicks(text, n, picks, error);
