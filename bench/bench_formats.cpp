@@ -8,6 +8,7 @@
 // reader, each writer, and one fread / fwrite + fsync of each data file.
 // Printed at the end: every format's time against its plain baseline, and
 // the peak memory of one load of each format.
+#include "bench_common.h"
 #include "core/bigalloc.h"
 #include "formats/ascii.h"
 #include "formats/dt1.h"
@@ -58,11 +59,6 @@ orv::Array2D makeProfile(bool whole)
     return a;
 }
 
-std::vector<unsigned char> fileBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Writes the DT1/HD pair of a profile of whole numbers.
 bool writeDT1Pair(const std::string &dt1, const orv::Array2D &a)
@@ -104,61 +100,13 @@ void readLoop(benchmark::State &state, const std::string &file, Read read)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(file)));
 }
 
-// One fread of the whole file into a fresh buffer, taken from the allocator
-// the readers' amplitude arrays come from, so both pay the same for fresh
-// memory (malloc would hand back the pages of the previous round, already
-// faulted in).
-void freadLoop(benchmark::State &state, const std::string &file)
-{
-    const size_t size = static_cast<size_t>(fs::file_size(file));
-    const size_t floats = (size + sizeof(float) - 1) / sizeof(float);
-    for (auto _ : state) {
-        float *buf = orv::allocFloats(floats, false);
-        std::FILE *f = buf ? std::fopen(file.c_str(), "rb") : nullptr;
-        if (!f) {
-            orv::freeFloats(buf, floats);
-            state.SkipWithError("cannot open the benchmark file");
-            return;
-        }
-        const size_t got = std::fread(buf, 1, size, f);
-        std::fclose(f);
-        benchmark::DoNotOptimize(buf);
-        orv::freeFloats(buf, floats);
-        if (got != size) {
-            state.SkipWithError("short fread");
-            return;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
-}
-
-// The bytes of `file` written with one fwrite and flushed to the disk
-// (fsync), as the writers do through their temporary file.
-void fwriteLoop(benchmark::State &state, const std::string &file)
-{
-    const std::vector<unsigned char> buf = fileBytes(file);
-    const std::string out = (g_dir / "fwrite.out").string();
-    for (auto _ : state) {
-        std::FILE *f = std::fopen(out.c_str(), "wb");
-        if (!f || std::fwrite(buf.data(), 1, buf.size(), f) != buf.size() || std::fflush(f) != 0
-            || ::fsync(fileno(f)) != 0) {
-            state.SkipWithError("plain fwrite failed");
-            if (f)
-                std::fclose(f);
-            return;
-        }
-        std::fclose(f);
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(buf.size()));
-}
-
 void BM_ReadAscii(benchmark::State &state)
 {
     readLoop(state, g_ascii, [](orv::Profile &p, std::string &error) {
         return orv::ReadAsciiFile(g_ascii, kTraces, kSamples, kTotalTime, p, error);
     });
 }
-void BM_FreadAscii(benchmark::State &state) { freadLoop(state, g_ascii); }
+void BM_FreadAscii(benchmark::State &state) { bench::FreadLoop(state, g_ascii); }
 
 void BM_WriteAscii(benchmark::State &state)
 {
@@ -173,7 +121,10 @@ void BM_WriteAscii(benchmark::State &state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
 }
-void BM_FwriteAscii(benchmark::State &state) { fwriteLoop(state, g_ascii); }
+void BM_FwriteAscii(benchmark::State &state)
+{
+    bench::FwriteLoop(state, g_ascii, (g_dir / "fwrite.out").string());
+}
 
 void BM_ReadRD3(benchmark::State &state)
 {
@@ -182,7 +133,7 @@ void BM_ReadRD3(benchmark::State &state)
         return orv::ReadRD3File(g_rd3, p, notice, error);
     });
 }
-void BM_FreadRD3(benchmark::State &state) { freadLoop(state, g_rd3); }
+void BM_FreadRD3(benchmark::State &state) { bench::FreadLoop(state, g_rd3); }
 
 void BM_WriteRD3(benchmark::State &state)
 {
@@ -197,7 +148,10 @@ void BM_WriteRD3(benchmark::State &state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
 }
-void BM_FwriteRD3(benchmark::State &state) { fwriteLoop(state, g_rd3); }
+void BM_FwriteRD3(benchmark::State &state)
+{
+    bench::FwriteLoop(state, g_rd3, (g_dir / "fwrite.out").string());
+}
 
 void BM_ReadDT1(benchmark::State &state)
 {
@@ -206,7 +160,7 @@ void BM_ReadDT1(benchmark::State &state)
         return orv::ReadDT1File(g_dt1, p, notice, error);
     });
 }
-void BM_FreadDT1(benchmark::State &state) { freadLoop(state, g_dt1); }
+void BM_FreadDT1(benchmark::State &state) { bench::FreadLoop(state, g_dt1); }
 
 BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -219,18 +173,6 @@ BENCHMARK(BM_FwriteRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Keeps the mean real time of each benchmark for the summary.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
 
 // Peak memory of one load as the program does it (the staging profile and
 // its working copy), in a child process so that nothing else this program
@@ -288,7 +230,7 @@ int main(int argc, char **argv)
     }
 
     benchmark::Initialize(&argc, argv);
-    Recorder rec;
+    bench::Recorder rec;
     benchmark::RunSpecifiedBenchmarks(&rec);
 
     std::printf("\n%d traces x %d samples; text %.1f MB, RD3 %.1f MB, DT1 %.1f MB\n", kTraces, kSamples,

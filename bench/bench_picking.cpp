@@ -27,6 +27,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "bench_common.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -423,18 +425,6 @@ BENCHMARK(BM_ParsePicks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPlain)->Unit(benchmark::kMillisecond);
 
 // Keeps the mean real time of each benchmark, in milliseconds, for the
-// summary.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-                ms[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations) * 1e3;
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
 
 } // namespace
 
@@ -475,7 +465,7 @@ int main(int argc, char **argv)
     }
 
     benchmark::Initialize(&argc, argv);
-    Recorder rec;
+    bench::Recorder rec;
     benchmark::RunSpecifiedBenchmarks(&rec);
 
     auto get = [&](const char *name) {

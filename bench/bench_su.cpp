@@ -3,10 +3,12 @@
 //
 // A 10,000 x 1,024 file (about 43 MB) is written once into a temporary
 // directory. Timed: (a) ReadSUFile into a Profile plus the copy of RawData
-// into a second array, as a load does; (b) one fread of the whole file;
+// into a second array, as a load does; (b) one fread of the whole file into
+// fresh memory from the same allocator as the arrays;
 // (c) WriteSUFile of the same profile. The reader alone is timed as well. Printed at the end: the read/fread
 // ratio and the peak resident memory of a single load against the size of
 // the sample arrays.
+#include "bench_common.h"
 #include "formats/su.h"
 
 #include <benchmark/benchmark.h>
@@ -88,26 +90,7 @@ void BM_ReadSU(benchmark::State &state) { readLoop(state, true); }
 // The reader alone, without the PlotData copy.
 void BM_ReadSUOnly(benchmark::State &state) { readLoop(state, false); }
 
-void BM_FreadWholeFile(benchmark::State &state)
-{
-    const size_t size = static_cast<size_t>(fs::file_size(g_file));
-    for (auto _ : state) {
-        auto buf = std::make_unique_for_overwrite<unsigned char[]>(size);
-        std::FILE *f = std::fopen(g_file.c_str(), "rb");
-        if (!f) {
-            state.SkipWithError("cannot open the benchmark file");
-            return;
-        }
-        const size_t got = std::fread(buf.get(), 1, size, f);
-        std::fclose(f);
-        if (got != size) {
-            state.SkipWithError("short fread");
-            return;
-        }
-        benchmark::DoNotOptimize(buf.get());
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
-}
+void BM_FreadWholeFile(benchmark::State &state) { bench::FreadLoop(state, g_file); }
 
 void BM_WriteSU(benchmark::State &state)
 {
@@ -127,31 +110,7 @@ void BM_WriteSU(benchmark::State &state)
 // writer does (fsync), for comparison with WriteSUFile.
 void BM_FwriteWholeFile(benchmark::State &state)
 {
-    const size_t size = static_cast<size_t>(fs::file_size(g_file));
-    std::vector<unsigned char> buf(size);
-    {
-        std::FILE *f = std::fopen(g_file.c_str(), "rb");
-        if (!f || std::fread(buf.data(), 1, size, f) != size) {
-            state.SkipWithError("cannot read the benchmark file");
-            if (f)
-                std::fclose(f);
-            return;
-        }
-        std::fclose(f);
-    }
-    const std::string out = (g_dir / "fwrite.su").string();
-    for (auto _ : state) {
-        std::FILE *f = std::fopen(out.c_str(), "wb");
-        if (!f || std::fwrite(buf.data(), 1, size, f) != size || std::fflush(f) != 0
-            || ::fsync(fileno(f)) != 0) {
-            state.SkipWithError("plain fwrite failed");
-            if (f)
-                std::fclose(f);
-            return;
-        }
-        std::fclose(f);
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+    bench::FwriteLoop(state, g_file, (g_dir / "fwrite.su").string());
 }
 
 BENCHMARK(BM_ReadSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -160,18 +119,6 @@ BENCHMARK(BM_FreadWholeFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteSU)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FwriteWholeFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Keeps the mean real time of each benchmark for the summary.
-class Recorder : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
 
 } // namespace
 
@@ -206,7 +153,7 @@ int main(int argc, char **argv)
     }
 
     benchmark::Initialize(&argc, argv);
-    Recorder rec;
+    bench::Recorder rec;
     benchmark::RunSpecifiedBenchmarks(&rec);
 
     std::printf("\nSU file: %d traces x %d samples, %.1f MB\n", kTraces, kSamples,
