@@ -55,10 +55,9 @@ public:
     void mnuSaveSU_Click();
     void mnuSaveRD3_Click();
     void mnuSaveAscii_Click();
-    // frmData's acquisition buttons and its own close control.
+    // frmData's acquisition buttons.
     void frmData_cmdOK_Click();
     void frmData_cmdCancel_Click();
-    void frmData_Closed();
     void mnuExit_Click();
     void mnuAbout_Click();
     void cmdAbouOK_Click();

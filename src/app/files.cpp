@@ -247,12 +247,6 @@ void App::frmData_cmdCancel_Click()
         frmData_->closeDialog();
 }
 
-void App::frmData_Closed()
-{
-    // Closed with the window's own close control: as "&Cancel". The dialog
-    // has enabled the main window as it closed.
-}
-
 void App::postLoadAscii()
 {
     ProfileStore &s = store;

@@ -16,9 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 namespace orv {
 

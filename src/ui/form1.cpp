@@ -384,7 +384,6 @@ void Form1::bindHandlers()
     connect(mnuSaveAscii_, &QAction::triggered, this, guarded(&App::mnuSaveAscii_Click));
     connect(frmData_, &FrmData::okClicked, this, guarded(&App::frmData_cmdOK_Click));
     connect(frmData_, &FrmData::cancelClicked, this, guarded(&App::frmData_cmdCancel_Click));
-    connect(frmData_, &FrmData::closedByUser, this, guarded(&App::frmData_Closed));
     connect(mnuExit_, &QAction::triggered, this, guarded(&App::mnuExit_Click));
     connect(mnuReplot_, &QAction::triggered, this, guarded(&App::mnuReplot_Click));
     connect(mnuAbout_, &QAction::triggered, this, guarded(&App::mnuAbout_Click));

@@ -108,11 +108,12 @@ void FrmData::closeDialog()
     holdMainWindow(false);
 }
 
+// Closed with the window's own close control: as "&Cancel", the main
+// window takes input again and the loaded profile stays.
 void FrmData::closeEvent(QCloseEvent *e)
 {
     holdMainWindow(false);
     QDialog::closeEvent(e);
-    emit closedByUser();
 }
 
 void FrmData::reject() { emit cancelClicked(); }

@@ -33,7 +33,6 @@ public:
 signals:
     void okClicked();
     void cancelClicked();
-    void closedByUser();
 
 protected:
     void closeEvent(QCloseEvent *e) override;
