@@ -54,13 +54,6 @@ std::optional<double> RadValue(const std::vector<std::string> &items, const RadK
 
 bool WholeCount(double v) { return v >= 1 && v <= kMaxCount && v == std::floor(v); }
 
-void Put16(uint8_t *p, int16_t v)
-{
-    const auto u = static_cast<uint16_t>(v);
-    p[0] = static_cast<uint8_t>(u & 0xff);
-    p[1] = static_cast<uint8_t>(u >> 8);
-}
-
 // The 29 lines of a RAD header: the sizes of the profile, and the settings
 // of a 50 MHz survey for every other key (the time window is always 700).
 std::string RadHeader(float NTraces, float NSamples)
@@ -273,7 +266,7 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
                 row[s] = 32767;
             if (row[s] < -32766)
                 row[s] = -32766;
-            Put16(b, CInt(row[s]));
+            PutLE16(b, CInt(row[s]));
         }
     }
     if (!buf.empty() && !data.write(buf.data(), buf.size(), why))

@@ -25,6 +25,14 @@ inline void DecodeLE16(const uint8_t *src, float *dst, size_t n)
         dst[j] = static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(src[2 * j] | (src[2 * j + 1] << 8))));
 }
 
+// v as two bytes, low byte first.
+inline void PutLE16(uint8_t *p, int16_t v)
+{
+    const auto u = static_cast<uint16_t>(v);
+    p[0] = static_cast<uint8_t>(u & 0xff);
+    p[1] = static_cast<uint8_t>(u >> 8);
+}
+
 // Chunks of this size stay in the cache between the read and the decoding.
 inline constexpr size_t kDecodeChunkBytes = size_t(256) << 10;
 

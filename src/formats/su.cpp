@@ -1,4 +1,5 @@
 #include "formats/su.h"
+#include "formats/samples16.h"
 
 #include "core/numbers.h"
 #include "core/savefile.h"
@@ -37,11 +38,6 @@ void putU16(uint8_t *p, uint16_t v)
 {
     p[0] = static_cast<uint8_t>(v & 0xff);
     p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void put16(uint8_t *p, int16_t v)
-{
-    putU16(p, static_cast<uint16_t>(v));
 }
 
 void put32(uint8_t *p, int32_t v)
@@ -378,11 +374,11 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
         put32(h + 4, k);  // tracr
         put32(h + 8, k);  // fldr
         put32(h + 12, 1); // tracf
-        put16(h + 28, 1); // trid
+        PutLE16(h + 28, 1); // trid
         put32(h + 36, 100);                              // offset
         put32(h + 72, static_cast<int32_t>(k) * 100);    // sx
         put32(h + 80, static_cast<int32_t>(k) * 100);    // gx
-        put16(h + kNsOffset, ns);
+        PutLE16(h + kNsOffset, ns);
         putU16(h + kDtOffset, dt);
         uint8_t *s = h + kHeaderBytes;
         const float *row = PlotData.row(k) + 1;
