@@ -8,7 +8,8 @@
 // The handlers are spread over files by concern: app.cpp (start, pointer,
 // exit, About), display_commands.cpp (Re-Plot, All Profile, Next Group, the
 // stepper), files.cpp (opening and saving profiles), picking_commands.cpp
-// (mouse picking, pick rules, alignment, the picks file).
+// (mouse picking, pick rules, alignment, the picks file),
+// automatic_picking.cpp (cross-correlation picking).
 
 #include "core/canvas.h"
 #include "core/controls.h"
@@ -81,9 +82,14 @@ public:
     void mnuMinPick_Click();
     void mnuReset_Click();
 
-    // Adjust Air Wave > Current Picking / From File; File > Save Picking.
+    // Adjust Air Wave > Current Picking / From File / Automatic; File > Save
+    // Picking.
     void mnuCurrentPick_Click();
     void mnuFromFile_Click();
+    void mnuAutomatic_Click();
+    // frmData's cross-correlation buttons: pick every trace, align, re-plot.
+    void frmData_cmdOK2_Click();
+    void frmData_cmdCancel2_Click();
     void mnuSavePick_Click();
     // Shifts RawData on the picks and re-plots.
     void AdjustAirWave();

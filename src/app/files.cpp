@@ -3,6 +3,7 @@
 // the commit into the store, then the post-load step.
 #include "app/app.h"
 
+#include "app/busy.h"
 #include "core/numbers.h"
 #include "display/display.h"
 #include "formats/ascii.h"
@@ -20,19 +21,6 @@ namespace {
 constexpr auto ProgressInterval = std::chrono::milliseconds(50);
 
 std::string readingCaption(int n) { return "Reading Trace # " + PlainText(n); }
-
-// Marks a long command as running for as long as the scope lasts, also
-// when it is left by an exception.
-class BusyScope {
-public:
-    explicit BusyScope(bool &flag) : flag_(flag) { flag_ = true; }
-    ~BusyScope() { flag_ = false; }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-
-private:
-    bool &flag_;
-};
 
 } // namespace
 

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -349,6 +350,7 @@ void Form1::buildMenus()
     mnuadjustair_->setObjectName(QStringLiteral("mnuadjustair"));
     mnuCurrentPick_ = action(mnuadjustair_, "mnuCurrentPick", "Current Picking");
     mnuFromFile_ = action(mnuadjustair_, "mnuFromFile", "From File");
+    mnuAutomatic_ = action(mnuadjustair_, "mnuAutomatic", "Automatic");
 
     // About is a menu-bar item that acts when clicked.
     mnuAbout_ = bar->addAction(QStringLiteral("About"));
@@ -360,7 +362,10 @@ void Form1::bindHandlers()
     // Every command runs through one guard: whatever a command could not
     // finish (memory running out in the middle of a plot, say) is reported
     // and the program goes on, instead of ending on an unhandled exception.
+    // While a long command runs, nothing else gets through.
     auto run = [this](const std::function<void()> &command) {
+        if (app_->busy())
+            return;
         try {
             command();
         } catch (const std::exception &e) {
@@ -384,6 +389,8 @@ void Form1::bindHandlers()
     connect(mnuSaveAscii_, &QAction::triggered, this, guarded(&App::mnuSaveAscii_Click));
     connect(frmData_, &FrmData::okClicked, this, guarded(&App::frmData_cmdOK_Click));
     connect(frmData_, &FrmData::cancelClicked, this, guarded(&App::frmData_cmdCancel_Click));
+    connect(frmData_, &FrmData::ok2Clicked, this, guarded(&App::frmData_cmdOK2_Click));
+    connect(frmData_, &FrmData::cancel2Clicked, this, guarded(&App::frmData_cmdCancel2_Click));
     connect(mnuExit_, &QAction::triggered, this, guarded(&App::mnuExit_Click));
     connect(mnuReplot_, &QAction::triggered, this, guarded(&App::mnuReplot_Click));
     connect(mnuAbout_, &QAction::triggered, this, guarded(&App::mnuAbout_Click));
@@ -391,6 +398,7 @@ void Form1::bindHandlers()
     connect(mnuReset_, &QAction::triggered, this, guarded(&App::mnuReset_Click));
     connect(mnuCurrentPick_, &QAction::triggered, this, guarded(&App::mnuCurrentPick_Click));
     connect(mnuFromFile_, &QAction::triggered, this, guarded(&App::mnuFromFile_Click));
+    connect(mnuAutomatic_, &QAction::triggered, this, guarded(&App::mnuAutomatic_Click));
     void (App::*const rules[])() = {&App::mnuZeroPick_Click, &App::mnuZeroPick2_Click, &App::mnuMaxPick_Click,
                                      &App::mnuMinPick_Click};
     static_assert(std::size(rules) == static_cast<size_t>(MenuCheck::Count));
@@ -414,6 +422,17 @@ void Form1::bindHandlers()
     pctProfile_->setMouseTracking(true);
     pctTrace_->setMouseTracking(true);
     connect(pctProfile_, &QtCanvas::mouseMoved, this, [this] { app_->Form_MouseMove(); });
+}
+
+// The window stays while a long command runs against the store; it can be
+// closed once the command has ended.
+void Form1::closeEvent(QCloseEvent *e)
+{
+    if (app_ && app_->busy()) {
+        e->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(e);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

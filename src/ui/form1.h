@@ -74,11 +74,13 @@ public:
     QMenu *mnuSave() const { return mnuSave_; }
     QMenu *mnuTools() const { return mnuTools_; }
     QMenu *mnuadjustair() const { return mnuadjustair_; }
+    QAction *mnuAutomatic() const { return mnuAutomatic_; }
     QAction *mnuExit() const { return mnuExit_; }
     QAction *mnuAbout() const { return mnuAbout_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *e) override;
 
 private:
     void buildControls();
@@ -124,6 +126,7 @@ private:
     QAction *mnuReset_ = nullptr;
     QAction *mnuCurrentPick_ = nullptr;
     QAction *mnuFromFile_ = nullptr;
+    QAction *mnuAutomatic_ = nullptr;
     QAction *mnuAbout_ = nullptr;
 
     int16_t layoutDone_ = 0;

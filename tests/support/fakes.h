@@ -161,6 +161,14 @@ public:
     {
         fields.clear();
         open = true;
+        crossCorrelation = false;
+        ++shows;
+    }
+    void showCrossCorrelation() override
+    {
+        fields.clear();
+        open = true;
+        crossCorrelation = true;
         ++shows;
     }
     std::string text(DataField f) const override
@@ -170,10 +178,21 @@ public:
     }
     bool isOpen() const override { return open; }
     void closeDialog() override { open = false; }
+    void setWorking(bool on) override { working = on; }
+    bool stopRequested() override
+    {
+        ++polls;
+        return stopAtPoll > 0 && polls >= stopAtPoll;
+    }
 
     std::map<DataField, std::string> fields;
     bool open = false;
+    bool crossCorrelation = false; // which frame the last show put up
+    bool working = false;
     int shows = 0;
+    int polls = 0;
+    int stopAtPoll = 0; // the poll that asks for a stop; 0 never
+
 };
 
 } // namespace orv::test

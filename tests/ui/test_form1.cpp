@@ -106,7 +106,7 @@ TEST(Form1, MenuTree)
               "mnuTools:Tools [mnuReplot:Re-Plot Profile, mnuReset:Reset Picking, mnu1:-, "
               "mnuZeroPick:Zero Picking (-ve -> +ve)*, mnuZeroPick2:Zero Picking (+ve -> -ve), "
               "mnuMaxPick:Max. Picking, mnuMinPick:Min. Picking], "
-              "mnuadjustair:Adjust Air Wave [mnuCurrentPick:Current Picking, mnuFromFile:From File], mnuAbout:About");
+              "mnuadjustair:Adjust Air Wave [mnuCurrentPick:Current Picking, mnuFromFile:From File, mnuAutomatic:Automatic], mnuAbout:About");
     EXPECT_EQ(w.checkItem(MenuCheck::mnuMinPick)->objectName(), QStringLiteral("mnuMinPick"));
 }
 

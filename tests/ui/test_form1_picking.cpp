@@ -4,13 +4,19 @@
 #include "core/numbers.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
+#include "ui/frmdata.h"
 #include "ui/qtcanvas.h"
+
+#include "support/crosscorr_reference.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +110,69 @@ TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
     EXPECT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
     EXPECT_EQ(a->pctTrace()->image(), b->pctTrace()->image());
     EXPECT_EQ(a->app().store.Picks, b->app().store.Picks);
+}
+
+// Adjust Air Wave > Automatic through the real dialog: its frame, the
+// picks of the plain sequential loop on the plotted amplitudes, the
+// alignment, the re-plot, and the main window given back; and the window's
+// own close control, which changes nothing.
+TEST(Form1Picking, AutomaticThroughTheRealDialog)
+{
+    test::FakeDialogs d;
+    auto w = OpenedWindow(d);
+    ProfileStore &s = w->app().store;
+    FrmData *frm = w->frmData();
+    auto held = [&] { return !w->centralWidget()->isEnabled() && !w->menuBar()->isEnabled(); };
+    auto fill = [&](const char *k1, const char *kl, const char *t1, const char *tl) {
+        frm->field(DataField::txtKey1st)->setText(QString::fromLatin1(k1));
+        frm->field(DataField::txtKeyLast)->setText(QString::fromLatin1(kl));
+        frm->field(DataField::txtTarg1st)->setText(QString::fromLatin1(t1));
+        frm->field(DataField::txtTargLast)->setText(QString::fromLatin1(tl));
+    };
+    Press(*w, 200, Qt::LeftButton); // a pick by hand, to be kept by a close
+    const std::vector<float> handPicks = s.Picks;
+
+    w->mnuAutomatic()->trigger();
+    ASSERT_TRUE(frm->isVisible());
+    EXPECT_TRUE(held());
+    EXPECT_FALSE(frm->findChild<QGroupBox *>(QStringLiteral("Frame1"))->isVisible());
+    EXPECT_FALSE(frm->cmdOK()->isVisible());
+    auto *frame2 = frm->findChild<QGroupBox *>(QStringLiteral("Frame2"));
+    EXPECT_EQ(frame2->title(), QStringLiteral("Cross Corelation Parameters"));
+    EXPECT_EQ(frame2->x(), 13); // 200 twips
+    EXPECT_EQ(frm->cmdOK2()->x(), 53);
+    EXPECT_EQ(frm->cmdCancel2()->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(frm->width(), 320); // 4800 twips
+    fill("30", "60", "1", "150");
+    frm->close();
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_FALSE(held());
+    EXPECT_EQ(s.Picks, handPicks);
+
+    // Again: empty fields; a value past the last sample is refused with the
+    // dialog open; then good values.
+    w->mnuAutomatic()->trigger();
+    EXPECT_TRUE(frm->field(DataField::txtKey1st)->text().isEmpty());
+    fill("30", "60", "1", "401");
+    frm->cmdOK2()->click();
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages[0].second, "The Target Trace's \"Last Samp\" must be a sample number from 1 to 400.");
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_EQ(s.Picks, handPicks);
+
+    fill("30", "60", "1", "150");
+    const std::vector<float> want = test::CrossCrolSequential(s.PlotData, s.NTraces, s.NSamples, s.TotalTime,
+                                                              {30, 60, 1, 150});
+    const Array2D raw = s.RawData;
+    const QImage before = w->pctProfile()->image();
+    frm->cmdOK2()->click();
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_FALSE(held());
+    EXPECT_EQ(s.Picks, want);
+    EXPECT_EQ(s.Picks[300], 0.0f);
+    EXPECT_FALSE(s.RawData == raw);
+    EXPECT_NE(w->pctProfile()->image(), before);
+    EXPECT_EQ(d.messages.size(), 1u);
 }
 
 } // namespace

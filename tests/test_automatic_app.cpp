@@ -1,0 +1,160 @@
+// Adjust Air Wave > Automatic through the command flow: the dialog's values
+// refused or taken, the run stopped, the picks replaced, the profile aligned,
+// and the earlier picks never lost without a word.
+#include "app/app.h"
+#include "support/crosscorr_reference.h"
+#include "support/fakes.h"
+#include "support/recording_canvas.h"
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+namespace {
+
+// 5 traces of 100 samples over 50 time units, each with a pulse, at samples
+// 30, 33, 34, 38 and 39: delays of 3, 1, 4 and 1 samples from trace to trace.
+struct AutomaticTest : ::testing::Test {
+    test::FakeControls c;
+    test::FakeDialogs d;
+    test::FakeDataDialog frm;
+    test::RecordingCanvas profile{4170, 1000}, trace{1935, 1000};
+    App app{c, d, profile, trace, &frm};
+    ProfileStore &s = app.store;
+
+    void SetUp() override
+    {
+        app.Form_Load();
+        s.RawData.allocate(5, 100);
+        const int at[] = {0, 30, 33, 34, 38, 39};
+        for (int t = 1; t <= 5; ++t)
+            for (int k = -2; k <= 2; ++k)
+                s.RawData(t, at[t] + k) = 3.0f - static_cast<float>(k * k);
+        s.PlotData = s.RawData;
+        s.NTraces = 5, s.NSamples = 100, s.TotalTime = 50;
+        s.Picks.assign(6, 0.0f);
+        c.texts[Field::txt1sttr] = c.texts[Field::txt1stsamp] = "1";
+        c.texts[Field::txtLsttr] = "5";
+        c.texts[Field::txtLstsamp] = "100";
+        app.cmdRePlot_Click();
+    }
+    void open(const char *k1, const char *kl, const char *t1, const char *tl)
+    {
+        app.mnuAutomatic_Click();
+        frm.fields = {{DataField::txtKey1st, k1}, {DataField::txtKeyLast, kl},
+                      {DataField::txtTarg1st, t1}, {DataField::txtTargLast, tl}};
+    }
+};
+
+TEST_F(AutomaticTest, PicksEveryTraceAlignsAndReplaces)
+{
+    s.Picks[5] = 7; // a pick by hand: replaced too
+    open("28", "40", "1", "100");
+    EXPECT_TRUE(frm.crossCorrelation);
+    app.frmData_cmdOK2_Click();
+    // The window 28..40 of trace t is found on trace t + 1 at 28 plus the
+    // delay: 31, 29, 32, 29, at 0.5 time units a sample.
+    EXPECT_EQ(s.Picks, (std::vector<float>{0, 15.5f, 14.5f, 16, 14.5f, 0}));
+    EXPECT_FALSE(frm.open);
+    EXPECT_FALSE(frm.working);
+    EXPECT_FALSE(app.busy());
+    EXPECT_TRUE(d.messages.empty());
+    // Aligned on the picks: trace 1, picked 2 samples after the earliest
+    // pick, moves 2 samples earlier.
+    EXPECT_EQ(s.RawData(1, 28), 3.0f);
+    EXPECT_EQ(s.RawData(2, 33), 3.0f);
+}
+
+// Every refusal names its field and range, keeps the dialog open and
+// changes nothing.
+TEST_F(AutomaticTest, OutOfRangeValuesAreRefused)
+{
+    s.Picks[2] = 9;
+    const std::vector<float> picks = s.Picks;
+    const Array2D raw = s.RawData;
+    const struct {
+        const char *k1, *kl, *t1, *tl, *field;
+    } rows[] = {
+        {"", "", "", "", "The Key Trace's \"1st Samp.\""},
+        {"0.5", "10", "1", "100", "The Key Trace's \"1st Samp.\""},
+        {"5", "101", "1", "100", "The Key Trace's \"Last Samp\""},
+        {"5", "10", "-3", "100", "The Target Trace's \"1st Samp\""},
+        {"5", "10", "1", "70000", "The Target Trace's \"Last Samp\""},
+        {"5", "10", "1", "1e999", "The Target Trace's \"Last Samp\""},
+    };
+    for (const auto &r : rows) {
+        d.messages.clear();
+        open(r.k1, r.kl, r.t1, r.tl);
+        app.frmData_cmdOK2_Click();
+        ASSERT_EQ(d.messages.size(), 1u) << r.field;
+        EXPECT_EQ(d.messages[0].second, std::string(r.field) + " must be a sample number from 1 to 100.");
+        EXPECT_TRUE(frm.open);
+        EXPECT_EQ(s.Picks, picks);
+        EXPECT_TRUE(s.RawData == raw);
+    }
+}
+
+// Parameters that pick nothing: with earlier picks the user is asked first
+// and "No" keeps them with the dialog open; without, the run goes through
+// and says so.
+TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
+{
+    const struct {
+        const char *k1, *kl, *t1, *tl, *reason;
+    } rows[] = {
+        {"40", "30", "1", "100", "the key window's last sample comes before its first"},
+        {"1", "50", "60", "100", "the target range is shorter than the key window"},
+        {"90", "100", "1", "20", "no key window correlates positively with the next trace"},
+    };
+    for (const auto &r : rows) {
+        const std::string said = std::string("No trace could be picked: ") + r.reason;
+        s.Picks.assign(6, 0.0f);
+        s.Picks[3] = 4;
+        d.messages.clear();
+        d.answers = {false};
+        open(r.k1, r.kl, r.t1, r.tl);
+        app.frmData_cmdOK2_Click();
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(d.messages[0].second, said + ". Discard the current picks anyway?");
+        EXPECT_TRUE(frm.open);
+        EXPECT_EQ(s.Picks[3], 4.0f);
+
+        d.answers = {true};
+        app.frmData_cmdOK2_Click();
+        EXPECT_FALSE(frm.open);
+        EXPECT_EQ(s.Picks, std::vector<float>(6, 0.0f));
+
+        d.messages.clear();
+        open(r.k1, r.kl, r.t1, r.tl);
+        app.frmData_cmdOK2_Click();
+        EXPECT_FALSE(frm.open);
+        EXPECT_EQ(d.messages, (decltype(d.messages){{"Automatic", said + "."}}));
+    }
+}
+
+TEST_F(AutomaticTest, CancelStopAndNoProfileChangeNothing)
+{
+    s.Picks[1] = 3;
+    const std::vector<float> picks = s.Picks;
+    open("28", "40", "1", "100");
+    app.frmData_cmdCancel2_Click();
+    EXPECT_FALSE(frm.open);
+    EXPECT_EQ(s.Picks, picks);
+
+    // A stop asked for while the run goes on: as Cancel.
+    open("28", "40", "1", "100");
+    frm.stopAtPoll = frm.polls + 1;
+    app.frmData_cmdOK2_Click();
+    EXPECT_FALSE(frm.open);
+    EXPECT_FALSE(frm.working);
+    EXPECT_FALSE(app.busy());
+    EXPECT_EQ(s.Picks, picks);
+
+    App empty{c, d, profile, trace, &frm};
+    frm.shows = 0;
+    empty.mnuAutomatic_Click();
+    EXPECT_EQ(frm.shows, 0);
+    EXPECT_EQ(d.messages.back().second, "There is no profile to pick.");
+}
+
+} // namespace
