@@ -175,5 +175,33 @@ TEST(Form1Picking, AutomaticThroughTheRealDialog)
     EXPECT_EQ(d.messages.size(), 1u);
 }
 
+// While a run goes on, the dialog's "&Cancel" and close control ask it to
+// stop instead of closing the dialog under it.
+TEST(Form1Picking, DialogAsksARunToStop)
+{
+    test::FakeDialogs d;
+    Form1 w(&d);
+    w.show();
+    FrmData *frm = w.frmData();
+    int cancels = 0;
+    QObject::connect(frm, &FrmData::cancel2Clicked, [&] { ++cancels; });
+    frm->showCrossCorrelation();
+    for (int way = 0; way < 2; ++way) {
+        frm->setWorking(true);
+        EXPECT_FALSE(frm->cmdOK2()->isEnabled());
+        EXPECT_FALSE(frm->stopRequested());
+        if (way == 0)
+            frm->cmdCancel2()->click();
+        else
+            frm->close();
+        EXPECT_TRUE(frm->stopRequested());
+        EXPECT_TRUE(frm->isVisible());
+        frm->setWorking(false);
+    }
+    EXPECT_EQ(cancels, 0);
+    frm->cmdCancel2()->click();
+    EXPECT_EQ(cancels, 1);
+}
+
 } // namespace
 } // namespace orv
