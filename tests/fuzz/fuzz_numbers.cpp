@@ -1,0 +1,87 @@
+// Text item reader: the first byte says how many of the following bytes
+// (0..7) choose the reading calls, in turn; the rest is the text. No bytes
+// to choose: number items only.
+//  - every call on a text with items left moves on, so a loop of reads up to
+//    atEnd() ends;
+//  - readNumberItem gives nothing exactly when atEnd(); an item holds no
+//    blank, comma or line end and names the line it starts on (CR LF, LF
+//    and CR each end one);
+//  - text items hold no comma or line end and no blank at either end, a line
+//    no line end;
+//  - Val never gives NaN, and where StrictVal takes an item both agree.
+#include "fuzz_support.h"
+
+#include "core/numbers.h"
+
+#include <string>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+void checkNumber(std::string_view item)
+{
+    const double v = orv::Val(item);
+    FUZZ_CHECK(!std::isnan(v));
+    if (const auto strict = orv::StrictVal(item))
+        FUZZ_CHECK(*strict == v);
+}
+
+// The line holding position pos of text, from 1.
+size_t lineOf(std::string_view text, size_t pos)
+{
+    size_t line = 1;
+    for (size_t i = 0; i < pos; ++i)
+        line += text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'));
+    return line;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const size_t nCalls = std::min<size_t>(data[0] % 8, size - 1);
+    const uint8_t *calls = data + 1;
+    const std::string text(reinterpret_cast<const char *>(data) + 1 + nCalls, size - 1 - nCalls);
+
+    // Items point into the reader's own copy; a long text keeps its buffer
+    // when moved in, which lets the item's line be checked by its position.
+    std::string moved = text;
+    const char *base = moved.data();
+    orv::TextItemReader reader(std::move(moved));
+
+    size_t done = 0;
+    size_t lastLine = 1;
+    while (!reader.atEnd()) {
+        FUZZ_CHECK_MSG(done <= text.size(), "the reader stopped moving");
+        const int call = nCalls == 0 ? 2 : calls[done % nCalls] % 4;
+        ++done;
+        if (call == 0) {
+            const std::string item = reader.readText();
+            FUZZ_CHECK(item.find_first_of(",\r\n") == std::string::npos);
+            FUZZ_CHECK(item.empty() || (!isBlank(item.front()) && !isBlank(item.back())));
+        } else if (call == 1) {
+            checkNumber(reader.readText()); // any text goes through Val somewhere
+        } else if (call == 2) {
+            const auto item = reader.readNumberItem();
+            FUZZ_CHECK(item.has_value());
+            FUZZ_CHECK(item->text.find_first_of(", \t\r\n") == std::string_view::npos);
+            FUZZ_CHECK(item->line >= lastLine);
+            lastLine = item->line;
+            if (item->text.data() >= base && item->text.data() <= base + text.size()) {
+                const size_t at = static_cast<size_t>(item->text.data() - base);
+                FUZZ_CHECK(text.compare(at, item->text.size(), item->text) == 0);
+                FUZZ_CHECK_MSG(item->line == lineOf(text, at),
+                               "line " + std::to_string(item->line) + " for an item at " + std::to_string(at));
+            }
+            checkNumber(item->text);
+        } else {
+            const std::string line = reader.readLine();
+            FUZZ_CHECK(line.find_first_of("\r\n") == std::string::npos);
+        }
+    }
+    FUZZ_CHECK(!reader.readNumberItem().has_value());
+    return 0;
+}
