@@ -224,6 +224,7 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
         EXPECT_NE(d.messages[0].second.find(path), std::string::npos);
         EXPECT_TRUE(state() == before) << path;
     }
+    EXPECT_EQ(d.used, std::vector<std::string>{good}); // the next dialog opens where a file was read
 
     d.messages.clear();
     open(""); // cancelled dialog: only the file name is forgotten
@@ -276,6 +277,7 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     app.mnuSaveSU_Click();
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].second.find(bad), std::string::npos);
+    EXPECT_EQ(d.used, (std::vector<std::string>{(dir / "p.su").string(), out})); // not the failed one
     EXPECT_EQ(c.pointer(), PointerDefault);
     app.mnuSaveSU_Click(); // cancelled
     EXPECT_EQ(d.messages.size(), 1u);

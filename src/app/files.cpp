@@ -128,6 +128,7 @@ bool App::readProfile(const ProfileFormat &f)
     }
 
     commitProfile(std::move(p), std::move(plot), path);
+    d_.fileUsed(path);
     postLoad(f.draw);
     // Said once the open command has shown the new counts.
     notice_ = notice;
@@ -281,7 +282,9 @@ void App::saveProfile(const ProfileFormat &f)
     std::string error;
     const bool ok = f.write(path, store, error);
     c_.setPointer(PointerDefault);
-    if (!ok)
+    if (ok)
+        d_.fileUsed(path);
+    else
         d_.message("Save Profile", "The profile cannot be saved to " + path + ": " + error + ".");
 }
 

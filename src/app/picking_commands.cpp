@@ -103,6 +103,7 @@ void App::mnuFromFile_Click()
         return;
     }
     store.Picks = std::move(picks);
+    d_.fileUsed(path);
     AdjustAirWave();
 }
 
@@ -120,7 +121,9 @@ void App::SavePicks()
     if (path.empty())
         return;
     std::string error;
-    if (!WritePicksFile(path, store.Picks, CInt(store.NTraces), error))
+    if (WritePicksFile(path, store.Picks, CInt(store.NTraces), error))
+        d_.fileUsed(path);
+    else
         d_.message("Save Picking", "The picks cannot be saved to " + path + ": " + error + ".");
 }
 

@@ -19,6 +19,10 @@ public:
     virtual void critical(const std::string &title, const std::string &text) = 0;
     // Yes / No question; true for Yes.
     virtual bool question(const std::string &title, const std::string &text) = 0;
+    // A file chosen in a file dialog was read or written whole: the next
+    // file dialog opens in its folder. A file that failed is not
+    // remembered, so a folder nothing could be done in is not offered again.
+    virtual void fileUsed(const std::string &path) { (void)path; }
 };
 
 } // namespace orv

@@ -72,25 +72,54 @@ private:
 
 } // namespace
 
+QIcon KindIconProvider::icon(IconType type) const { return QFileIconProvider::icon(type); }
+
+QIcon KindIconProvider::icon(const QFileInfo &info) const
+{
+    if (info.isRoot())
+        return QFileIconProvider::icon(Drive);
+    if (info.isDir())
+        return QFileIconProvider::icon(Folder);
+    return QFileIconProvider::icon(File);
+}
+
+QString KindIconProvider::type(const QFileInfo &info) const
+{
+    if (info.isRoot())
+        return QStringLiteral("Drive");
+    if (info.isDir())
+        return QStringLiteral("Folder");
+    if (info.isSymLink())
+        return QStringLiteral("Link");
+    const QString suffix = info.suffix();
+    return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+}
+
 QtDialogs::QtDialogs(QWidget *parent) : parent_(parent) {}
 
-std::string QtDialogs::remember(const QString &chosen)
-{
-    if (!chosen.isEmpty())
-        folder_ = QFileInfo(chosen).absolutePath();
-    return chosen.toStdString();
-}
-
-std::string QtDialogs::openFile(const std::string &filter)
+// Qt's own dialog, so that the icon provider applies (a platform dialog
+// would bring its own); it opens in the folder last used.
+std::string QtDialogs::fileDialog(bool save, const std::string &filter)
 {
     OrdinaryPointer p;
-    return remember(QFileDialog::getOpenFileName(parent_, QString(), folder_, QtNameFilters(filter)));
+    QFileDialog dlg(parent_, QString(), folder_, QtNameFilters(filter));
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setIconProvider(&icons_);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().constFirst().toStdString();
 }
 
-std::string QtDialogs::saveFile(const std::string &filter)
+std::string QtDialogs::openFile(const std::string &filter) { return fileDialog(false, filter); }
+
+std::string QtDialogs::saveFile(const std::string &filter) { return fileDialog(true, filter); }
+
+void QtDialogs::fileUsed(const std::string &path)
 {
-    OrdinaryPointer p;
-    return remember(QFileDialog::getSaveFileName(parent_, QString(), folder_, QtNameFilters(filter)));
+    if (!path.empty())
+        folder_ = QFileInfo(QString::fromStdString(path)).absolutePath();
 }
 
 void QtDialogs::message(const std::string &title, const std::string &text)

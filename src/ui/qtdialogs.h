@@ -3,6 +3,7 @@
 
 #include "core/dialogs.h"
 
+#include <QFileIconProvider>
 #include <QString>
 
 #include <string>
@@ -20,6 +21,18 @@ namespace orv {
 // The example gives "Seismic Unix File (*.su);; All Filese (*)".
 QString QtNameFilters(const std::string &filter);
 
+// Icons and type names for the file dialog from a file's kind alone (folder,
+// link, file, drive), never from its contents: Qt's own provider reads a
+// file's first bytes to guess its type, and some files never answer a read
+// (a FIFO, or the kernel's message file under /proc), which would freeze the
+// dialog.
+class KindIconProvider : public QFileIconProvider {
+public:
+    QIcon icon(IconType type) const override;
+    QIcon icon(const QFileInfo &info) const override;
+    QString type(const QFileInfo &info) const override;
+};
+
 class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget *parent);
@@ -29,11 +42,17 @@ public:
     void message(const std::string &title, const std::string &text) override;
     void critical(const std::string &title, const std::string &text) override;
     bool question(const std::string &title, const std::string &text) override;
+    void fileUsed(const std::string &path) override;
+
+    // Where the file dialogs open: the folder of the last file read or
+    // written whole.
+    const QString &folder() const { return folder_; }
 
 private:
-    std::string remember(const QString &chosen);
+    std::string fileDialog(bool save, const std::string &filter);
     QWidget *parent_;
-    QString folder_; // where the last chosen file lies; dialogs open there
+    QString folder_;
+    KindIconProvider icons_;
 };
 
 } // namespace orv

@@ -128,6 +128,7 @@ public:
         messages.emplace_back(title, text);
         ++criticals;
     }
+    void fileUsed(const std::string &path) override { used.push_back(path); }
     bool question(const std::string &title, const std::string &text) override
     {
         messages.emplace_back(title, text);
@@ -142,6 +143,7 @@ public:
     std::vector<std::string> filters; // filter of every file dialog shown
     std::vector<std::pair<std::string, std::string>> messages;
     int criticals = 0; // messages with the stop icon
+    std::vector<std::string> used; // files read or written whole, in order
 
 private:
     std::string next()

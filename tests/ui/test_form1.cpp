@@ -8,6 +8,7 @@
 #include "ui/updown.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,14 +17,22 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace orv {
 namespace {
@@ -215,6 +224,53 @@ TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QApplication::restoreOverrideCursor();
+}
+
+// The file dialog lists a folder holding a FIFO, whose first read would
+// never return, and closes: nothing reads a file's contents for its icon.
+// It opens where a file was last read or written whole, never where a
+// choice failed.
+TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray fifo = dir.filePath(QStringLiteral("line.su")).toLocal8Bit();
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    // Should anything block reading the FIFO, a writer opened after a while
+    // lets it go and the test fails instead of hanging.
+    std::atomic<bool> done{false}, rescued{false};
+    std::thread watchdog([&] {
+        for (int k = 0; k < 200 && !done; ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!done) {
+            rescued = true;
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+
+    KindIconProvider icons;
+    const QFileInfo info(QString::fromLocal8Bit(fifo));
+    EXPECT_FALSE(icons.icon(info).isNull());
+    EXPECT_EQ(icons.type(info), QStringLiteral("SU File"));
+
+    QtDialogs dialogs(nullptr);
+    EXPECT_TRUE(dialogs.folder().isEmpty());
+    dialogs.fileUsed(fifo.toStdString());
+    EXPECT_EQ(dialogs.folder(), dir.path());
+    bool kindIcons = false;
+    QTimer::singleShot(500, [&] {
+        if (auto *w = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            kindIcons = dynamic_cast<const KindIconProvider *>(w->iconProvider()) != nullptr;
+            w->close();
+        }
+    });
+    EXPECT_EQ(dialogs.openFile("Seismic Unix File (*.su)|*.su"), "");
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(rescued);
+    EXPECT_TRUE(kindIcons);
 }
 
 } // namespace
