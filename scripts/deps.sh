@@ -3,6 +3,8 @@
 # those already there. Usage: scripts/deps.sh
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+# CI's fuzzing only: clang with its libFuzzer runtime (a recommended package).
+pkgs+=(clang)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
