@@ -1,34 +1,215 @@
-// The profile plot's cost: PlotProfile of 200 traces x 1024 samples on a
-// canvas that only counts primitives (the plot's own arithmetic), the same
-// plot rasterised into a 32-bit buffer the size of a full-HD canvas (what
-// the Qt canvas does per primitive), and the rasteriser alone.
+// The display's cost, on the real Qt canvases at a full-HD layout (profile
+// canvas 1525 x 850 px, trace canvas 129 x 850 px), with the profiles opened
+// through File > Open as the program does it:
+//
+//  - Re-Plot of 200 traces x 1,024 samples (the button's handler: the copy of
+//    the working amplitudes, the profile plot, the pick crosses, the trace
+//    canvas, the current trace's highlight and the axis labels), alone and
+//    with the repaint of both canvases that follows;
+//  - All Profile of 10,000 traces x 1,024 samples, the same way;
+//  - the pick step: the stepper moving on to the next trace, as a click on
+//    the trace canvas ends (the trace canvas redrawn, the previous trace's
+//    column restored, the new one highlighted), 1,024 samples;
+//  - the profile plot of 200 x 1,024 on a canvas that only counts what it
+//    is handed (the plot's own arithmetic), and the line rasteriser alone.
+//
+// Printed at the end: the headline figure of each against its target.
 
+#include "app/app.h"
 #include "display/display.h"
 #include "display/raster.h"
+#include "formats/su.h"
+#include "ui/qtcanvas.h"
 
-#include "../tests/support/fakes.h"
+#include "support/fakes.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "bench_common.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 using namespace orv;
 
 namespace {
 
-constexpr int NTr = 200;
-constexpr int NSa = 1024;
-// A 1600 x 1000 pixel canvas at 15 twips per pixel.
-constexpr float Width = 1600 * 15;
-constexpr float Height = 1000 * 15;
+// The canvases' picture areas at a 1920 x 1080 layout, in pixels.
+constexpr int ProfileW = 1525, ProfileH = 850;
+constexpr int TraceW = 129, TraceH = 850;
 
+constexpr int NSa = 1024;
+constexpr int GroupTraces = 200;
+constexpr int AllTraces = 10000;
+
+fs::path g_dir;
+std::string g_groupFile, g_allFile;
+
+// The fake window without its test bookkeeping.
+class BenchControls : public test::FakeControls {
+public:
+    void setPointer(int shape) override { pointerShape = shape; }
+    void setCaption(Caption c, const std::string &s) override { captions[c] = s; }
+};
+
+// The main window's two canvases and the command flow over them.
+struct Session {
+    QWidget window;
+    QtCanvas *profile = nullptr;
+    QtCanvas *trace = nullptr;
+    BenchControls controls;
+    test::FakeDialogs dialogs;
+    std::unique_ptr<App> app;
+    std::string loaded; // the file on screen
+    std::string error;
+};
+
+Session *g_session = nullptr;
+
+// A radar-like line: a decaying ringing wavelet under noise.
+Array2D MakeProfile(int traces)
+{
+    Array2D a;
+    a.allocate(traces, NSa);
+    std::mt19937 rng(1);
+    std::normal_distribution<float> noise(0, 0.05f);
+    for (int t = 1; t <= traces; ++t) {
+        float *row = a.row(t);
+        for (int s = 1; s <= NSa; ++s)
+            row[s] = std::sin(float(s) * 0.09f) * std::exp(-float(s) / 400.0f) + noise(rng);
+    }
+    return a;
+}
+
+bool SetUpSession(Session &s)
+{
+    s.window.resize(1920, 1080);
+    s.profile = new QtCanvas(&s.window);
+    s.trace = new QtCanvas(&s.window);
+    const int fw = s.profile->frameWidth();
+    s.profile->setGeometry(150, 60, ProfileW + 2 * fw, ProfileH + 2 * fw);
+    s.trace->setGeometry(150 + ProfileW + 2 * fw + 20, 60, TraceW + 2 * fw, TraceH + 2 * fw);
+    s.window.show();
+    QCoreApplication::processEvents();
+    if (s.profile->ScaleWidth() != ProfileW * 15.0f || s.trace->ScaleHeight() != TraceH * 15.0f) {
+        s.error = "the canvases did not take their full-HD sizes";
+        return false;
+    }
+    s.app = std::make_unique<App>(s.controls, s.dialogs, *s.profile, *s.trace);
+    s.app->Form_Load();
+    // Each trace scaled to its own largest amplitude, as radar lines are
+    // usually looked at.
+    s.controls.select(Option::optNormTrace);
+
+    for (auto [file, traces] : {std::pair{&g_groupFile, GroupTraces}, std::pair{&g_allFile, AllTraces}}) {
+        *file = (g_dir / ("profile" + std::to_string(traces) + ".su")).string();
+        if (!WriteSUFile(*file, MakeProfile(traces), float(traces), float(NSa), 100.0f, s.error))
+            return false;
+    }
+    return true;
+}
+
+// Opens `file` through File > Open unless it is already on screen.
+bool Open(benchmark::State &state, const std::string &file, int traces)
+{
+    Session &s = *g_session;
+    if (s.loaded == file)
+        return true;
+    s.dialogs.files.push_back(file);
+    s.app->mnuOpenSU_Click();
+    QCoreApplication::processEvents();
+    if (!s.dialogs.messages.empty() || s.app->store.NTraces != traces) {
+        state.SkipWithError("the profile did not open");
+        return false;
+    }
+    s.loaded = file;
+    return true;
+}
+
+// The display window: traces 1..last, every sample.
+void Window(int last)
+{
+    Controls &c = g_session->controls;
+    c.setText(Field::txt1sttr, "1");
+    c.setText(Field::txtLsttr, std::to_string(last));
+    c.setText(Field::txt1stsamp, "1");
+    c.setText(Field::txtLstsamp, std::to_string(NSa));
+}
+
+void RePlotLoop(benchmark::State &state, bool repaint)
+{
+    Session &s = *g_session;
+    if (!Open(state, g_groupFile, GroupTraces))
+        return;
+    Window(GroupTraces);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        s.app->cmdRePlot_Click();
+        if (repaint)
+            QCoreApplication::processEvents();
+    }
+    if (s.app->store.LastTrace != GroupTraces)
+        state.SkipWithError("the window is not the 200 traces");
+    benchmark::DoNotOptimize(s.profile->image().constBits());
+}
+
+void BM_RePlot(benchmark::State &state) { RePlotLoop(state, false); }
+void BM_RePlotRepaint(benchmark::State &state) { RePlotLoop(state, true); }
+
+void AllProfileLoop(benchmark::State &state, bool repaint)
+{
+    Session &s = *g_session;
+    if (!Open(state, g_allFile, AllTraces))
+        return;
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        s.app->cmdAll_Click();
+        if (repaint)
+            QCoreApplication::processEvents();
+    }
+    if (s.app->store.LastTrace != AllTraces)
+        state.SkipWithError("All Profile did not show every trace");
+    benchmark::DoNotOptimize(s.profile->image().constBits());
+}
+
+void BM_AllProfile(benchmark::State &state) { AllProfileLoop(state, false); }
+void BM_AllProfileRepaint(benchmark::State &state) { AllProfileLoop(state, true); }
+
+// The stepper moving on by one over the 200-trace group, as the end of a
+// click on the trace canvas does it (the pick search and the cross are
+// bench_picking's).
+void BM_PickStep(benchmark::State &state)
+{
+    Session &s = *g_session;
+    if (!Open(state, g_groupFile, GroupTraces))
+        return;
+    Window(GroupTraces);
+    s.app->cmdRePlot_Click();
+    QCoreApplication::processEvents();
+    Stepper &upd = s.app->upd;
+    for (auto _ : state) {
+        upd.setValue(upd.Value() >= upd.Max() ? upd.Min() : upd.Value() + 1);
+    }
+    benchmark::DoNotOptimize(s.trace->image().constBits());
+}
+
+// A canvas that only counts what it is handed.
 class CountingCanvas : public Canvas {
 public:
-    float ScaleWidth() const override { return Width; }
-    float ScaleHeight() const override { return Height; }
+    float ScaleWidth() const override { return ProfileW * 15.0f; }
+    float ScaleHeight() const override { return ProfileH * 15.0f; }
     void setDrawMode(int m) override { mode_ = m; }
     int drawMode() const override { return mode_; }
     void clear() override {}
@@ -42,85 +223,34 @@ private:
     int mode_ = DrawCopyPen;
 };
 
-class BufferCanvas : public Canvas {
-public:
-    BufferCanvas() : px_(size_t(Width / 15) * size_t(Height / 15)) {}
-    float ScaleWidth() const override { return Width; }
-    float ScaleHeight() const override { return Height; }
-    void setDrawMode(int m) override { mode_ = m; }
-    int drawMode() const override { return mode_; }
-    void clear() override { raster::fill(target(), 0xffd4d0c8u); }
-    void pset(float x, float y) override { ++count; raster::pointTwips(target(), 1.0, x, y, 0xff000000u, mode_); }
-    void line(float x1, float y1, float x2, float y2) override
-    {
-        ++count;
-        raster::lineTwips(target(), 1.0, x1, y1, x2, y2, 0xff000000u, mode_);
-    }
-    void line(float x1, float y1, float x2, float y2, uint32_t bgr) override
-    {
-        ++count;
-        raster::lineTwips(target(), 1.0, x1, y1, x2, y2, raster::bgrToArgb(bgr), mode_);
-    }
-    int64_t count = 0;
-
-private:
-    raster::Target target() { return {px_.data(), int(Width / 15), int(Height / 15), ptrdiff_t(Width / 15)}; }
-    std::vector<uint32_t> px_;
-    int mode_ = DrawCopyPen;
-};
-
-ProfileStore MakeStore()
+void BM_PlotProfileCounting(benchmark::State &state)
 {
     ProfileStore st;
-    st.NTraces = NTr;
+    st.NTraces = GroupTraces;
     st.NSamples = NSa;
     st.TotalTime = 100;
-    st.RawData.allocate(NTr, NSa);
-    std::mt19937 rng(1);
-    std::normal_distribution<float> noise(0, 0.05f);
-    for (int t = 1; t <= NTr; ++t)
-        for (int s = 1; s <= NSa; ++s)
-            st.RawData(t, s) = std::sin(float(s) * 0.09f) * std::exp(-float(s) / 400.0f) + noise(rng);
+    st.RawData = MakeProfile(GroupTraces);
     st.PlotData = st.RawData;
-    st.Picks.assign(NTr + 1, 0.0f);
+    st.Picks.assign(GroupTraces + 1, 0.0f);
     st.ClipValue = 1000;
     st.TracesPerCSG = 24;
     st.NormMode = 2;
-    return st;
-}
-
-void Window(test::FakeControls &c)
-{
-    c.texts[Field::txt1sttr] = "1";
-    c.texts[Field::txtLsttr] = "200";
-    c.texts[Field::txt1stsamp] = "1";
-    c.texts[Field::txtLstsamp] = "1024";
-}
-
-template <typename C>
-void RunPlot(benchmark::State &state)
-{
-    ProfileStore st = MakeStore();
     test::FakeControls c;
-    Window(c);
-    C cv;
-    int64_t prims = 0;
+    c.setText(Field::txt1sttr, "1");
+    c.setText(Field::txtLsttr, std::to_string(GroupTraces));
+    c.setText(Field::txt1stsamp, "1");
+    c.setText(Field::txtLstsamp, std::to_string(NSa));
+    CountingCanvas cv;
     for (auto _ : state) {
         state.PauseTiming();
         st.PlotData = st.RawData; // as every re-plot does
         cv.count = 0;
         state.ResumeTiming();
         PlotProfile(st, c, cv);
-        prims = cv.count;
         benchmark::DoNotOptimize(cv);
     }
-    state.counters["primitives"] = double(prims);
-    state.counters["primitives/s"] = benchmark::Counter(double(prims), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["time_per_plot"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["primitives"] = double(cv.count);
 }
-
-void BM_PlotProfile_Counting(benchmark::State &state) { RunPlot<CountingCanvas>(state); }
-void BM_PlotProfile_Raster(benchmark::State &state) { RunPlot<BufferCanvas>(state); }
 
 // Lines alone: short fill spans, wiggle segments, and lines mostly off the
 // buffer, in not-XOR mode.
@@ -146,10 +276,67 @@ void BM_RasterLines(benchmark::State &state)
     state.counters["lines/s"] = benchmark::Counter(double(segs.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-} // namespace
-
-BENCHMARK(BM_PlotProfile_Counting)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PlotProfile_Raster)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RePlot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RePlotRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AllProfile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_PlotProfileCounting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RasterLines)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+
+    g_dir = fs::temp_directory_path() / ("orvane_bench_plot_" + std::to_string(::getpid()));
+    fs::create_directories(g_dir);
+
+    Session session;
+    g_session = &session;
+    if (!SetUpSession(session)) {
+        std::fprintf(stderr, "cannot set up the window: %s\n", session.error.c_str());
+        std::error_code ec;
+        fs::remove_all(g_dir, ec);
+        return 1;
+    }
+
+    benchmark::Initialize(&argc, argv);
+    bench::Recorder rec;
+    benchmark::RunSpecifiedBenchmarks(&rec);
+
+    auto get = [&](const char *name) {
+        const auto it = rec.ms.find(name);
+        return it == rec.ms.end() ? -1.0 : it->second;
+    };
+    auto row = [](const char *what, double ms, double target, const std::string &note) {
+        if (ms < 0) {
+            std::printf("  %-44s %12s   (target < %g ms)\n", what, "not run", target);
+            return;
+        }
+        std::printf("  %-44s %9.3f ms   (target < %g ms) %s  %s\n", what, ms, target, ms < target ? "ok  " : "OVER",
+                    note.c_str());
+    };
+    auto repainted = [](double ms) {
+        if (ms < 0)
+            return std::string();
+        char buf[80];
+        std::snprintf(buf, sizeof buf, "with repaint %.3f ms", ms);
+        return std::string(buf);
+    };
+
+    std::printf("\nCanvases %d x %d and %d x %d px; profiles opened through File > Open\n", ProfileW, ProfileH,
+                TraceW, TraceH);
+    row("Re-Plot, 200 x 1,024", get("BM_RePlot"), 20.0, repainted(get("BM_RePlotRepaint")));
+    row("All Profile, 10,000 x 1,024", get("BM_AllProfile"), 1000.0, repainted(get("BM_AllProfileRepaint")));
+    row("pick step (trace, restore, highlight)", get("BM_PickStep"), 2.0, "");
+
+    g_session = nullptr;
+    std::error_code ec;
+    fs::remove_all(g_dir, ec);
+    benchmark::Shutdown();
+    return 0;
+}
