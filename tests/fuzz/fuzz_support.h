@@ -201,9 +201,9 @@ inline void checkRD3RoundTrip(const orv::Profile &p)
 }
 
 // The profile saved as text: one line per trace of the print forms. Read
-// back, each finite sample keeps its 7 significant digits (a sample that is
-// not finite has no number to read back and reads as 0), and saving what was
-// read gives the same text again.
+// back, each finite sample keeps its 7 significant digits and prints the
+// same again; a sample that is not finite has no number to read back and
+// reads as 0.
 inline void checkAsciiRoundTrip(const orv::Profile &p)
 {
     if (sampleCount(p) > kWalkLimit)
@@ -224,18 +224,14 @@ inline void checkAsciiRoundTrip(const orv::Profile &p)
     orv::Profile back = staging();
     FUZZ_CHECK_MSG(orv::ReadAsciiFile(path, p.NTraces, p.NSamples, p.TotalTime, back, error), error);
     checkOutcome(true, back, error);
-    bool allFinite = true;
     for (int t = 1; t <= nt; ++t)
         for (int s = 1; s <= ns; ++s) {
             const float v = p.RawData(t, s), r = back.RawData(t, s);
-            allFinite = allFinite && std::isfinite(v);
-            const bool close = std::isfinite(v) ? std::fabs(r - v) <= 6e-7f * std::fabs(v) : r == 0;
-            FUZZ_CHECK_MSG(close, orv::PrintText(v) + "read back as " + orv::PrintText(r));
+            const bool same = std::isfinite(v)
+                ? std::fabs(r - v) <= 6e-7f * std::fabs(v) && orv::PrintText(r) == orv::PrintText(v)
+                : r == 0;
+            FUZZ_CHECK_MSG(same, orv::PrintText(v) + "read back as " + orv::PrintText(r));
         }
-    if (!allFinite)
-        return;
-    FUZZ_CHECK_MSG(orv::WriteAsciiFile(path, back.RawData, back.NTraces, back.NSamples, error), error);
-    FUZZ_CHECK(fileBytes(path) == text);
 }
 
 } // namespace fuzz
