@@ -27,14 +27,23 @@ void checkNumber(std::string_view item)
         FUZZ_CHECK(*strict == v);
 }
 
-// The line holding position pos of text, from 1.
-size_t lineOf(std::string_view text, size_t pos)
-{
-    size_t line = 1;
-    for (size_t i = 0; i < pos; ++i)
-        line += text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'));
-    return line;
-}
+// The line holding a position of the text, from 1; positions are asked for
+// in increasing order.
+class LineCounter {
+public:
+    explicit LineCounter(std::string_view text) : text_(text) {}
+    size_t lineOf(size_t pos)
+    {
+        for (; at_ < pos; ++at_)
+            line_ += text_[at_] == '\n' || (text_[at_] == '\r' && (at_ + 1 >= text_.size() || text_[at_ + 1] != '\n'));
+        return line_;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+    size_t line_ = 1;
+};
 
 } // namespace
 
@@ -54,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     size_t done = 0;
     size_t lastLine = 1;
+    LineCounter lines(text);
     while (!reader.atEnd()) {
         FUZZ_CHECK_MSG(done <= text.size(), "the reader stopped moving");
         const int call = nCalls == 0 ? 2 : calls[done % nCalls] % 4;
@@ -73,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (item->text.data() >= base && item->text.data() <= base + text.size()) {
                 const size_t at = static_cast<size_t>(item->text.data() - base);
                 FUZZ_CHECK(text.compare(at, item->text.size(), item->text) == 0);
-                FUZZ_CHECK_MSG(item->line == lineOf(text, at),
+                FUZZ_CHECK_MSG(item->line == lines.lineOf(at),
                                "line " + std::to_string(item->line) + " for an item at " + std::to_string(at));
             }
             checkNumber(item->text);
