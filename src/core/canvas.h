@@ -2,6 +2,7 @@
 // A picture area the plots draw on. Coordinates are in twips (1/1440 inch,
 // 15 twips to a device-independent pixel), origin at the top left, y down.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace orv {
@@ -16,6 +17,39 @@ constexpr uint32_t ColorRed = 255;
 constexpr uint32_t ColorGreen = 65280;
 constexpr uint32_t ColorBlue = 16711680;
 
+// The fill under one wiggle segment: for m = 1..count, the edge at
+// edge = slope * m + edge0 and the line from (offset + base, top + m) to
+// (offset + edge, top + m) wherever edge > base, in single precision and in
+// that order of operations.
+struct CanvasFill {
+    float offset = 0, base = 0, edge0 = 0, slope = 0, top = 0;
+    int32_t count = 0;
+};
+
+// Calls f(x1, y1, x2, y2) for each line of a fill, in order.
+template <typename F>
+void forEachFillLine(const CanvasFill &r, F &&f)
+{
+    const float start = r.offset + r.base;
+    for (int32_t m = 1; m <= r.count; ++m) {
+        const float edge = r.slope * static_cast<float>(m) + r.edge0;
+        if (edge > r.base) {
+            const float y = r.top + static_cast<float>(m);
+            f(start, y, r.offset + edge, y);
+        }
+    }
+}
+
+// One item of a batch: a point at (x1, y1) in the foreground colour, a line
+// in the foreground colour or in colour bgr, or a fill's lines in either.
+struct CanvasPrim {
+    enum Kind : uint8_t { Point, Line, ColourLine, Fill, ColourFill };
+    Kind kind = Point;
+    uint32_t bgr = 0; // ColourLine, ColourFill
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    CanvasFill fill; // Fill, ColourFill
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -27,6 +61,33 @@ public:
     virtual void pset(float x, float y) = 0;        // one point, foreground colour
     virtual void line(float x1, float y1, float x2, float y2) = 0; // foreground colour
     virtual void line(float x1, float y1, float x2, float y2, uint32_t bgr) = 0;
+
+    // n items in the current draw mode, exactly as if each point and line
+    // were drawn by its own call above, in order. A canvas that can do
+    // better than one call at a time overrides this.
+    virtual void draw(const CanvasPrim *p, size_t n)
+    {
+        for (size_t i = 0; i < n; ++i) {
+            const CanvasPrim &q = p[i];
+            switch (q.kind) {
+            case CanvasPrim::Point:
+                pset(q.x1, q.y1);
+                break;
+            case CanvasPrim::Line:
+                line(q.x1, q.y1, q.x2, q.y2);
+                break;
+            case CanvasPrim::ColourLine:
+                line(q.x1, q.y1, q.x2, q.y2, q.bgr);
+                break;
+            case CanvasPrim::Fill:
+                forEachFillLine(q.fill, [&](float a, float b, float c, float d) { line(a, b, c, d); });
+                break;
+            case CanvasPrim::ColourFill:
+                forEachFillLine(q.fill, [&](float a, float b, float c, float d) { line(a, b, c, d, q.bgr); });
+                break;
+            }
+        }
+    }
 };
 
 } // namespace orv

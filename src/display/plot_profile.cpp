@@ -8,6 +8,7 @@
 // the results are the same. Values written to the store or to the fields
 // use CInt.
 
+#include "display/batch.h"
 #include "display/display.h"
 #include "display/wiggle.h"
 
@@ -87,9 +88,10 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
         return clip(A, x);
     };
 
+    PrimBatch out(c);
     const int FS = g.FirstSample;
     float x = place(v[FS]);
-    c.pset(half + x, 0.0f);
+    out.pset(half + x, 0.0f);
     int32_t px = CLng(static_cast<double>(x));
     int32_t py = 0;
 
@@ -105,19 +107,12 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
             x = bf + g.G;
         if (-G > d)
             x = bf - g.G;
-        c.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
+        out.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
+        // Fill: one line a twip apart, m = 1..fills below the row top, from
+        // the baseline to the segment from px to x wherever the segment is
+        // right of it, at (x - pxf) / dy * m + pxf.
         const float pxf = static_cast<float>(px);
-        const float rowTop = static_cast<float>(s - FS) * dy;
-        for (int32_t m = 1; m <= fills; ++m) {
-            const float xx = (x - pxf) / dy * static_cast<float>(m) + pxf;
-            const float yy = rowTop + static_cast<float>(m);
-            if (xx > bf) {
-                if (fillColour)
-                    c.line(half + bf, yy, half + xx, yy, *fillColour);
-                else
-                    c.line(half + bf, yy, half + xx, yy);
-            }
-        }
+        out.fill({half, bf, pxf, (x - pxf) / dy, static_cast<float>(s - FS) * dy, fills}, fillColour);
         px = CLng(static_cast<double>(x));
         py = y;
     }

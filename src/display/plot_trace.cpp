@@ -2,6 +2,7 @@
 // the profile canvas with a green fill (HighlightTrace) or with the normal
 // fill (RestorePrevTrace) in the profile plot's geometry.
 
+#include "display/batch.h"
 #include "display/display.h"
 #include "display/wiggle.h"
 
@@ -111,7 +112,6 @@ void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n)
     const float dy = pctTrace.ScaleHeight() / static_cast<float>(LS - FS + 1);
 
     const float xz = -lo * sc;
-    const float xz20 = xz + 20.0f;
     // Where sample A is drawn: a NaN or an infinity on the position of
     // amplitude 0; a finite amplitude whose (A - lo) * sc overflows the float
     // arithmetic is placed again in double, between the margins.
@@ -126,8 +126,9 @@ void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n)
         return std::isnan(xd) ? xz : static_cast<float>(std::clamp(xd, 0.0, std::max(right, 0.0)));
     };
 
+    detail::PrimBatch out(pctTrace);
     float x = place(v[FS]);
-    pctTrace.pset(x + 20.0f, 0.0f);
+    out.pset(x + 20.0f, 0.0f);
     int32_t px = CLng(static_cast<double>(x));
     int32_t py = 0;
 
@@ -136,18 +137,14 @@ void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n)
         x = place(v[s]);
         const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
         const float px20 = static_cast<float>(static_cast<int64_t>(px) + 20); // px + 20, an integer sum
-        pctTrace.line(px20, static_cast<float>(py), x + 20.0f, static_cast<float>(y));
+        out.line(px20, static_cast<float>(py), x + 20.0f, static_cast<float>(y));
+        // Fill from the position of amplitude 0, as in the profile plot.
         const float pxf = static_cast<float>(px);
-        const float rowTop = static_cast<float>(s - FS) * dy;
-        for (int32_t m = 1; m <= fills; ++m) {
-            const float xm = (x - pxf) / dy * static_cast<float>(m) + pxf;
-            const float ym = rowTop + static_cast<float>(m);
-            if (xm > xz)
-                pctTrace.line(xz20, ym, xm + 20.0f, ym);
-        }
+        out.fill({20.0f, xz, pxf, (x - pxf) / dy, static_cast<float>(s - FS) * dy, fills}, std::nullopt);
         px = CLng(static_cast<double>(x));
         py = y;
     }
+    out.flush();
 
     pctTrace.setDrawMode(DrawNotXorPen);
 }
