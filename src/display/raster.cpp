@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 namespace orv::raster {
@@ -69,6 +70,22 @@ void walk(int64_t a1, int64_t a2, int64_t b1, int64_t db, int64_t majorSize, int
     const int64_t n = a2 - a1;
     const int64_t m = db < 0 ? -db : db;
     const int64_t sb = db < 0 ? -1 : 1;
+
+    // Wholly on the buffer (the usual case): the walk from i = 0, where
+    // j = 0 and the remainder is n, with no clipping to work out.
+    const int64_t b2 = b1 + db;
+    if (a1 >= 0 && a2 < majorSize && b1 >= 0 && b1 < minorSize && b2 >= 0 && b2 < minorSize) {
+        int64_t j = 0, rem = n;
+        for (int64_t i = 0; i <= n; ++i) {
+            plot(a1 + i, b1 + sb * j);
+            rem += 2 * m;
+            if (rem >= 2 * n) {
+                rem -= 2 * n;
+                ++j;
+            }
+        }
+        return;
+    }
 
     // Major range on the buffer.
     int64_t ilo = std::max<int64_t>(0, -a1);
@@ -166,6 +183,217 @@ void lineTwips(const Target &t, double dpr, float x1, float y1, float x2, float 
     if (toDevice(x1, dpr, ax) && toDevice(y1, dpr, ay) && toDevice(x2, dpr, bx)
         && toDevice(y2, dpr, by))
         line(t, ax, ay, bx, by, argb, mode);
+}
+
+Grid::Grid(double dpr, int width, int height)
+    : dpr_(dpr), width_(width), height_(height)
+{
+    // A ratio the edges cannot be found for leaves the tables empty: every
+    // value then goes to toDevice.
+    if (!(dpr > 0 && dpr < 1e6) || width < 0 || height < 0 || width > MaxDevice || height > MaxDevice)
+        return;
+    cols_ = build(dpr, width);
+    rows_ = build(dpr, height);
+}
+
+Grid::Edges Grid::build(double dpr, int n)
+{
+    Edges e;
+    e.perTwip = static_cast<float>(dpr / 15.0);
+    e.edge.resize(static_cast<size_t>(n) + 1);
+    constexpr float Inf = std::numeric_limits<float>::infinity();
+    for (int i = 0; i <= n; ++i) {
+        // Pixel i starts where v / 15 * dpr + 0.5 reaches i; from there, down
+        // while the value still maps to i or beyond, then up to the first
+        // that does. toDevice never decreases with v, so that float is the
+        // edge.
+        float v = static_cast<float>((i - 0.5) * 15.0 / dpr);
+        int32_t d = 0;
+        while (toDevice(v, dpr, d) && d >= i)
+            v = std::nextafter(v, -Inf);
+        while (!toDevice(v, dpr, d) || d < i)
+            v = std::nextafter(v, Inf);
+        e.edge[static_cast<size_t>(i)] = v;
+    }
+    return e;
+}
+
+namespace {
+
+// The lines of fill f that fall on each pixel row, for copy pen: calls
+// span(row, lo, hi) once per row of the buffer that any of them falls on,
+// lo..hi being the float range those lines cover. False, with nothing
+// called, when f is not for this path (a value that is not finite, or no row
+// edges); the caller then draws its lines one by one.
+//
+// The edge moves one way as m grows (a product and a sum, each rounded to
+// nearest, never reverse the order of their operands), so the lines drawn
+// are one range of m; y = top + m never goes back up, so the lines of each
+// row are a range of m too. All start at offset + base and end right of it,
+// so a row's lines cover offset + base up to its farther edge, which is at
+// one end of its range.
+template <typename Span>
+bool fillRows(const CanvasFill &f, const Grid &g, Span span)
+{
+    const std::vector<float> &rowEdge = g.rowEdges();
+    if (rowEdge.size() < 2 || !std::isfinite(f.offset) || !std::isfinite(f.base) || !std::isfinite(f.edge0)
+        || !std::isfinite(f.slope) || !std::isfinite(f.top))
+        return false;
+    const int32_t count = f.count;
+    if (count < 1)
+        return true;
+    auto edgeAt = [&](int32_t m) { return f.slope * static_cast<float>(m) + f.edge0; };
+    auto yAt = [&](int32_t m) { return f.top + static_cast<float>(m); };
+
+    // The drawn range ma..mb.
+    int32_t ma = 1, mb = count;
+    if (f.slope >= 0) {
+        // Edge never decreasing: the drawn lines are the last ones.
+        if (!(edgeAt(count) > f.base))
+            return true;
+        if (!(edgeAt(1) > f.base)) {
+            int32_t lo = 1, hi = count; // edgeAt(lo) <= base < edgeAt(hi)
+            while (hi - lo > 1) {
+                const int32_t mid = lo + (hi - lo) / 2;
+                (edgeAt(mid) > f.base ? hi : lo) = mid;
+            }
+            ma = hi;
+        }
+    } else {
+        // Edge decreasing: the drawn lines are the first ones.
+        if (!(edgeAt(1) > f.base))
+            return true;
+        if (!(edgeAt(count) > f.base)) {
+            int32_t lo = 1, hi = count; // edgeAt(lo) > base >= edgeAt(hi)
+            while (hi - lo > 1) {
+                const int32_t mid = lo + (hi - lo) / 2;
+                (edgeAt(mid) > f.base ? lo : hi) = mid;
+            }
+            mb = lo;
+        }
+    }
+
+    // The last m in m..mb with y < bound, given y(m) < bound. The guess is
+    // the last m with top + m < bound in exact arithmetic (the difference of
+    // two floats is exact in double wherever it matters), never below m.
+    // Rounding to nearest cannot take a sum at or past the float bound
+    // below it, only one just under it up to it: so the answer is the guess
+    // or a little less.
+    auto lastBelow = [&](int32_t m, float bound) {
+        const double guess = std::ceil(static_cast<double>(bound) - static_cast<double>(f.top)) - 1.0;
+        int32_t k = guess <= m ? m : (guess >= mb ? mb : static_cast<int32_t>(guess));
+        while (k > m && !(yAt(k) < bound))
+            --k;
+        return k;
+    };
+
+    const float start = f.offset + f.base;
+    const int32_t height = static_cast<int32_t>(rowEdge.size()) - 1;
+    int32_t m = ma;
+    while (m <= mb) {
+        const float y = yAt(m);
+        if (!(y < rowEdge[static_cast<size_t>(height)]))
+            break; // this line and all after it are below the buffer
+        if (y < rowEdge[0]) {
+            m = lastBelow(m, rowEdge[0]) + 1; // above the buffer
+            continue;
+        }
+        int32_t r = 0;
+        g.row(y, r); // on the buffer: 0 <= r < height
+        const int32_t k = lastBelow(m, rowEdge[static_cast<size_t>(r) + 1]);
+        span(r, start, std::max(f.offset + edgeAt(m), f.offset + edgeAt(k)));
+        m = k + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode)
+{
+    if (t.width <= 0 || t.height <= 0 || t.bits == nullptr)
+        return;
+    const bool copy = mode != 10;
+
+    // The copy-pen span being gathered: pixel row, float ends, colour.
+    bool open = false;
+    int32_t spanRow = 0;
+    float spanLo = 0, spanHi = 0;
+    uint32_t spanArgb = 0;
+    auto send = [&] {
+        if (!open)
+            return;
+        open = false;
+        int32_t a = 0, b = 0;
+        // The ends are not NaN, so both map; toDevice never decreases, so
+        // the lowest and highest ends give the outermost pixels.
+        g.col(spanLo, a);
+        g.col(spanHi, b);
+        hspan(t, spanRow, a, b, spanArgb, mode);
+    };
+    // A copy-pen horizontal line on row r (on the buffer) covering lo..hi.
+    auto addSpan = [&](int32_t r, float lo, float hi, uint32_t argb) {
+        // Float ranges that overlap map to pixel ranges that overlap.
+        if (open && r == spanRow && argb == spanArgb && lo <= spanHi && spanLo <= hi) {
+            spanLo = std::min(spanLo, lo);
+            spanHi = std::max(spanHi, hi);
+            return;
+        }
+        send();
+        open = true;
+        spanRow = r;
+        spanLo = lo;
+        spanHi = hi;
+        spanArgb = argb;
+    };
+    auto drawLine = [&](float x1, float y1, float x2, float y2, uint32_t argb) {
+        if (copy && y1 == y2 && x1 == x1 && x2 == x2) {
+            // Horizontal with both ends mapping: the row's pixels from one
+            // end's pixel to the other's.
+            int32_t r = 0;
+            g.row(y1, r);
+            if (r >= 0 && r < t.height)
+                addSpan(r, std::min(x1, x2), std::max(x1, x2), argb);
+            return;
+        }
+        // In copy pen a primitive of the span's colour may go before it;
+        // anything else waits for it.
+        if (open && (!copy || argb != spanArgb))
+            send();
+        int32_t ax, ay, bx, by;
+        if (g.col(x1, ax) && g.row(y1, ay) && g.col(x2, bx) && g.row(y2, by))
+            line(t, ax, ay, bx, by, argb, mode);
+    };
+
+    for (size_t i = 0; i < n; ++i) {
+        const CanvasPrim &q = p[i];
+        const bool coloured = q.kind == CanvasPrim::ColourLine || q.kind == CanvasPrim::ColourFill;
+        const uint32_t argb = coloured ? bgrToArgb(q.bgr) : fg;
+        switch (q.kind) {
+        case CanvasPrim::Point: {
+            if (open && (!copy || argb != spanArgb))
+                send();
+            int32_t x, y;
+            if (g.col(q.x1, x) && g.row(q.y1, y))
+                point(t, x, y, argb, mode);
+            break;
+        }
+        case CanvasPrim::Line:
+        case CanvasPrim::ColourLine:
+            drawLine(q.x1, q.y1, q.x2, q.y2, argb);
+            break;
+        case CanvasPrim::Fill:
+        case CanvasPrim::ColourFill:
+            if (!copy || !fillRows(q.fill, g, [&](int32_t r, float lo, float hi) {
+                    addSpan(r, lo, hi, argb);
+                }))
+                forEachFillLine(q.fill, [&](float x1, float y1, float x2, float y2) {
+                    drawLine(x1, y1, x2, y2, argb);
+                });
+            break;
+        }
+    }
+    send();
 }
 
 } // namespace orv::raster

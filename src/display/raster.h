@@ -7,8 +7,11 @@
 // bit for bit. Lines are clipped to the buffer before they are walked, so a
 // line with huge end points costs no more than its visible part.
 
+#include "core/canvas.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace orv::raster {
 
@@ -72,5 +75,61 @@ void line(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint3
 void pointTwips(const Target &t, double dpr, float x, float y, uint32_t argb, int mode);
 void lineTwips(const Target &t, double dpr, float x1, float y1, float x2, float y2, uint32_t argb,
                int mode);
+
+// toDevice for float twips without a division, for a buffer of a given size
+// and pixel ratio: for each pixel edge on the buffer, the smallest float that
+// maps past it, worked out once with toDevice itself. A value on the buffer
+// is placed between two edges; anything else (off the buffer, NaN) goes to
+// toDevice. Same results as toDevice for every float.
+class Grid {
+public:
+    Grid() = default;
+    Grid(double dpr, int width, int height);
+    bool fits(double dpr, int width, int height) const
+    {
+        return dpr == dpr_ && width == width_ && height == height_;
+    }
+    bool col(float v, int32_t &out) const { return map(cols_, v, out); }
+    bool row(float v, int32_t &out) const { return map(rows_, v, out); }
+    // The edges of rows 0..height: the smallest float on each row (and the
+    // first below the buffer). Empty when the ratio is unusable.
+    const std::vector<float> &rowEdges() const { return rows_.edge; }
+
+private:
+    // edge[i]: the smallest float v with toDevice(v) >= i, for i = 0..n.
+    struct Edges {
+        std::vector<float> edge;
+        float perTwip = 0; // pixels per twip, for the first guess
+    };
+    static Edges build(double dpr, int n);
+    bool map(const Edges &e, float v, int32_t &out) const
+    {
+        const size_t n = e.edge.size();
+        if (n < 2 || !(v >= e.edge[0] && v < e.edge[n - 1]))
+            return toDevice(v, dpr_, out);
+        const float *edge = e.edge.data();
+        int64_t i = static_cast<int64_t>(v * e.perTwip + 0.5f);
+        i = i < 0 ? 0 : (i > static_cast<int64_t>(n) - 2 ? static_cast<int64_t>(n) - 2 : i);
+        while (v < edge[i])
+            --i;
+        while (v >= edge[i + 1])
+            ++i;
+        out = static_cast<int32_t>(i);
+        return true;
+    }
+    double dpr_ = 1;
+    int width_ = -1, height_ = -1;
+    Edges cols_, rows_;
+};
+
+// Draws p[0..n) in mode, foreground fg, with the very pixels pointTwips and
+// lineTwips would set drawing each point and line one by one in that order
+// (g made for t's size and the same pixel ratio). In copy pen, horizontal
+// lines of one colour that overlap on a pixel row are joined and written
+// once: the pixels they cover get that colour whatever the order, and a
+// primitive of another colour first sends the joined span out so that order
+// holds. A fill is worked out a pixel row at a time rather than a line at a
+// time (copy pen only; in not-XOR pen each line counts).
+void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode);
 
 } // namespace orv::raster

@@ -123,6 +123,15 @@ void QtCanvas::line(float x1, float y1, float x2, float y2, uint32_t bgr)
     touched();
 }
 
+void QtCanvas::draw(const CanvasPrim *p, size_t n)
+{
+    const raster::Target &t = target();
+    if (!grid_.fits(dpr_, t.width, t.height))
+        grid_ = raster::Grid(dpr_, t.width, t.height);
+    raster::drawBatch(t, grid_, p, n, fg_, mode_);
+    touched();
+}
+
 void QtCanvas::paintEvent(QPaintEvent *e)
 {
     updatePending_ = false;

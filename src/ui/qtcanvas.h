@@ -3,7 +3,8 @@
 // ratio, 15 twips to a device-independent pixel, repainted from that image.
 // Lines are rasterised here (not through QPainter) so that the not-XOR pen is
 // exact: drawing any set of lines twice in mode 10 leaves the image
-// bit-for-bit as it was.
+// bit-for-bit as it was. Batches are drawn by raster::drawBatch, a pixel row
+// at a time where that gives the same pixels.
 
 #include "core/canvas.h"
 #include "display/raster.h"
@@ -27,6 +28,7 @@ public:
     void pset(float x, float y) override;
     void line(float x1, float y1, float x2, float y2) override;
     void line(float x1, float y1, float x2, float y2, uint32_t bgr) override;
+    void draw(const CanvasPrim *p, size_t n) override;
 
     const QImage &image() const { return image_; }
 
@@ -55,6 +57,7 @@ private:
     qreal dpr_ = 1;
     QSize madeFor_; // widget size the picture was made for
     raster::Target target_; // image_'s pixels while image_ is not shared
+    raster::Grid grid_;     // twips to pixels for the picture's size and ratio
     uint32_t fg_ = 0xff000000u;
     uint32_t bg_ = 0xffffffffu;
 };

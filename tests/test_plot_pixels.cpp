@@ -1,0 +1,252 @@
+// The pictures, pixel for pixel: the profile plot, the pick crosses, the
+// trace canvas and the highlight / restore, drawn through the canvas's
+// batched path, against the same drawing done one primitive at a time by
+// the plain rule (support/reference_canvas.h).
+#include "display/display.h"
+#include "display/raster.h"
+#include "ui/qtcanvas.h"
+
+#include "support/display_profile.h"
+#include "support/reference_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QPalette>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace orv;
+
+namespace {
+
+constexpr uint32_t Fg = 0xff101010u, Bg = 0xffd4d0c8u;
+
+// The Qt canvas's drawing (raster::drawBatch for batches, lineTwips and
+// pointTwips for single primitives) at any pixel ratio, beside the
+// reference. Keeps the batches it was handed.
+class TwinCanvas : public Canvas {
+public:
+    TwinCanvas(int w, int h, double dpr)
+        : ref(w, h, dpr, Fg, Bg), px_(ref.px), dpr_(dpr), grid_(dpr, ref.width(), ref.height())
+    {
+    }
+    float ScaleWidth() const override { return ref.ScaleWidth(); }
+    float ScaleHeight() const override { return ref.ScaleHeight(); }
+    void setDrawMode(int m) override { ref.setDrawMode(mode_ = m); }
+    int drawMode() const override { return mode_; }
+    void clear() override
+    {
+        raster::fill(target(), Bg);
+        ref.clear();
+    }
+    void pset(float x, float y) override
+    {
+        raster::pointTwips(target(), dpr_, x, y, Fg, mode_);
+        ref.pset(x, y);
+    }
+    void line(float x1, float y1, float x2, float y2) override
+    {
+        raster::lineTwips(target(), dpr_, x1, y1, x2, y2, Fg, mode_);
+        ref.line(x1, y1, x2, y2);
+    }
+    void line(float x1, float y1, float x2, float y2, uint32_t bgr) override
+    {
+        raster::lineTwips(target(), dpr_, x1, y1, x2, y2, raster::bgrToArgb(bgr), mode_);
+        ref.line(x1, y1, x2, y2, bgr);
+    }
+    void draw(const CanvasPrim *p, size_t n) override
+    {
+        raster::drawBatch(target(), grid_, p, n, Fg, mode_);
+        ref.draw(p, n);
+        batched.insert(batched.end(), p, p + n);
+    }
+
+    // The first pixel where the two pictures differ, or "".
+    std::string difference() const
+    {
+        for (size_t i = 0; i < px_.size(); ++i)
+            if (px_[i] != ref.px[i])
+                return "pixel (" + std::to_string(i % size_t(ref.width())) + ", "
+                       + std::to_string(i / size_t(ref.width())) + ")";
+        return "";
+    }
+
+    test::ReferenceCanvas ref;
+    std::vector<CanvasPrim> batched;
+
+private:
+    raster::Target target() { return {px_.data(), ref.width(), ref.height(), ref.width()}; }
+    std::vector<uint32_t> px_;
+    double dpr_;
+    raster::Grid grid_;
+    int mode_ = DrawCopyPen;
+};
+
+// A deterministic value in [0, 1) for (t, s).
+float Hash(int t, int s)
+{
+    uint32_t h = uint32_t(t) * 2654435761u ^ uint32_t(s) * 2246822519u;
+    h ^= h >> 15;
+    h *= 2654435769u;
+    return float(h >> 8) / 16777216.0f;
+}
+
+float Radar(int t, int s)
+{
+    return std::sin(float(s) * 0.09f + float(t) * 0.3f) * std::exp(-float(s) / 400.0f) + 0.1f * (Hash(t, s) - 0.5f);
+}
+
+float Extreme(int t, int s)
+{
+    constexpr float inf = std::numeric_limits<float>::infinity(), big = std::numeric_limits<float>::max();
+    const float v[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, big, -big, 1e-40f, 0, 1e30f, -2.5f, 3};
+    const float h = Hash(t, s);
+    return h < 0.5f ? v[int(h * 20)] : Radar(t, s);
+}
+
+float Flat(int, int) { return 5.0f; }
+
+float Spiky(int t, int s) { return Hash(t, s) < 0.02f ? 1e6f : Radar(t, s); }
+
+struct Scene {
+    const char *name;
+    int traces, samples;
+    float (*amp)(int, int);
+    int norm, clip;
+    const char *gain;
+    int t1, tl, s1, sl; // display window
+    int w, h;           // profile canvas, pixels
+};
+
+const Scene Scenes[] = {
+    {"radar, odd canvas", 60, 300, Radar, 0, 1000, "5000", 1, 60, 1, 300, 301, 211},
+    {"few samples, many rows each", 37, 50, Radar, 1, 30, "400", 1, 37, 1, 50, 250, 400},
+    {"samples denser than twips", 20, 400, Radar, 2, 1000, "400", 1, 20, 1, 400, 100, 20},
+    {"extremes, wide clip", 40, 200, Extreme, 2, 32767, "400", 1, 40, 1, 200, 200, 150},
+    {"extremes, no clip, gain 1", 40, 200, Extreme, 0, 0, "1", 1, 40, 1, 200, 200, 150},
+    {"many traces, narrow columns", 700, 64, Spiky, 1, 1000, "400", 1, 700, 1, 64, 300, 100},
+    {"flat", 10, 100, Flat, 2, 1000, "400", 1, 10, 1, 100, 120, 90},
+    {"window inside the profile", 30, 120, Radar, 2, 200, "250", 5, 17, 10, 90, 173, 97},
+};
+
+// The display as the program runs it: the plot, crosses at a few picks, the
+// trace canvas and the highlight stepping over a few traces. check() after
+// each step.
+template <typename C, typename Check>
+void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
+{
+    ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
+    st.NormMode = int16_t(sc.norm);
+    st.ClipValue = int16_t(sc.clip);
+    test::FakeControls c;
+    c.texts[Field::txtGainValue] = sc.gain;
+    test::SetWindow(c, std::to_string(sc.t1), std::to_string(sc.tl), std::to_string(sc.s1), std::to_string(sc.sl));
+    PlotProfile(st, c, prof);
+    check("plot");
+    for (int t = sc.t1; t <= sc.tl; t += 3)
+        st.Picks[size_t(t)] = st.TotalTime * float(t % 7 + 1) / 9.0f;
+    DrawPickMarks(st, c, prof, trace);
+    check("pick crosses");
+    for (int n : {sc.t1, sc.t1 + 1, (sc.t1 + sc.tl) / 2, sc.tl}) {
+        PlotTrace(st, trace, n);
+        RestorePrevTrace(st, c, prof, n);
+        HighlightTrace(st, c, prof, n);
+        check("trace " + std::to_string(n));
+    }
+}
+
+} // namespace
+
+TEST(PlotPixels, BatchedDrawingMatchesThePlainRuleAtAnyPixelRatio)
+{
+    for (const Scene &sc : Scenes) {
+        for (double dpr : {1.0, 1.25, 1.5, 2.0}) {
+            SCOPED_TRACE(testing::Message() << sc.name << " @" << dpr);
+            TwinCanvas prof(sc.w, sc.h, dpr), trace(129, sc.h, dpr);
+            RunDisplay(sc, prof, trace, [&](const std::string &step) {
+                EXPECT_EQ(prof.difference(), "") << "profile canvas after " << step;
+                EXPECT_EQ(trace.difference(), "") << "trace canvas after " << step;
+            });
+            // The plot's own batches again in not-XOR pen: the same pixels
+            // as line by line, and a second time the picture as it was.
+            const std::vector<CanvasPrim> plot = prof.batched;
+            const std::vector<uint32_t> before = prof.ref.px;
+            prof.setDrawMode(DrawNotXorPen);
+            for (int pass = 1; pass <= 2; ++pass) {
+                prof.draw(plot.data(), plot.size());
+                EXPECT_EQ(prof.difference(), "") << "not-XOR pass " << pass;
+            }
+            EXPECT_TRUE(prof.ref.px == before);
+        }
+    }
+}
+
+// The window's canvases themselves, at a full-HD size, across a resize.
+TEST(PlotPixels, QtCanvasDrawsWhatThePlainRuleDraws)
+{
+    QtCanvas prof, trace;
+    const QRgb fg = prof.palette().color(QPalette::ButtonText).rgb(), bg = prof.palette().color(QPalette::Button).rgb();
+    const double dpr = prof.devicePixelRatioF();
+    auto same = [&](const QtCanvas &qc, const test::ReferenceCanvas &rc) {
+        const QImage &im = qc.image();
+        if (im.width() != rc.width() || im.height() != rc.height())
+            return std::string("sizes differ");
+        for (int y = 0; y < im.height(); ++y) {
+            const auto *row = reinterpret_cast<const uint32_t *>(im.constScanLine(y));
+            for (int x = 0; x < im.width(); ++x)
+                if (row[x] != rc.at(x, y))
+                    return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+        }
+        return std::string();
+    };
+    const Scene scenes[] = {
+        {"radar 200 x 1024, full HD", 200, 1024, Radar, 2, 1000, "400", 1, 200, 1, 1024, 1525, 850},
+        {"extremes, resized", 300, 500, Extreme, 1, 1000, "400", 1, 300, 1, 500, 999, 601},
+    };
+    for (const Scene &sc : scenes) {
+        SCOPED_TRACE(sc.name);
+        prof.resize(sc.w + 4, sc.h + 4); // inside the 2-pixel sunken frame
+        trace.resize(129 + 4, sc.h + 4);
+        test::ReferenceCanvas rprof(sc.w, sc.h, dpr, fg, bg), rtrace(129, sc.h, dpr, fg, bg);
+        RunDisplay(sc, prof, trace, [](const std::string &) {});
+        RunDisplay(sc, rprof, rtrace, [](const std::string &) {});
+        EXPECT_EQ(same(prof, rprof), "");
+        EXPECT_EQ(same(trace, rtrace), "");
+    }
+}
+
+TEST(QtCanvasRaster, GridMapsEveryFloatAsToDevice)
+{
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> near(-100, 6000);
+    const float inf = std::numeric_limits<float>::infinity();
+    for (double dpr : {1.0, 1.25, 1.5, 2.0, 3.7}) {
+        SCOPED_TRACE(testing::Message() << "@" << dpr);
+        const raster::Grid g(dpr, 301, 211);
+        auto agree = [&](float v) {
+            int32_t want = -99, col = -99, row = -99;
+            const bool ok = raster::toDevice(v, dpr, want);
+            ASSERT_EQ(g.col(v, col), ok) << v;
+            ASSERT_EQ(g.row(v, row), ok) << v;
+            EXPECT_EQ(col, ok ? want : -99) << v;
+            EXPECT_EQ(row, ok ? want : -99) << v;
+        };
+        // Every pixel edge of either axis and a few floats either side.
+        for (int i = -2; i <= 303; ++i) {
+            float v = float((i - 0.5) * 15.0 / dpr);
+            for (int k = 0; k < 4; ++k)
+                v = std::nextafter(v, -inf);
+            for (int k = 0; k < 9; ++k, v = std::nextafter(v, inf))
+                agree(v);
+        }
+        for (int k = 0; k < 2000; ++k)
+            agree(near(rng));
+        for (float v : {0.0f, -0.0f, inf, -inf, std::numeric_limits<float>::quiet_NaN(), 1e30f, -1e30f})
+            agree(v);
+    }
+}
