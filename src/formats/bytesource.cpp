@@ -4,9 +4,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include <climits>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace orv {
+
+size_t ByteSource::readPieces(uint64_t offset, const Piece *pieces, size_t count)
+{
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t got = read(offset + total, pieces[i].dst, pieces[i].n);
+        total += got;
+        if (got < pieces[i].n)
+            break;
+    }
+    return total;
+}
 
 size_t MemorySource::read(uint64_t offset, void *dst, size_t n)
 {
@@ -62,6 +76,60 @@ size_t FileSource::read(uint64_t offset, void *dst, size_t n)
     }
     pos_ = offset + got;
     return got;
+}
+
+size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count)
+{
+    if (file_.fd() < 0 || offset >= size_)
+        return 0;
+    // preadv takes at most IOV_MAX pieces a call and may stop short of the
+    // whole; each call goes on where the previous one stopped.
+    constexpr size_t MaxPieces = IOV_MAX < 1024 ? IOV_MAX : 1024;
+    iovec iov[MaxPieces];
+    const int fd = file_.fd();
+    size_t total = 0;
+    size_t first = 0;     // the piece the next call starts in
+    size_t skip = 0;      // bytes of it already read
+    for (;;) {
+        while (first < count && pieces[first].n == skip) {
+            ++first;
+            skip = 0;
+        }
+        if (first == count)
+            break;
+        size_t n = 0;
+        for (size_t i = first; i < count && n < MaxPieces; ++i, ++n) {
+            const size_t s = i == first ? skip : 0;
+            iov[n].iov_base = static_cast<unsigned char *>(pieces[i].dst) + s;
+            iov[n].iov_len = pieces[i].n - s;
+        }
+        const ssize_t r = ::preadv(fd, iov, static_cast<int>(n), static_cast<off_t>(offset + total));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            failed_ = true;
+            err_ = std::strerror(errno);
+            break;
+        }
+        if (r == 0) {
+            if (offset + total < size_) {
+                failed_ = true;
+                err_ = "the file became shorter while it was being read";
+            }
+            break;
+        }
+        total += static_cast<size_t>(r);
+        // Steps over the pieces the call filled.
+        size_t left = static_cast<size_t>(r);
+        while (left > 0 && left >= pieces[first].n - skip) {
+            left -= pieces[first].n - skip;
+            skip = 0;
+            ++first;
+        }
+        skip += left;
+    }
+    pos_ = offset + total;
+    return total;
 }
 
 std::string ReadErrorText(const ByteSource &src, uint64_t offset)

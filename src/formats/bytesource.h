@@ -19,6 +19,15 @@ public:
     // Reads up to n bytes at offset into dst; returns the number read (short
     // only at the end of the data or on a read error, see failed()).
     virtual size_t read(uint64_t offset, void *dst, size_t n) = 0;
+    // One stretch of bytes read into several places: pieces[0] takes the
+    // first pieces[0].n bytes at offset, pieces[1] the next ones and so on.
+    // Returns the number of bytes read in all (short as read() is). Files do
+    // it in one system call for many pieces.
+    struct Piece {
+        void *dst;
+        size_t n;
+    };
+    virtual size_t readPieces(uint64_t offset, const Piece *pieces, size_t count);
     virtual bool failed() const { return false; }
     // Why the last read failed (e.g. "Input/output error"); empty when it did not.
     virtual std::string errorText() const { return {}; }
@@ -44,6 +53,7 @@ public:
     bool open(const std::string &path, std::string &error);
     uint64_t size() const override { return size_; }
     size_t read(uint64_t offset, void *dst, size_t n) override;
+    size_t readPieces(uint64_t offset, const Piece *pieces, size_t count) override;
     bool failed() const override { return failed_; }
     std::string errorText() const override { return err_; }
 
