@@ -8,8 +8,10 @@
 #include "display/display.h"
 #include "formats/ascii.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -17,10 +19,29 @@ namespace orv {
 
 namespace {
 
-// The reader's progress caption is repainted at most this often.
-constexpr auto ProgressInterval = std::chrono::milliseconds(50);
-
 std::string readingCaption(int n) { return "Reading Trace # " + PlainText(n); }
+
+uint64_t arrayBytes(const Array2D &a)
+{
+    return a.allocated() ? ProfileArrayBytes(a.traceBound(), a.sampleBound()) : 0;
+}
+
+// The working copy of a profile just read, a block of rows at a time so that
+// the copy of a large profile still answers the Cancel button. False when
+// stopped; throws std::bad_alloc when the memory cannot be had.
+bool copyRows(const Array2D &from, Array2D &to, const ReadControl &control, int tracesRead)
+{
+    to.allocate(from.traceBound(), from.sampleBound());
+    const size_t rowFloats = static_cast<size_t>(from.sampleBound()) + 1;
+    const int perBlock = static_cast<int>(std::max<size_t>(1, (size_t(8) << 20) / (rowFloats * sizeof(float))));
+    for (int t = 0; t <= from.traceBound(); t += perBlock) {
+        const int n = std::min(perBlock, from.traceBound() - t + 1);
+        std::memcpy(to.row(t), from.row(t), static_cast<size_t>(n) * rowFloats * sizeof(float));
+        if (!control.report(tracesRead))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -76,54 +97,96 @@ bool App::readProfile(const ProfileFormat &f)
 
     // Nothing reaches the store until the whole file has been read and its
     // working copy made; while the progress caption repaints, other commands
-    // are held off.
+    // are held off. A read that lasts gets a Cancel button; a cancelled read
+    // changes nothing and says nothing.
     Profile p;
     Array2D plot;
     std::string notice, error;
     bool ok = false;
+    bool stopped = false;
     {
         BusyScope busy(busy_);
-        int shown = 1;
-        ReadProgress progress;
+        const ReadPacing pacing = Pacing();
+        const auto start = std::chrono::steady_clock::now();
+        bool captionUp = false;
+        // The caption and the button go down however the read ends.
+        struct Shown {
+            Controls &c;
+            bool cancelUp = false;
+            ~Shown()
+            {
+                if (cancelUp)
+                    c.setCancelVisible(false);
+                c.setCaptionVisible(Caption::lblReadTr, false);
+            }
+        } shown{c_};
+        int captioned = 1;
+        auto caption = [&](int n) {
+            if (n != captioned) {
+                captioned = n;
+                c_.setCaption(Caption::lblReadTr, readingCaption(n));
+            }
+        };
         if (f.showsProgress) {
             c_.setCaption(Caption::lblReadTr, readingCaption(1));
             c_.setCaptionVisible(Caption::lblReadTr, true);
+            captionUp = true;
             c_.yieldToUi();
-            progress = [&, lastPaint = std::chrono::steady_clock::now()](int tracesRead) mutable {
-                const auto now = std::chrono::steady_clock::now();
-                if (now - lastPaint < ProgressInterval)
-                    return;
-                lastPaint = now;
-                shown = tracesRead;
-                c_.setCaption(Caption::lblReadTr, readingCaption(tracesRead));
-                c_.yieldToUi();
-            };
         }
+        ReadControl control;
+        control.heldBytes = arrayBytes(store.RawData) + arrayBytes(store.PlotData);
+        control.progress = [&, lastPaint = start](int tracesRead) mutable {
+            if (stopped)
+                return false;
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastPaint < pacing.paint)
+                return true;
+            lastPaint = now;
+            // A format that shows no caption from the start shows it with the
+            // button.
+            if (!shown.cancelUp && now - start >= pacing.cancelAfter) {
+                if (!captionUp) {
+                    captioned = std::max(tracesRead, 1);
+                    c_.setCaption(Caption::lblReadTr, readingCaption(captioned));
+                    c_.setCaptionVisible(Caption::lblReadTr, true);
+                    captionUp = true;
+                }
+                c_.setCancelVisible(true);
+                shown.cancelUp = true;
+            }
+            if (captionUp && tracesRead > 0)
+                caption(tracesRead);
+            if (!shown.cancelUp) {
+                c_.yieldToUi();
+                return true;
+            }
+            stopped = c_.yieldForCancel();
+            return !stopped;
+        };
         try {
-            ok = f.read(path, p, notice, error, progress);
+            ok = f.read(path, p, notice, error, control);
         } catch (const std::bad_alloc &) {
             ok = false;
             error = "is too large to load: there is not enough memory for it";
         }
-        if (ok) {
+        if (ok && !stopped) {
             try {
-                plot = p.RawData;
+                ok = copyRows(p.RawData, plot, control, static_cast<int>(p.NTraces));
             } catch (const std::bad_alloc &) {
                 ok = false;
                 error = "is too large to load: there is not enough memory for its working copy";
             }
         }
-        if (ok && f.showsProgress) {
-            const int n = static_cast<int>(p.NTraces);
-            if (shown != n)
-                c_.setCaption(Caption::lblReadTr, readingCaption(n));
-        }
-        c_.setCaptionVisible(Caption::lblReadTr, false);
+        if (stopped)
+            ok = false;
+        if (ok && captionUp)
+            caption(static_cast<int>(p.NTraces));
     }
 
     if (!ok) {
         c_.setPointer(PointerDefault);
-        d_.message("Open Profile", "The file " + path + " " + error + ".");
+        if (!stopped)
+            d_.message("Open Profile", "The file " + path + " " + error + ".");
         return false;
     }
 

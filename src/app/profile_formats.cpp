@@ -8,14 +8,20 @@
 
 namespace orv {
 
+ReadPacing &Pacing()
+{
+    static ReadPacing pacing;
+    return pacing;
+}
+
 const ProfileFormat &SUFormat()
 {
     static const ProfileFormat f{
         SUFilter,
         [](const std::string &path, Profile &p, std::string &notice, std::string &error,
-           const ReadProgress &progress) {
+           const ReadControl &control) {
             SUReadInfo info;
-            if (!ReadSUFile(path, p, info, error, progress))
+            if (!ReadSUFile(path, p, info, error, control))
                 return false;
             if (info.byteOrderGuessed)
                 notice = "The trace headers of the file " + path
@@ -38,9 +44,8 @@ const ProfileFormat &RD3Format()
 {
     static const ProfileFormat f{
         RD3Filter,
-        [](const std::string &path, Profile &p, std::string &notice, std::string &error, const ReadProgress &) {
-            return ReadRD3File(path, p, notice, error);
-        },
+        [](const std::string &path, Profile &p, std::string &notice, std::string &error,
+           const ReadControl &control) { return ReadRD3File(path, p, notice, error, control); },
         [](const std::string &path, ProfileStore &s, std::string &error) {
             return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error);
         },
@@ -52,9 +57,8 @@ const ProfileFormat &DT1Format()
 {
     static const ProfileFormat f{
         DT1Filter,
-        [](const std::string &path, Profile &p, std::string &notice, std::string &error, const ReadProgress &) {
-            return ReadDT1File(path, p, notice, error);
-        },
+        [](const std::string &path, Profile &p, std::string &notice, std::string &error,
+           const ReadControl &control) { return ReadDT1File(path, p, notice, error, control); },
         {}, false, true, PostLoadDraw::PlotAndTrace};
     return f;
 }
@@ -63,8 +67,8 @@ ProfileFormat AsciiFormat(float NTraces, float NSamples, float TotalTime)
 {
     return ProfileFormat{
         AsciiFilter,
-        [=](const std::string &path, Profile &p, std::string &, std::string &error, const ReadProgress &) {
-            return ReadAsciiFile(path, NTraces, NSamples, TotalTime, p, error);
+        [=](const std::string &path, Profile &p, std::string &, std::string &error, const ReadControl &control) {
+            return ReadAsciiFile(path, NTraces, NSamples, TotalTime, p, error, control);
         },
         [](const std::string &path, ProfileStore &s, std::string &error) {
             return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error);

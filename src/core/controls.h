@@ -73,6 +73,13 @@ public:
     // Lets the window repaint during a long command. User input that arrives
     // meanwhile waits until the command has ended.
     virtual void yieldToUi() = 0;
+    // The Cancel button of a long read, just below the progress caption
+    // (lblReadTr): shown, not yet clicked, or hidden.
+    virtual void setCancelVisible(bool visible) = 0;
+    // As yieldToUi while the Cancel button is up, except that a click on the
+    // button gets through; any other user input is dropped, never acted on.
+    // True once the button has been clicked since it was shown.
+    virtual bool yieldForCancel() = 0;
     // Ends the program at once.
     virtual void quit() = 0;
 };

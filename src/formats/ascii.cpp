@@ -215,7 +215,7 @@ char *putPrintText(char *p, float v)
 } // namespace
 
 bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float TotalTime, Profile &out,
-                   std::string &error)
+                   std::string &error, const ReadControl &control)
 {
     if (!wholeCount(NTraces)) {
         error = "cannot be read as " + PlainText(NTraces)
@@ -241,6 +241,8 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
         return false;
     }
 
+    if (!LoadFitsInMemory(nt, ns, control, error))
+        return false;
     Profile p;
     std::vector<char> buf;
     try {
@@ -282,6 +284,10 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
         items.feed(buf.data(), buf.data() + upTo);
         if (last || items.full())
             break;
+        if (!control.report(static_cast<int>(items.count() / static_cast<uint64_t>(ns)))) {
+            error = ReadStoppedText;
+            return false;
+        }
         kept = have - upTo;
         std::memmove(buf.data(), buf.data() + upTo, kept);
     }

@@ -74,7 +74,8 @@ bool sizeOk(double v)
 
 } // namespace
 
-bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std::string &error)
+bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std::string &error,
+                 const ReadControl &control)
 {
     std::string hdPath;
     if (!PartnerName(path, 3, "hd", hdPath, error))
@@ -105,6 +106,8 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
     const int nTraces = static_cast<int>(hv.traces);
     const int nSamples = static_cast<int>(hv.samples);
 
+    if (!LoadFitsInMemory(nTraces, nSamples, control, error))
+        return false;
     const uint64_t recordBytes = kTraceHeaderBytes + 2 * static_cast<uint64_t>(nSamples);
     const uint64_t recordsPerChunk = std::max<uint64_t>(1, kChunkBytes / recordBytes);
     Array2D raw;
@@ -141,6 +144,10 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
             const size_t n = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(nSamples), (got - at) / 2));
             DecodeLE16(buf.data() + at, raw.row(first + r) + 1, n);
             held += n;
+        }
+        if (!control.report(first + count - 1)) {
+            error = ReadStoppedText;
+            return false;
         }
     }
 

@@ -104,7 +104,8 @@ std::string RadHeader(float NTraces, float NSamples)
 
 } // namespace
 
-bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std::string &error)
+bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std::string &error,
+                 const ReadControl &control)
 {
     std::string headerPath;
     if (!PartnerName(path, 3, "rad", headerPath, error))
@@ -148,6 +149,8 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     if (totalTime < 1)
         totalTime *= 1000;
 
+    if (!LoadFitsInMemory(nt, ns, control, error))
+        return false;
     Profile p;
     std::vector<uint8_t> buf;
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
@@ -184,6 +187,10 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         for (int t = first; t < first + count; ++t, b += traceBytes)
             DecodeLE16(b, p.RawData.row(t) + 1, static_cast<size_t>(ns));
         first += count;
+        if (!control.report(first - 1)) {
+            error = ReadStoppedText;
+            return false;
+        }
     }
 
     const uint64_t held = std::min<uint64_t>(fileSize / 2, announced);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -69,40 +70,128 @@ struct TraceEntry {
     int32_t ns;          // the header's own sample count
 };
 
+// Reads at rising offsets served from a block of the file read ahead, so a
+// walk over many small traces costs a few large reads instead of one per
+// header. A read far past the previous one (a long trace stepped over) or a
+// long read goes to the source by itself: reading the gap would cost more
+// than the call.
+class BlockReader {
+public:
+    explicit BlockReader(ByteSource &src) : src_(src) {}
+
+    bool failed() const { return src_.failed(); }
+
+    // As ByteSource::read.
+    size_t read(uint64_t offset, void *dst, size_t n)
+    {
+        size_t got = 0;
+        const uint8_t *p = view(offset, n, got, static_cast<uint8_t *>(dst));
+        if (p != dst)
+            std::memcpy(dst, p, got);
+        return got;
+    }
+
+    // The n bytes at offset without copying them where they are buffered:
+    // a pointer to them, `got` of them there (short as read() is). Bytes
+    // not buffered are read into `scratch` (n bytes) and it is returned.
+    const uint8_t *view(uint64_t offset, size_t n, size_t &got, uint8_t *scratch)
+    {
+        const uint64_t gap = offset > lastEnd_ ? offset - lastEnd_ : 0;
+        lastEnd_ = offset + n;
+        if (offset >= at_ && offset - at_ <= have_ && n <= have_ - (offset - at_)) {
+            got = n;
+            return buf_.data() + (offset - at_);
+        }
+        if (n == 0 || n >= kDirect || gap > kFarGap) {
+            got = n ? src_.read(offset, scratch, n) : 0;
+            return scratch;
+        }
+        const uint64_t size = src_.size();
+        if (offset >= size) {
+            got = 0;
+            return scratch;
+        }
+        buf_.resize(kBlock);
+        at_ = offset;
+        have_ = src_.read(offset, buf_.data(), static_cast<size_t>(std::min<uint64_t>(kBlock, size - offset)));
+        got = std::min(n, have_);
+        return buf_.data();
+    }
+
+private:
+    static constexpr size_t kBlock = size_t(1) << 20;
+    static constexpr uint64_t kFarGap = uint64_t(32) << 10;
+    static constexpr size_t kDirect = size_t(64) << 10;
+    ByteSource &src_;
+    std::vector<uint8_t> buf_;
+    uint64_t at_ = 0;   // file offset of buf_[0]
+    size_t have_ = 0;   // bytes of buf_ read
+    uint64_t lastEnd_ = 0;
+};
+
+// The two bytes of ns read the same in both byte orders.
+bool symmetricNs(const uint8_t *h) { return h[kNsOffset] == h[kNsOffset + 1]; }
+
 // The result of walking the trace headers in one byte order.
 struct HeaderWalk {
     bool fits = false;        // every ns >= 0 and the walk ended exactly at the file size
     bool readFailed = false;  // the source reported an error
+    bool stopped = false;     // the progress callback asked to stop
     uint64_t failedAt = 0;
     int64_t traceCount = 0;   // headers with ns > 0
     int64_t agreeing = 0;     // leading traces with the first trace's ns lying whole in the file
     int64_t negativeHeader = 0; // 1-based number of the first header with ns < 0, 0 if none
     int negativeNs = 0;
-    uint16_t firstDt = 0;     // dt of the first trace
+    uint8_t firstDt[2] = {0, 0}; // dt of the first trace, as in the file
     std::vector<TraceEntry> traces; // at most kMaxCount + 1 entries are kept
 };
+
+// Where a walk stands: the next header's offset and number, and what it has
+// found so far.
+struct WalkPoint {
+    uint64_t offset = 0;
+    int64_t header = 0;
+    HeaderWalk w;
+};
+
+// Headers between two looks at the progress callback.
+constexpr int64_t kWalkPoll = 256;
 
 // Steps from header to header (offset += 240 + 4 ns) and records where each
 // trace's samples start. A header cut short by the end of the file reads its
 // missing bytes as 0; a negative ns stops the walk, since the next header
-// cannot be found from it.
-HeaderWalk walkHeaders(ByteSource &src, bool bigEndian)
+// cannot be found from it. `split`, when given, receives the point before
+// the first header whose ns reads differently in the other byte order: up
+// to there a walk in that order goes exactly the same way.
+HeaderWalk walkHeaders(BlockReader &in, uint64_t size, bool bigEndian, WalkPoint from,
+                       const ReadControl &control, std::optional<WalkPoint> *split = nullptr)
 {
-    HeaderWalk w;
-    const uint64_t size = src.size();
-    uint64_t offset = 0;
-    int64_t header = 0;
-    uint8_t h[kHeaderBytes];
+    HeaderWalk w = std::move(from.w);
+    uint64_t offset = from.offset;
+    int64_t header = from.header;
+    uint8_t scratch[kHeaderBytes];
     while (offset < size) {
-        ++header;
-        std::memset(h, 0, sizeof h);
+        if (header % kWalkPoll == 0 && !control.report(0)) {
+            w.stopped = true;
+            return w;
+        }
         const uint64_t want = std::min<uint64_t>(kHeaderBytes, size - offset);
-        const size_t got = src.read(offset, h, static_cast<size_t>(want));
-        if (got < want && src.failed()) {
+        size_t got = 0;
+        const uint8_t *h = in.view(offset, static_cast<size_t>(want), got, scratch);
+        if (got < want && in.failed()) {
             w.readFailed = true;
             w.failedAt = offset + got;
             return w;
         }
+        if (got < kHeaderBytes) { // the missing bytes read as 0
+            if (h != scratch)
+                std::memcpy(scratch, h, got);
+            std::memset(scratch + got, 0, kHeaderBytes - got);
+            h = scratch;
+        }
+        if (split && !*split && !symmetricNs(h))
+            *split = WalkPoint{offset, header, w};
+        ++header;
         const bool partial = want < kHeaderBytes;
         const int ns = get16(h + kNsOffset, bigEndian);
         if (ns < 0) {
@@ -112,7 +201,7 @@ HeaderWalk walkHeaders(ByteSource &src, bool bigEndian)
         }
         if (ns > 0) {
             if (w.traceCount == 0)
-                w.firstDt = getU16(h + kDtOffset, bigEndian);
+                std::memcpy(w.firstDt, h + kDtOffset, 2);
             const bool whole = !partial && offset + kHeaderBytes + 4 * static_cast<uint64_t>(ns) <= size;
             if (w.agreeing == w.traceCount && whole && (w.traces.empty() || w.traces.front().ns == ns))
                 ++w.agreeing;
@@ -147,6 +236,77 @@ int plausibleSamples(ByteSource &src, const HeaderWalk &w, bool bigEndian)
     return n;
 }
 
+enum class Tiled { Read, No, Stopped };
+
+// Bytes of file a single scatter read takes at most; 512 traces at most,
+// two pieces each, stay within the system's limit on pieces.
+constexpr size_t kTiledBytes = size_t(8) << 20;
+constexpr size_t kTiledTraces = 512;
+
+// The common file: nTraces traces of ns samples back to back, up to its
+// last byte. Many traces are read at a time with one scatter read that puts
+// each trace's samples straight into its row and its header into a buffer
+// beside; every header must then say ns in the given byte order. Anything
+// else (another ns, a read error, a short read) answers No with `data` in
+// an undefined state, and the general walk takes the file over and says
+// what is wrong with it.
+Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &data, const ReadControl &control)
+{
+    const size_t sampleBytes = 4 * static_cast<size_t>(ns);
+    const size_t traceBytes = kHeaderBytes + sampleBytes;
+    const size_t perRead = std::clamp<size_t>(kTiledBytes / traceBytes, 1, kTiledTraces);
+    std::vector<uint8_t> headers(perRead * kHeaderBytes);
+    std::vector<ByteSource::Piece> pieces(2 * perRead);
+    for (int first = 1; first <= nTraces;) {
+        const int count = static_cast<int>(std::min<size_t>(perRead, static_cast<size_t>(nTraces - first + 1)));
+        for (int i = 0; i < count; ++i) {
+            pieces[2 * size_t(i)] = {headers.data() + kHeaderBytes * size_t(i), kHeaderBytes};
+            pieces[2 * size_t(i) + 1] = {data.row(first + i) + 1, sampleBytes};
+        }
+        const size_t want = static_cast<size_t>(count) * traceBytes;
+        if (src.readPieces(static_cast<uint64_t>(first - 1) * traceBytes, pieces.data(), 2 * size_t(count)) != want)
+            return Tiled::No;
+        for (int i = 0; i < count; ++i)
+            if (get16(headers.data() + kHeaderBytes * size_t(i) + kNsOffset, bigEndian) != ns)
+                return Tiled::No;
+        for (int i = 0; i < count; ++i)
+            decodeInPlace(data.row(first + i) + 1, static_cast<size_t>(ns), bigEndian);
+        first += count;
+        if (!control.report(first - 1))
+            return Tiled::Stopped;
+    }
+    return Tiled::Read;
+}
+
+// Tries the file as tiled by the first header's ns in one byte order:
+// Tiled::Read with `data` filled, or No with `data` empty.
+Tiled tryTiled(ByteSource &src, const uint8_t *firstHeader, bool bigEndian, Array2D &data,
+               const ReadControl &control)
+{
+    const int ns = get16(firstHeader + kNsOffset, bigEndian);
+    if (ns <= 0 || symmetricNs(firstHeader))
+        return Tiled::No;
+    const uint64_t traceBytes = kHeaderBytes + 4 * static_cast<uint64_t>(ns);
+    const uint64_t size = src.size();
+    if (size % traceBytes != 0 || size / traceBytes > static_cast<uint64_t>(kMaxCount))
+        return Tiled::No;
+    const int nTraces = static_cast<int>(size / traceBytes);
+    // A profile that does not fit is refused by the general walk, once it
+    // has found everything else the file might be refused for.
+    std::string tooLarge;
+    if (!LoadFitsInMemory(nTraces, ns, control, tooLarge))
+        return Tiled::No;
+    try {
+        data.allocate(nTraces, ns);
+    } catch (const std::exception &) {
+        return Tiled::No;
+    }
+    const Tiled r = readTiled(src, bigEndian, nTraces, ns, data, control);
+    if (r != Tiled::Read)
+        data.clear();
+    return r;
+}
+
 // Which byte order the file is read in. A file whose headers tile it exactly
 // in one order only is read in that order. Otherwise the order is a guess:
 // when both tile (a sample count such as 1028 reads the same both ways), the
@@ -158,29 +318,55 @@ struct ByteOrder {
     bool bigEndian = false;
     bool guessed = false;
     bool readFailed = false;
+    bool stopped = false;
     uint64_t failedAt = 0;
     HeaderWalk walk;
+    Tiled tiled = Tiled::No; // Read: the file turned out to tile big-endian and is in `data`
 };
 
-ByteOrder chooseByteOrder(ByteSource &src)
+ByteOrder chooseByteOrder(ByteSource &src, BlockReader &in, const uint8_t *firstHeader, Array2D &data,
+                          const ReadControl &control)
 {
     ByteOrder o;
-    HeaderWalk le = walkHeaders(src, false);
+    const uint64_t size = src.size();
+    std::optional<WalkPoint> split;
+    HeaderWalk le = walkHeaders(in, size, false, {}, control, &split);
     auto failed = [&](const HeaderWalk &w) {
-        o.readFailed = true;
+        o.readFailed = w.readFailed;
+        o.stopped = w.stopped;
         o.failedAt = w.failedAt;
         return o;
     };
-    if (le.readFailed)
+    if (le.readFailed || le.stopped)
         return failed(le);
     const bool symmetric = !le.traces.empty() && (le.traces.front().ns >> 8) == (le.traces.front().ns & 0xff);
     if (le.fits && !symmetric) {
         o.walk = std::move(le);
         return o;
     }
-    HeaderWalk be = walkHeaders(src, true);
-    if (be.readFailed)
-        return failed(be);
+    // The headers do not tile the file little-endian: big-endian files
+    // land here, and the common one tiles it and is read at once.
+    if (!le.fits && firstHeader) {
+        o.tiled = tryTiled(src, firstHeader, true, data, control);
+        if (o.tiled == Tiled::Stopped) {
+            o.stopped = true;
+            return o;
+        }
+        if (o.tiled == Tiled::Read) {
+            o.bigEndian = true;
+            return o;
+        }
+    }
+    // Up to the first header whose ns differs between the byte orders both
+    // walks are the same; only the rest is walked again.
+    HeaderWalk be;
+    if (split) {
+        be = walkHeaders(in, size, true, std::move(*split), control);
+        if (be.readFailed || be.stopped)
+            return failed(be);
+    } else {
+        be = le;
+    }
     bool pickBig = false;
     if (le.fits != be.fits) {
         pickBig = be.fits;
@@ -199,89 +385,125 @@ ByteOrder chooseByteOrder(ByteSource &src)
 } // namespace
 
 bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string &error,
-                   const SUProgress &progress)
+                   const ReadControl &control)
 {
-    // Pass 1: the headers only, to find the byte order, the traces and their
-    // sample counts.
-    ByteOrder order = chooseByteOrder(src);
-    if (order.readFailed) {
-        error = ReadErrorText(src, order.failedAt);
-        return false;
-    }
-    const bool bigEndian = order.bigEndian;
-    HeaderWalk chosen = std::move(order.walk);
-
-    if (chosen.negativeHeader > 0) {
-        error = "has a negative sample count in trace " + std::to_string(chosen.negativeHeader)
-            + " (ns = " + std::to_string(chosen.negativeNs) + ")";
-        return false;
-    }
-    if (chosen.traceCount == 0) {
-        error = "contains no trace";
-        return false;
-    }
-    if (chosen.traceCount > kMaxCount) {
-        error = "has " + std::to_string(chosen.traceCount) + " traces; at most "
-            + std::to_string(kMaxCount) + " can be loaded";
-        return false;
-    }
-
-    const int nTraces = static_cast<int>(chosen.traceCount);
-    const int nSamples = chosen.traces.front().ns;
-
-    Array2D data;
-    try {
-        data.allocate(nTraces, nSamples);
-    } catch (const std::exception &) { // bad_alloc, length_error
-        error = "is too large to load (" + std::to_string(nTraces) + " traces of "
-            + std::to_string(nSamples) + " samples)";
-        return false;
-    }
-
-    // Pass 2: each trace's samples straight into its row, decoded in place.
-    // Samples past the end of the file stay 0; a trace longer than the first
-    // is cut, a shorter one padded with 0. A sample cut short by the end of
-    // the file keeps the bytes it has and reads the missing ones as 0.
     const uint64_t size = src.size();
-    int fitted = 0;
-    for (int k = 1; k <= nTraces; ++k) {
-        const TraceEntry &t = chosen.traces[static_cast<size_t>(k - 1)];
-        if (t.ns != nSamples)
-            ++fitted;
-        const size_t count = static_cast<size_t>(std::min(t.ns, nSamples));
-        float *row = data.row(k) + 1;
-        uint64_t want = 4 * static_cast<uint64_t>(count);
-        if (t.dataOffset >= size)
-            want = 0;
-        else
-            want = std::min<uint64_t>(want, size - t.dataOffset);
-        if (want > 0) {
-            const size_t got = src.read(t.dataOffset, row, static_cast<size_t>(want));
-            if (got < want && src.failed()) {
-                error = ReadErrorText(src, t.dataOffset + got);
+    Array2D data;
+
+    // Most files are traces of one sample count back to back: read straight
+    // into place in one pass, little-endian first (a file that tiles
+    // little-endian is read so whatever it reads big-endian).
+    uint8_t first[kHeaderBytes];
+    const bool haveFirst = size >= kHeaderBytes && src.read(0, first, kHeaderBytes) == kHeaderBytes;
+    Tiled tiled = haveFirst ? tryTiled(src, first, false, data, control) : Tiled::No;
+    if (tiled == Tiled::Stopped) {
+        error = ReadStoppedText;
+        return false;
+    }
+    bool bigEndian = false;
+
+    // Otherwise pass 1: the headers only, to find the byte order, the traces
+    // and their sample counts.
+    BlockReader in(src);
+    ByteOrder order;
+    if (tiled == Tiled::No) {
+        order = chooseByteOrder(src, in, haveFirst ? first : nullptr, data, control);
+        if (order.stopped) {
+            error = ReadStoppedText;
+            return false;
+        }
+        if (order.readFailed) {
+            error = ReadErrorText(src, order.failedAt);
+            return false;
+        }
+        tiled = order.tiled;
+        bigEndian = order.bigEndian;
+    }
+
+    int nTraces = 0, nSamples = 0, fitted = 0;
+    uint16_t firstDt = 0;
+    if (tiled == Tiled::Read) {
+        nTraces = data.traceBound();
+        nSamples = data.sampleBound();
+        firstDt = getU16(first + kDtOffset, bigEndian);
+    } else {
+        const HeaderWalk &chosen = order.walk;
+        if (chosen.negativeHeader > 0) {
+            error = "has a negative sample count in trace " + std::to_string(chosen.negativeHeader)
+                + " (ns = " + std::to_string(chosen.negativeNs) + ")";
+            return false;
+        }
+        if (chosen.traceCount == 0) {
+            error = "contains no trace";
+            return false;
+        }
+        if (chosen.traceCount > kMaxCount) {
+            error = "has " + std::to_string(chosen.traceCount) + " traces; at most "
+                + std::to_string(kMaxCount) + " can be loaded";
+            return false;
+        }
+
+        nTraces = static_cast<int>(chosen.traceCount);
+        nSamples = chosen.traces.front().ns;
+        firstDt = getU16(chosen.firstDt, bigEndian);
+
+        if (!LoadFitsInMemory(nTraces, nSamples, control, error))
+            return false;
+        try {
+            data.allocate(nTraces, nSamples);
+        } catch (const std::exception &) { // bad_alloc, length_error
+            error = "is too large to load (" + std::to_string(nTraces) + " traces of "
+                + std::to_string(nSamples) + " samples)";
+            return false;
+        }
+
+        // Pass 2: each trace's samples straight into its row, decoded in
+        // place. Samples past the end of the file stay 0; a trace longer
+        // than the first is cut, a shorter one padded with 0. A sample cut
+        // short by the end of the file keeps the bytes it has and reads the
+        // missing ones as 0.
+        for (int k = 1; k <= nTraces; ++k) {
+            const TraceEntry &t = chosen.traces[static_cast<size_t>(k - 1)];
+            if (t.ns != nSamples)
+                ++fitted;
+            const size_t count = static_cast<size_t>(std::min(t.ns, nSamples));
+            float *row = data.row(k) + 1;
+            uint64_t want = 4 * static_cast<uint64_t>(count);
+            if (t.dataOffset >= size)
+                want = 0;
+            else
+                want = std::min<uint64_t>(want, size - t.dataOffset);
+            if (want > 0) {
+                const size_t got = in.read(t.dataOffset, row, static_cast<size_t>(want));
+                if (got < want && src.failed()) {
+                    error = ReadErrorText(src, t.dataOffset + got);
+                    return false;
+                }
+                // A read that stopped inside a sample leaves its bytes
+                // partly written. Its missing bytes are cleared in file
+                // order, so they are the high-order bytes of a
+                // little-endian sample and the low-order ones of a
+                // big-endian sample; it is then decoded with the whole
+                // ones. What follows it is cleared.
+                size_t kept = got / 4;
+                if (got % 4 != 0) {
+                    auto *bytes = reinterpret_cast<uint8_t *>(row);
+                    std::fill(bytes + got, bytes + 4 * (kept + 1), uint8_t(0));
+                    ++kept;
+                }
+                std::fill(row + kept, row + count, 0.0f);
+                decodeInPlace(row, kept, bigEndian);
+            }
+            if (!control.report(k)) {
+                error = ReadStoppedText;
                 return false;
             }
-            // A read that stopped inside a sample leaves its bytes partly
-            // written. Its missing bytes are cleared in file order, so they
-            // are the high-order bytes of a little-endian sample and the
-            // low-order ones of a big-endian sample; it is then decoded with
-            // the whole ones. What follows it is cleared.
-            size_t kept = got / 4;
-            if (got % 4 != 0) {
-                auto *bytes = reinterpret_cast<uint8_t *>(row);
-                std::fill(bytes + got, bytes + 4 * (kept + 1), uint8_t(0));
-                ++kept;
-            }
-            std::fill(row + kept, row + count, 0.0f);
-            decodeInPlace(row, kept, bigEndian);
         }
-        if (progress)
-            progress(k);
     }
 
-    double intervalMs = chosen.firstDt / 1000.0;
+    double intervalMs = firstDt / 1000.0;
     bool substituted = false;
-    if (chosen.firstDt == 0) {
+    if (firstDt == 0) {
         intervalMs = SUFallbackIntervalMs;
         substituted = true;
     }
@@ -295,18 +517,16 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     info.bigEndian = bigEndian;
     info.byteOrderGuessed = order.guessed;
     info.fittedTraces = fitted;
-    if (progress)
-        progress(nTraces);
     return true;
 }
 
 bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::string &error,
-                const SUProgress &progress)
+                const ReadControl &control)
 {
     FileSource src;
     if (!src.open(path, error))
         return false;
-    return ReadSUProfile(src, out, info, error, progress);
+    return ReadSUProfile(src, out, info, error, control);
 }
 
 bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,

@@ -3,11 +3,11 @@
 // ns 4-byte IEEE floats. Reading returns a whole profile or an error, never
 // half of one; writing goes to a temporary file renamed over the target.
 
+#include "core/readcontrol.h"
 #include "core/store.h"
 #include "formats/bytesource.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace orv {
@@ -27,18 +27,15 @@ struct SUReadInfo {
     int fittedTraces = 0;        // traces whose ns differed from the first and were cut or padded
 };
 
-// Called now and then while samples are read, with the number of traces read
-// so far (throttled by the caller's own clock if it wishes).
-using SUProgress = std::function<void(int tracesRead)>;
-
 // Parses a whole SU file. On success fills `out` (RawData 0..NTraces x
 // 0..NSamples, NTraces, NSamples, TotalTime = interval x NSamples) and `info`;
-// on failure returns false with a reason in `error` and leaves `out` as it
-// was.
+// on failure (a profile larger than the memory available among them, see
+// LoadFitsInMemory, or a stop asked for through control.progress) returns
+// false with a reason in `error` and leaves `out` as it was.
 bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string &error,
-                   const SUProgress &progress = {});
+                   const ReadControl &control = {});
 bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::string &error,
-                const SUProgress &progress = {});
+                const ReadControl &control = {});
 
 // Writes PlotData (traces 1..NTraces, samples 1..NSamples) as an SU file.
 // Refuses, before writing a byte, a profile whose counts do not fit the

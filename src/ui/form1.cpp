@@ -264,6 +264,11 @@ void Form1::buildControls()
     MakeEdit(f, "txtTraceCSG", "24");
     MakeLabel(f, "Label2", "Left Click = Automatic Pick Right Click = Exact Pick", true);
     MakeLabel(f, "lblReadTr", "Reading Trace # 1");
+    // Put up below the progress caption by a read that lasts; it never takes
+    // the keyboard focus from the fields.
+    cmdCancelRead_ = MakeButton(f, "cmdCancelRead", "Cancel");
+    cmdCancelRead_->setFocusPolicy(Qt::NoFocus);
+    cmdCancelRead_->hide();
     MakeLabel(f, "Label3", "Picked Time = ");
     MakeLabel(f, "Label8", "Pick Range (Sample)", true);
     MakeEdit(f, "txtPickRange", "20");
@@ -379,6 +384,9 @@ void Form1::bindHandlers()
     connect(cmdAll_, &QPushButton::clicked, this, guarded(&App::cmdAll_Click));
     connect(cmdNextGroup_, &QPushButton::clicked, this, guarded(&App::cmdNextGroup_Click));
     connect(cmdAbouOK_, &QPushButton::clicked, this, guarded(&App::cmdAbouOK_Click));
+    // The one control that acts while a read runs: it only raises a flag the
+    // read looks at.
+    connect(cmdCancelRead_, &QPushButton::clicked, this, [this] { cancelReadClicked_ = true; });
 
     connect(mnuOpenSU_, &QAction::triggered, this, guarded(&App::mnuOpenSU_Click));
     connect(mnuSaveSU_, &QAction::triggered, this, guarded(&App::mnuSaveSU_Click));
@@ -498,6 +506,22 @@ void Form1::showAbout(bool visible)
     frmAbout_->move(left, top);
     frmAbout_->show();
     frmAbout_->raise();
+}
+
+void Form1::showCancelRead(bool visible)
+{
+    cancelReadClicked_ = false;
+    if (!visible) {
+        cmdCancelRead_->hide();
+        return;
+    }
+    // The size of the window's other buttons, at the caption's left edge
+    // just below it, wherever the layout has put the caption.
+    const QLabel *caption = captionLabel(Caption::lblReadTr);
+    cmdCancelRead_->setGeometry(caption->x(), caption->y() + caption->height(), TwipsToPixels(1095),
+                                TwipsToPixels(375));
+    cmdCancelRead_->show();
+    cmdCancelRead_->raise();
 }
 
 void Form1::quitProgram()

@@ -52,6 +52,13 @@ public:
     // Shows the About panel centred on pctProfile, or hides it.
     void showAbout(bool visible);
 
+    // The Cancel button of a long read, just below the progress caption
+    // lblReadTr: shown (and not yet clicked) or hidden.
+    void showCancelRead(bool visible);
+    QPushButton *cmdCancelRead() const { return cmdCancelRead_; }
+    // True once the button has been clicked since it was shown.
+    bool cancelReadClicked() const { return cancelReadClicked_; }
+
     // Ends the program at once: closes the window and leaves the event loop.
     void quitProgram();
     bool quitRequested() const { return quitRequested_; }
@@ -106,6 +113,8 @@ private:
     QPushButton *cmdAll_ = nullptr;
     QPushButton *cmdNextGroup_ = nullptr;
     QPushButton *cmdAbouOK_ = nullptr;
+    QPushButton *cmdCancelRead_ = nullptr;
+    bool cancelReadClicked_ = false;
 
     QMenu *mnuFile_ = nullptr;
     QMenu *mnuOpen_ = nullptr;

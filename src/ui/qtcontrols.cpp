@@ -5,12 +5,81 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 
 namespace orv {
+
+namespace {
+
+// Installed on the application while a read lets the Cancel button through:
+// every user input event on its way to any other object is dropped. Events
+// to a window itself pass, since that is how Qt finds the widget under the
+// pointer or with the focus; the widget-level event is then judged here too.
+// A window's close request is dropped at the window, before it reaches the
+// widget that would act on it (a close event dropped at the widget counts as
+// accepted, and the widget would close).
+class CancelOnlyFilter : public QObject {
+public:
+    explicit CancelOnlyFilter(const QWidget *button) : button_(button) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            return watched->isWindowType();
+        if (!isUserInput(event->type()))
+            return false;
+        if (watched->isWindowType())
+            return false;
+        const auto *w = qobject_cast<const QWidget *>(watched);
+        return !(w && (w == button_ || button_->isAncestorOf(w)));
+    }
+
+private:
+    static bool isUserInput(QEvent::Type t)
+    {
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::NonClientAreaMouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    const QWidget *button_;
+};
+
+} // namespace
 
 QtControls::QtControls(Form1 &form) : form_(form) {}
 
@@ -104,6 +173,17 @@ void QtControls::showAbout(bool visible) { form_.showAbout(visible); }
 void QtControls::adjustform() { form_.adjustform(); }
 
 void QtControls::yieldToUi() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void QtControls::setCancelVisible(bool visible) { form_.showCancelRead(visible); }
+
+bool QtControls::yieldForCancel()
+{
+    CancelOnlyFilter filter(form_.cmdCancelRead());
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(&filter);
+    return form_.cancelReadClicked();
+}
 
 void QtControls::quit() { form_.quitProgram(); }
 

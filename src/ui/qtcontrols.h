@@ -34,6 +34,8 @@ public:
     void showAbout(bool visible) override;
     void adjustform() override;
     void yieldToUi() override;
+    void setCancelVisible(bool visible) override;
+    bool yieldForCancel() override;
     void quit() override;
 
 private:

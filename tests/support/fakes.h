@@ -89,6 +89,20 @@ public:
         if (onYield)
             onYield();
     }
+    void setCancelVisible(bool v) override
+    {
+        cancelVisible = v;
+        cancelClicked = false;
+        if (v)
+            ++cancelShows;
+    }
+    bool yieldForCancel() override
+    {
+        yieldToUi();
+        if (cancelAtYield > 0 && cancelVisible && ++cancelYields >= cancelAtYield)
+            cancelClicked = true;
+        return cancelClicked;
+    }
     void quit() override { quitCalled = true; }
 
     std::map<Field, std::string> texts;
@@ -105,6 +119,11 @@ public:
     int yields = 0;
     bool quitCalled = false;
     std::function<void()> onYield; // lets a test act in the middle of a long command
+    bool cancelVisible = false;
+    int cancelShows = 0;
+    int cancelAtYield = 0; // the yield with the Cancel button up that clicks it; 0 never
+    int cancelYields = 0;
+    bool cancelClicked = false;
 };
 
 class FakeDialogs : public Dialogs {
