@@ -3,13 +3,19 @@
 // as it was, and saving then reopening through the menus.
 #include "app/app.h"
 #include "core/numbers.h"
+#include "formats/ascii.h"
+#include "formats/dt1.h"
+#include "formats/rd3.h"
+#include "formats/su.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include <sys/resource.h>
@@ -20,6 +26,42 @@ namespace fs = std::filesystem;
 using namespace orv;
 
 namespace {
+
+// The two text headers the radar readers take their sizes from.
+std::string radHeader(int nt, int ns)
+{
+    std::string rad = "SAMPLES:" + std::to_string(ns) + "\r\n";
+    for (int k = 2; k <= 18; ++k)
+        rad += "X:\r\n";
+    return rad + "TIMEWINDOW:10\r\nX:\r\nX:\r\nX:\r\nLAST TRACE:" + std::to_string(nt) + "\r\n";
+}
+std::string hdHeader(int nt, int ns)
+{
+    return "NUMBER OF TRACES   = " + std::to_string(nt) + "\r\nNUMBER OF PTS/TRC  = " + std::to_string(ns)
+        + "\r\nTOTAL TIME WINDOW  = 10\r\nSTEP SIZE USED     = 1\r\n";
+}
+
+// Seismic Unix traces of the given sample counts, little-endian, samples 1.
+std::string suText(const std::vector<int> &counts)
+{
+    std::string b;
+    for (const int ns : counts) {
+        std::string trace(240 + 4 * size_t(ns), '\0');
+        const int16_t nsDt[2] = {int16_t(ns), 1000};
+        std::memcpy(trace.data() + 114, nsDt, 4);
+        for (int j = 0; j < ns; ++j)
+            std::memcpy(trace.data() + 240 + 4 * j, "\0\0\x80\x3f", 4);
+        b += trace;
+    }
+    return b;
+}
+
+// Every read yields at each report and offers its Cancel button at once.
+struct EagerPacing {
+    ReadPacing was = Pacing();
+    EagerPacing() { Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)}; }
+    ~EagerPacing() { Pacing() = was; }
+};
 
 struct FormatsAppTest : ::testing::Test {
     test::FakeControls c;
@@ -212,9 +254,175 @@ TEST_F(FormatsAppTest, SaveThenReopen)
     EXPECT_EQ(app.store.RawData(3, 5), 35);
 }
 
+// A read that lasts puts up the Cancel button; a click on it stops the read
+// at once, in any format and at any stage (the header walk, the samples, the
+// working copy): nothing changes and nothing is said.
+TEST_F(FormatsAppTest, CancelledReadsChangeNothing)
+{
+    openFirst();
+    const Snapshot before = snap();
+    file("p.rad", radHeader(40, 8));
+    file("p.hd", hdHeader(40, 8));
+    std::string text;
+    for (int k = 0; k < 40 * 8; ++k)
+        text += "1 ";
+    const std::string tiled = file("tiled.su", suText(std::vector<int>(40, 8)));
+    const struct {
+        const char *name;
+        void (App::*open)();
+        std::string path;
+        int clickAt; // the yield with the button up that clicks it
+    } cases[] = {
+        {"SU samples", &App::mnuOpenSU_Click, tiled, 1},
+        {"SU working copy", &App::mnuOpenSU_Click, tiled, 2},
+        {"SU traces of differing counts", &App::mnuOpenSU_Click, file("mixed.su", suText({8, 3, 9, 8})), 1},
+        {"SU header walk", &App::mnuOpenSU_Click, file("empty.su", std::string(240 * 1000, '\0')), 1},
+        {"RD3", &App::mnuOpenRD3_Click, file("p.rd3", std::string(2 * 40 * 8, '\1')), 1},
+        {"DT1", &App::mnuOpenDT1_Click, file("p.dt1", std::string((128 + 16) * 40, '\1')), 1},
+        {"text", nullptr, file("p.dat", text), 1},
+    };
+    const EagerPacing eager;
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        d.messages.clear();
+        d.files = {k.path};
+        c.cancelAtYield = k.clickAt;
+        c.cancelYields = c.cancelShows = 0;
+        if (k.open)
+            (app.*k.open)();
+        else
+            ascii("40", "8", "10");
+        EXPECT_EQ(c.cancelShows, 1);
+        EXPECT_EQ(c.cancelYields, k.clickAt);
+        EXPECT_FALSE(c.cancelVisible);
+        EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
+        EXPECT_TRUE(d.messages.empty()) << d.messages[0].second;
+        EXPECT_TRUE(snap() == before);
+        EXPECT_FALSE(app.busy());
+    }
+
+    // Left alone, the same read goes through with the button up.
+    c.cancelAtYield = 0;
+    d.files = {tiled};
+    app.mnuOpenSU_Click();
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(app.store.NTraces, 40);
+    EXPECT_FALSE(c.cancelVisible);
+}
+
+// Each reader stops at the first report its caller answers with a stop,
+// without filling the profile it was given.
+TEST_F(FormatsAppTest, ReadersStopAtOnce)
+{
+    file("p.rad", radHeader(600, 200));
+    file("p.hd", hdHeader(600, 200));
+    std::string text;
+    for (int k = 0; k < 3000000; ++k) // more than one piece of the text reader
+        text += "1 ";
+    const std::string tiled = file("tiled.su", suText(std::vector<int>(600, 200)));
+    const std::string mixed = file("mixed.su", suText({8, 3, 9, 8})), empty = file("e.su", std::string(2400, '\0'));
+    const std::string rd3 = file("p.rd3", std::string(2 * 600 * 200, '\1'));
+    const std::string dt1 = file("p.dt1", std::string((128 + 400) * 600, '\1'));
+    const std::string dat = file("p.dat", text);
+    using Reader = std::function<bool(Profile &, std::string &, const ReadControl &)>;
+    const auto su = [](const std::string &path) {
+        return Reader([path](Profile &p, std::string &e, const ReadControl &c) {
+            SUReadInfo info;
+            return ReadSUFile(path, p, info, e, c);
+        });
+    };
+    const struct { const char *name; Reader read; } cases[] = {
+        {"SU of one sample count", su(tiled)},
+        {"SU of differing counts", su(mixed)},
+        {"SU of empty headers", su(empty)},
+        {"RD3", [&](Profile &p, std::string &e, const ReadControl &c) { std::string n; return ReadRD3File(rd3, p, n, e, c); }},
+        {"DT1", [&](Profile &p, std::string &e, const ReadControl &c) { std::string n; return ReadDT1File(dt1, p, n, e, c); }},
+        {"text", [&](Profile &p, std::string &e, const ReadControl &c) { return ReadAsciiFile(dat, 100, 30000, 1, p, e, c); }},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        int reports = 0;
+        ReadControl control;
+        control.progress = [&](int) { return ++reports > 1; };
+        Profile p;
+        p.NTraces = 7;
+        std::string error;
+        EXPECT_FALSE(k.read(p, error, control));
+        EXPECT_EQ(error, ReadStoppedText);
+        EXPECT_EQ(reports, 1);
+        EXPECT_EQ(p.NTraces, 7);
+        EXPECT_FALSE(p.RawData.allocated());
+    }
+}
+
+// Before it allocates, every reader makes sure that its array, the working
+// copy and the loaded profile's two arrays (which stay until the new profile
+// replaces them) fit in the memory available; otherwise the file is refused
+// with what it needs, and the loaded profile stays.
+TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
+{
+    // A loaded profile of 512 x 1024 amplitudes (arrays of 4 MB with row and
+    // column 0), and new ones of 1023 x 1023 (4 MB): 12 MB in all.
+    d.files = {file("loaded.su", suText(std::vector<int>(511, 1023)))};
+    app.mnuOpenSU_Click();
+    ASSERT_EQ(app.store.NTraces, 511);
+    const Snapshot before = snap();
+    file("big.rad", radHeader(1023, 1023));
+    file("big.hd", hdHeader(1023, 1023));
+    // An 8 MB file whose first trace says 32767 samples and whose 32766 others
+    // say one: 32767 traces padded to 32767 samples, 4 GB an array.
+    std::vector<int> widening(32767, 1);
+    widening[0] = 32767;
+    std::string ones;
+    for (int k = 0; k < 1023 * 1023; ++k)
+        ones += "1 ";
+    const struct {
+        const char *name;
+        void (App::*open)();
+        std::string path;
+        const char *sizes;
+    } cases[] = {
+        {"RD3", &App::mnuOpenRD3_Click, file("big.rd3", ""), "8 MB for its 1023 traces of 1023 samples"},
+        {"DT1", &App::mnuOpenDT1_Click, file("big.dt1", ""), "8 MB for its 1023 traces of 1023 samples"},
+        {"text", nullptr, file("big.dat", ones), "8 MB for its 1023 traces of 1023 samples"},
+        {"SU", &App::mnuOpenSU_Click, file("widening.su", suText(widening)),
+         "8192 MB for its 32767 traces of 32767 samples"},
+    };
+    const uint64_t MB = uint64_t(1) << 20;
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        for (const uint64_t limit : {12 * MB - 1, 12 * MB}) {
+            const bool fits = limit == 12 * MB && std::string(k.name) != "SU";
+            const MemoryForLoadOverride memory(limit);
+            d.messages.clear();
+            d.files = {k.path};
+            if (k.open)
+                (app.*k.open)();
+            else
+                ascii("1023", "1023", "10");
+            if (fits) { // the radar files are empty: said, and read as zeros
+                EXPECT_EQ(app.store.NTraces, 1023);
+                EXPECT_EQ(d.messages.size(), std::string(k.name) == "text" ? 0u : 1u);
+                continue;
+            }
+            ASSERT_EQ(d.messages.size(), 1u);
+            EXPECT_EQ(d.messages[0].second,
+                      "The file " + k.path + " is too large to load: it needs "
+                          + (std::string(k.name) == "SU" ? "8196" : "12") + " MB of memory (" + k.sizes
+                          + " and their working copy, 4 MB for the profile loaded now) and "
+                          + std::to_string(limit / MB) + " MB are available.");
+            EXPECT_TRUE(snap() == before);
+        }
+        // Back to the 511-trace profile for the next format.
+        d.files = {(dir / "loaded.su").string()};
+        app.mnuOpenSU_Click();
+    }
+}
+
 // Headers announcing more than memory can hold (32767 x 32767 samples, 4 GB
 // of amplitudes, with the address space held to 1 GB above what the process
-// uses) are refused with the loaded profile kept.
+// uses) are refused with the loaded profile kept, also where the memory
+// check lets them through.
 TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -241,6 +449,8 @@ TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
     const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
     if (was.rlim_max != RLIM_INFINITY && was.rlim_max < limit)
         GTEST_SKIP() << "the address space is already limited";
+    // The memory check passes; the allocation itself fails.
+    const MemoryForLoadOverride unlimited(UINT64_MAX);
     for (const auto &k : cases) {
         d.messages.clear();
         d.files = {k.path};

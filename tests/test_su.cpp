@@ -108,15 +108,23 @@ orv::Array2D makeData(int nt, int ns)
 TEST(SURead, ByteOrderAndSampleInterval)
 {
     // ns = 128 reads as -32768 the other way round; ns = 3 as 768, which
-    // walks without a negative count but misses the file's end.
-    const struct { bool be; int ns; uint16_t dt; double wantMs; } cases[] = {
-        {false, 128, 0, orv::SUFallbackIntervalMs}, // dt = 0 takes the fallback
-        {true, 128, 40000, 40.0},                   // dt above 32767 us is unsigned
-        {true, 3, 1000, 1.0},
+    // walks without a negative count but misses the file's end. Empty
+    // headers (ns = 0) read the same both ways, so the walks in the two
+    // orders part only after them.
+    const struct { bool be; int ns; uint16_t dt; double wantMs; int emptyFirst; } cases[] = {
+        {false, 128, 0, orv::SUFallbackIntervalMs, 0}, // dt = 0 takes the fallback
+        {true, 128, 40000, 40.0, 0},                   // dt above 32767 us is unsigned
+        {true, 3, 1000, 1.0, 0},
+        {true, 3, 1000, 1.0, 2},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "ns " << c.ns << " dt " << c.dt);
-        const Read r(threeTraces(c.be, c.ns, c.dt));
+        SCOPED_TRACE(testing::Message() << "ns " << c.ns << " dt " << c.dt << " after " << c.emptyFirst);
+        Bytes b;
+        for (int k = 0; k < c.emptyFirst; ++k)
+            addTrace(b, 0, 7, {}, c.be);
+        const Bytes traces = threeTraces(c.be, c.ns, c.dt);
+        b.insert(b.end(), traces.begin(), traces.end());
+        const Read r(b);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.info.bigEndian, c.be);
         EXPECT_FALSE(r.info.byteOrderGuessed);
@@ -168,6 +176,11 @@ TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
     addTrace(two, 4, 1000, {5, 6, 7, 8});
     Bytes three = two; // a third header (ns = 3) follows
     addTrace(three, 3, 1000, {9, 9, 9});
+    // Two records of 240 + 16 bytes, the second an empty header and 16
+    // bytes that do not make a header.
+    Bytes tiledByFirst;
+    addTrace(tiledByFirst, 4, 1000, {1, 2, 3, 4});
+    addTrace(tiledByFirst, 0, 1000, {5, 6, 7, 8});
     auto cut = [](Bytes b, size_t n) { return Bytes(b.begin(), b.end() - long(n)); };
     const struct { const char *name; Bytes bytes; int fitted; std::vector<std::vector<float>> traces; } cases[] = {
         {"differing counts", mixed, 2, {{1, 2, 3, 4}, {11, 12, 13, 14}, {21, 22, 0, 0}, {31, 32, 33, 34}}},
@@ -175,6 +188,7 @@ TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
         {"only the header of the last trace", cut(two, 16), 0, {{1, 2, 3, 4}, {0, 0, 0, 0}}},
         {"partial header with ns > 0", cut(three, 132), 1, {{1, 2, 3, 4}, {5, 6, 7, 8}, {0, 0, 0, 0}}},
         {"partial header too short to hold ns", cut(three, 152), 0, {{1, 2, 3, 4}, {5, 6, 7, 8}}},
+        {"sized as traces of the first count, a later header says otherwise", tiledByFirst, 0, {{1, 2, 3, 4}}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,10 +233,13 @@ TEST(SURead, ASampleCutShortKeepsTheBytesItHas)
 
 TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
 {
-    Bytes negative, tooMany, good;
+    Bytes negative, negativeBE, tooMany, good;
     addTrace(negative, 2, 1000, {1, 2});
     addTrace(negative, 0, 1000, {});
     addTrace(negative, -5, 1000, {});
+    addTrace(negativeBE, 0, 1000, {}, true);
+    addTrace(negativeBE, 2, 1000, {1, 2}, true);
+    addTrace(negativeBE, -5, 1000, {}, true);
     for (int k = 0; k < 32768; ++k)
         addTrace(tooMany, 1, 1000, {1});
     addTrace(good, 100, 1000, std::vector<float>(100, 1.0f));
@@ -231,6 +248,7 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     const struct { Bytes bytes; uint64_t failAt; std::string error; } cases[] = {
         {Bytes(240, 0), never, "contains no trace"},
         {negative, never, "has a negative sample count in trace 3 (ns = -5)"},
+        {negativeBE, never, "has a negative sample count in trace 3 (ns = -5)"},
         {tooMany, never, "has 32768 traces; at most 32767 can be loaded"},
         {good, 300, "cannot be read: Input/output error (at byte 300)"}, // in the samples
         {good, 740, "cannot be read: Input/output error (at byte 740)"}, // in a header

@@ -5,15 +5,19 @@
 #include "ui/frmdata.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 namespace orv {
@@ -76,6 +80,96 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(MainWindowTakesInput(w));
     EXPECT_EQ(w.app().store.NTraces, 2);
+}
+
+// A Seismic Unix file of nt traces of ns samples.
+void WriteSU(const std::string &path, int nt, int ns)
+{
+    std::string b;
+    for (int k = 1; k <= nt; ++k) {
+        std::string trace(240 + 4 * size_t(ns), '\0');
+        const int16_t nsDt[2] = {int16_t(ns), 1000};
+        std::memcpy(trace.data() + 114, nsDt, 4);
+        b += trace;
+    }
+    std::ofstream(path, std::ios::binary) << b;
+}
+
+// When the Cancel button comes up, a key for the gain field and a click on
+// the button are queued, as the user would give them.
+class ClickWhenShown : public QObject {
+public:
+    ClickWhenShown(QPushButton *button, QLineEdit *field) : button_(button), field_(field) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            ++shows;
+            QCoreApplication::postEvent(field_, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+            const QPointF at(button_->width() / 2.0, button_->height() / 2.0);
+            const QPointF global = button_->mapToGlobal(at);
+            for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(button_, new QMouseEvent(t, at, global, Qt::LeftButton,
+                                                                    t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                    Qt::NoModifier));
+        }
+        return false;
+    }
+    int shows = 0;
+
+private:
+    QPushButton *button_;
+    QLineEdit *field_;
+};
+
+// A read that lasts shows the Cancel button just below its progress caption;
+// while it is up, a click on it gets through and stops the read, and a key
+// for a field is dropped. The loaded profile stays and nothing is said.
+TEST(Form1Formats, CancelButtonStopsARead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string first = dir.filePath(QStringLiteral("first.su")).toStdString();
+    const std::string second = dir.filePath(QStringLiteral("second.su")).toStdString();
+    WriteSU(first, 30, 20);
+    WriteSU(second, 50, 40);
+
+    test::FakeDialogs d;
+    Form1 w(&d);
+    w.show();
+    QAction *open = w.findChild<QAction *>(QStringLiteral("mnuOpenSU"));
+    d.files = {first};
+    open->trigger();
+    ASSERT_EQ(w.app().store.NTraces, 30);
+
+    const ReadPacing was = Pacing();
+    Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    QPushButton *cancel = w.cmdCancelRead();
+    QLineEdit *gain = w.field(Field::txtGainValue);
+    const QString gainText = gain->text();
+    ClickWhenShown user(cancel, gain);
+    cancel->installEventFilter(&user);
+    d.files = {second};
+    open->trigger();
+    cancel->removeEventFilter(&user);
+
+    EXPECT_EQ(user.shows, 1);
+    const QLabel *caption = w.captionLabel(Caption::lblReadTr);
+    EXPECT_EQ(cancel->geometry().topLeft(), caption->geometry().bottomLeft() + QPoint(0, 1));
+    EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+    EXPECT_TRUE(cancel->isHidden());
+    EXPECT_TRUE(caption->isHidden());
+    EXPECT_EQ(w.app().store.NTraces, 30);
+    EXPECT_EQ(w.app().store.DataFileName, first);
+    EXPECT_EQ(gain->text(), gainText);
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_FALSE(w.app().busy());
+
+    // Left alone, the same read goes through.
+    d.files = {second};
+    open->trigger();
+    Pacing() = was;
+    EXPECT_EQ(w.app().store.NTraces, 50);
+    EXPECT_TRUE(cancel->isHidden());
 }
 
 } // namespace
