@@ -22,8 +22,8 @@ constexpr uint32_t ColorBlue = 16711680;
 // (offset + edge, top + m) wherever edge > base, in single precision and in
 // that order of operations.
 struct CanvasFill {
-    float offset = 0, base = 0, edge0 = 0, slope = 0, top = 0;
-    int32_t count = 0;
+    float offset, base, edge0, slope, top;
+    int32_t count;
 };
 
 // Calls f(x1, y1, x2, y2) for each line of a fill, in order.
@@ -42,11 +42,13 @@ void forEachFillLine(const CanvasFill &r, F &&f)
 
 // One item of a batch: a point at (x1, y1) in the foreground colour, a line
 // in the foreground colour or in colour bgr, or a fill's lines in either.
+// Plain data (no initial values), so that a batch's storage costs nothing
+// until it is written.
 struct CanvasPrim {
     enum Kind : uint8_t { Point, Line, ColourLine, Fill, ColourFill };
-    Kind kind = Point;
-    uint32_t bgr = 0; // ColourLine, ColourFill
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    Kind kind;
+    uint32_t bgr; // ColourLine, ColourFill
+    float x1, y1, x2, y2;
     CanvasFill fill; // Fill, ColourFill
 };
 

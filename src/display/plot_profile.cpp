@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace orv {
 
@@ -38,6 +39,11 @@ int32_t ColumnWidth(float scaleWidth, int firstTrace, int lastTrace)
     if (n <= 0)
         return 0;
     return CLng(static_cast<double>(scaleWidth / static_cast<float>(n)));
+}
+
+int32_t SegmentY(int s, const WiggleGeometry &g)
+{
+    return CLng(static_cast<double>(static_cast<float>(s - g.FirstSample + 1) * g.dy));
 }
 
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
@@ -97,16 +103,22 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
 
     const int32_t fills = CLng(static_cast<double>(dy));
     const double G = g.G;
+    // A deflection of at most G - 1 rounds to one inside the gain limit:
+    // neither test can hold, so its rounding is skipped.
+    const double surelyInside = G - 1;
     for (int s = FS + 1; s <= g.LastSample; ++s) {
         const float A = v[s];
         x = place(A);
-        const int32_t y = CLng(static_cast<double>(static_cast<float>(s - FS + 1) * dy));
+        const int32_t y = g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g);
         // Gain limit, both tests on the same d.
-        const int32_t d = CLng(static_cast<double>(x - bf));
-        if (d > G)
-            x = bf + g.G;
-        if (-G > d)
-            x = bf - g.G;
+        const double deflection = static_cast<double>(x - bf);
+        if (!(std::fabs(deflection) <= surelyInside)) {
+            const int32_t d = CLng(deflection);
+            if (d > G)
+                x = bf + g.G;
+            if (-G > d)
+                x = bf - g.G;
+        }
         out.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
         // Fill: one line a twip apart, m = 1..fills below the row top, from
         // the baseline to the segment from px to x wherever the segment is
@@ -258,6 +270,11 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
     g.FirstTrace = FirstTrace;
     g.FirstSample = FirstSample;
     g.LastSample = LastSample;
+
+    std::vector<int32_t> segmentY;
+    for (int s = FirstSample + 1; s <= LastSample; ++s)
+        segmentY.push_back(detail::SegmentY(s, g));
+    g.segmentY = segmentY.data();
 
     // The whole window is drawn in one pass without yielding to the event
     // loop: no other handler can run against a half-drawn canvas.

@@ -21,7 +21,15 @@ struct WiggleGeometry {
     int FirstTrace = 1;
     int FirstSample = 1;
     int LastSample = 1;
+    // segmentY[s - FirstSample - 1], for s = FirstSample + 1..LastSample:
+    // the bottom of sample s's segment, CLng((s - FirstSample + 1) * dy).
+    // The same for every trace, so a plot of many works it out once; with
+    // none, DrawWiggle works it out as it goes.
+    const int32_t *segmentY = nullptr;
 };
+
+// That bottom for sample s of the window.
+int32_t SegmentY(int s, const WiggleGeometry &g);
 
 // Draws trace t (its samples FirstSample..LastSample must exist in
 // PlotData). Wiggle lines and the first point use the foreground colour;
