@@ -71,22 +71,6 @@ void walk(int64_t a1, int64_t a2, int64_t b1, int64_t db, int64_t majorSize, int
     const int64_t m = db < 0 ? -db : db;
     const int64_t sb = db < 0 ? -1 : 1;
 
-    // Wholly on the buffer (the usual case): the walk from i = 0, where
-    // j = 0 and the remainder is n, with no clipping to work out.
-    const int64_t b2 = b1 + db;
-    if (a1 >= 0 && a2 < majorSize && b1 >= 0 && b1 < minorSize && b2 >= 0 && b2 < minorSize) {
-        int64_t j = 0, rem = n;
-        for (int64_t i = 0; i <= n; ++i) {
-            plot(a1 + i, b1 + sb * j);
-            rem += 2 * m;
-            if (rem >= 2 * n) {
-                rem -= 2 * n;
-                ++j;
-            }
-        }
-        return;
-    }
-
     // Major range on the buffer.
     int64_t ilo = std::max<int64_t>(0, -a1);
     int64_t ihi = std::min<int64_t>(n, majorSize - 1 - a1);
@@ -122,6 +106,76 @@ void walk(int64_t a1, int64_t a2, int64_t b1, int64_t db, int64_t majorSize, int
     }
 }
 
+// The walk above for a line wholly on the buffer (the usual case), from
+// i = 0 where j = 0 and the remainder is n: a pixel pointer that moves by
+// `major` each step and by `minor` more when j goes up.
+template <int Mode>
+void walkOnBuffer(uint32_t *p, int64_t n, int64_t m, ptrdiff_t major, ptrdiff_t minor, uint32_t argb)
+{
+    int64_t rem = n;
+    for (int64_t i = 0; i <= n; ++i) {
+        applyPen(*p, argb, Mode);
+        p += major;
+        rem += 2 * m;
+        if (rem >= 2 * n) {
+            rem -= 2 * n;
+            p += minor;
+        }
+    }
+}
+
+// Walks line a1..a2 (major axis, a1 <= a2) from b1 by db (minor) if it lies
+// wholly on the buffer; false, with nothing drawn, if not.
+bool onBuffer(const Target &t, bool xMajor, int64_t a1, int64_t a2, int64_t b1, int64_t db, uint32_t argb,
+              int mode)
+{
+    const int64_t b2 = b1 + db;
+    const int64_t majorSize = xMajor ? t.width : t.height, minorSize = xMajor ? t.height : t.width;
+    if (!(a1 >= 0 && a2 < majorSize && b1 >= 0 && b1 < minorSize && b2 >= 0 && b2 < minorSize))
+        return false;
+    const ptrdiff_t sb = db < 0 ? -1 : 1;
+    uint32_t *p = xMajor ? pixel(t, a1, b1) : pixel(t, b1, a1);
+    const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
+    if (mode == 10)
+        walkOnBuffer<10>(p, a2 - a1, db < 0 ? -db : db, major, minor, argb);
+    else
+        walkOnBuffer<13>(p, a2 - a1, db < 0 ? -db : db, major, minor, argb);
+    return true;
+}
+
+// line() on a target known to have pixels.
+void lineOn(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t argb, int mode)
+{
+    int64_t ax = x1, ay = y1, bx = x2, by = y2;
+    const int64_t adx = bx > ax ? bx - ax : ax - bx;
+    const int64_t ady = by > ay ? by - ay : ay - by;
+    if (ady == 0) {
+        hspan(t, ay, ax, bx, argb, mode);
+        return;
+    }
+    if (adx == 0) {
+        vspan(t, ax, ay, by, argb, mode);
+        return;
+    }
+    if (adx >= ady) {
+        if (ax > bx) {
+            std::swap(ax, bx);
+            std::swap(ay, by);
+        }
+        if (!onBuffer(t, true, ax, bx, ay, by - ay, argb, mode))
+            walk(ax, bx, ay, by - ay, t.width, t.height,
+                 [&](int64_t x, int64_t y) { applyPen(*pixel(t, x, y), argb, mode); });
+    } else {
+        if (ay > by) {
+            std::swap(ax, bx);
+            std::swap(ay, by);
+        }
+        if (!onBuffer(t, false, ay, by, ax, bx - ax, argb, mode))
+            walk(ay, by, ax, bx - ax, t.height, t.width,
+                 [&](int64_t y, int64_t x) { applyPen(*pixel(t, x, y), argb, mode); });
+    }
+}
+
 } // namespace
 
 void fill(const Target &t, uint32_t argb)
@@ -141,32 +195,7 @@ void line(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint3
 {
     if (t.width <= 0 || t.height <= 0 || t.bits == nullptr)
         return;
-    int64_t ax = x1, ay = y1, bx = x2, by = y2;
-    const int64_t adx = bx > ax ? bx - ax : ax - bx;
-    const int64_t ady = by > ay ? by - ay : ay - by;
-    if (ady == 0) {
-        hspan(t, ay, ax, bx, argb, mode);
-        return;
-    }
-    if (adx == 0) {
-        vspan(t, ax, ay, by, argb, mode);
-        return;
-    }
-    if (adx >= ady) {
-        if (ax > bx) {
-            std::swap(ax, bx);
-            std::swap(ay, by);
-        }
-        walk(ax, bx, ay, by - ay, t.width, t.height,
-             [&](int64_t x, int64_t y) { applyPen(*pixel(t, x, y), argb, mode); });
-    } else {
-        if (ay > by) {
-            std::swap(ax, bx);
-            std::swap(ay, by);
-        }
-        walk(ay, by, ax, bx - ax, t.height, t.width,
-             [&](int64_t y, int64_t x) { applyPen(*pixel(t, x, y), argb, mode); });
-    }
+    lineOn(t, x1, y1, x2, y2, argb, mode);
 }
 
 void pointTwips(const Target &t, double dpr, float x, float y, uint32_t argb, int mode)
@@ -215,6 +244,11 @@ Grid::Edges Grid::build(double dpr, int n)
             v = std::nextafter(v, Inf);
         e.edge[static_cast<size_t>(i)] = v;
     }
+    if (n >= 1) {
+        e.lo = e.edge.front();
+        e.hi = e.edge.back();
+        e.last = n - 1;
+    }
     return e;
 }
 
@@ -232,12 +266,12 @@ namespace {
 // row are a range of m too. All start at offset + base and end right of it,
 // so a row's lines cover offset + base up to its farther edge, which is at
 // one end of its range.
-template <typename Span>
-bool fillRows(const CanvasFill &f, const Grid &g, Span span)
+template <typename RowOf, typename Span>
+bool fillRows(const CanvasFill &f, const std::vector<float> &rowEdge, RowOf rowOf, Span span)
 {
-    const std::vector<float> &rowEdge = g.rowEdges();
-    if (rowEdge.size() < 2 || !std::isfinite(f.offset) || !std::isfinite(f.base) || !std::isfinite(f.edge0)
-        || !std::isfinite(f.slope) || !std::isfinite(f.top))
+    // Each value times 0 is 0 when it is finite and NaN when not.
+    const float zero = f.offset * 0.0f + f.base * 0.0f + f.edge0 * 0.0f + f.slope * 0.0f + f.top * 0.0f;
+    if (rowEdge.size() < 2 || zero != 0.0f)
         return false;
     const int32_t count = f.count;
     if (count < 1)
@@ -280,8 +314,15 @@ bool fillRows(const CanvasFill &f, const Grid &g, Span span)
     // below it, only one just under it up to it: so the answer is the guess
     // or a little less.
     auto lastBelow = [&](int32_t m, float bound) {
-        const double guess = std::ceil(static_cast<double>(bound) - static_cast<double>(f.top)) - 1.0;
-        int32_t k = guess <= m ? m : (guess >= mb ? mb : static_cast<int32_t>(guess));
+        // The last whole number below d, held to m..mb.
+        const double d = static_cast<double>(bound) - static_cast<double>(f.top);
+        int32_t k = m;
+        if (d > mb)
+            k = mb;
+        else if (d > m + 1) {
+            k = static_cast<int32_t>(d); // d is positive here: its floor
+            k -= static_cast<double>(k) == d;
+        }
         while (k > m && !(yAt(k) < bound))
             --k;
         return k;
@@ -298,8 +339,7 @@ bool fillRows(const CanvasFill &f, const Grid &g, Span span)
             m = lastBelow(m, rowEdge[0]) + 1; // above the buffer
             continue;
         }
-        int32_t r = 0;
-        g.row(y, r); // on the buffer: 0 <= r < height
+        const int32_t r = rowOf(y); // on the buffer: 0 <= r < height
         const int32_t k = lastBelow(m, rowEdge[static_cast<size_t>(r) + 1]);
         span(r, start, std::max(f.offset + edgeAt(m), f.offset + edgeAt(k)));
         m = k + 1;
@@ -315,6 +355,33 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
         return;
     const bool copy = mode != 10;
 
+    // A grid mapping with the last value it mapped: the spans of a trace
+    // share their start, a wiggle line starts on the row where the one
+    // before it ended, and the lines of a fill follow on from the last.
+    struct Memo {
+        float v = std::numeric_limits<float>::quiet_NaN();
+        int32_t px = 0;
+    };
+    Memo lineX, lineY, spanX, fillY;
+    auto col = [&g](Memo &m, float v, int32_t &out) {
+        if (v != m.v) {
+            if (!g.col(v, m.px))
+                return false;
+            m.v = v;
+        }
+        out = m.px;
+        return true;
+    };
+    auto row = [&g](Memo &m, float v, int32_t &out) {
+        if (v != m.v) {
+            if (!g.row(v, m.px))
+                return false;
+            m.v = v;
+        }
+        out = m.px;
+        return true;
+    };
+
     // The copy-pen span being gathered: pixel row, float ends, colour.
     bool open = false;
     int32_t spanRow = 0;
@@ -327,7 +394,7 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
         int32_t a = 0, b = 0;
         // The ends are not NaN, so both map; toDevice never decreases, so
         // the lowest and highest ends give the outermost pixels.
-        g.col(spanLo, a);
+        col(spanX, spanLo, a);
         g.col(spanHi, b);
         hspan(t, spanRow, a, b, spanArgb, mode);
     };
@@ -351,7 +418,7 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
             // Horizontal with both ends mapping: the row's pixels from one
             // end's pixel to the other's.
             int32_t r = 0;
-            g.row(y1, r);
+            row(lineY, y1, r);
             if (r >= 0 && r < t.height)
                 addSpan(r, std::min(x1, x2), std::max(x1, x2), argb);
             return;
@@ -361,8 +428,8 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
         if (open && (!copy || argb != spanArgb))
             send();
         int32_t ax, ay, bx, by;
-        if (g.col(x1, ax) && g.row(y1, ay) && g.col(x2, bx) && g.row(y2, by))
-            line(t, ax, ay, bx, by, argb, mode);
+        if (col(lineX, x1, ax) && row(lineY, y1, ay) && col(lineX, x2, bx) && row(lineY, y2, by))
+            lineOn(t, ax, ay, bx, by, argb, mode);
     };
 
     for (size_t i = 0; i < n; ++i) {
@@ -374,7 +441,7 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
             if (open && (!copy || argb != spanArgb))
                 send();
             int32_t x, y;
-            if (g.col(q.x1, x) && g.row(q.y1, y))
+            if (col(lineX, q.x1, x) && row(lineY, q.y1, y))
                 point(t, x, y, argb, mode);
             break;
         }
@@ -384,9 +451,15 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
             break;
         case CanvasPrim::Fill:
         case CanvasPrim::ColourFill:
-            if (!copy || !fillRows(q.fill, g, [&](int32_t r, float lo, float hi) {
-                    addSpan(r, lo, hi, argb);
-                }))
+            if (!copy
+                || !fillRows(
+                    q.fill, g.rowEdges(),
+                    [&](float y) {
+                        int32_t r = 0;
+                        row(fillY, y, r);
+                        return r;
+                    },
+                    [&](int32_t r, float lo, float hi) { addSpan(r, lo, hi, argb); }))
                 forEachFillLine(q.fill, [&](float x1, float y1, float x2, float y2) {
                     drawLine(x1, y1, x2, y2, argb);
                 });

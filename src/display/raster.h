@@ -96,25 +96,27 @@ public:
     const std::vector<float> &rowEdges() const { return rows_.edge; }
 
 private:
-    // edge[i]: the smallest float v with toDevice(v) >= i, for i = 0..n.
+    // edge[i]: the smallest float v with toDevice(v) >= i, for i = 0..n;
+    // lo, hi: edge[0], edge[n] (with no edges, a range nothing is in).
     struct Edges {
         std::vector<float> edge;
+        float lo = 1, hi = 0;
+        int32_t last = 0;  // n - 1, the last pixel
         float perTwip = 0; // pixels per twip, for the first guess
     };
     static Edges build(double dpr, int n);
     bool map(const Edges &e, float v, int32_t &out) const
     {
-        const size_t n = e.edge.size();
-        if (n < 2 || !(v >= e.edge[0] && v < e.edge[n - 1]))
+        if (!(v >= e.lo && v < e.hi))
             return toDevice(v, dpr_, out);
         const float *edge = e.edge.data();
-        int64_t i = static_cast<int64_t>(v * e.perTwip + 0.5f);
-        i = i < 0 ? 0 : (i > static_cast<int64_t>(n) - 2 ? static_cast<int64_t>(n) - 2 : i);
+        int32_t i = static_cast<int32_t>(v * e.perTwip + 0.5f);
+        i = i < 0 ? 0 : (i > e.last ? e.last : i);
         while (v < edge[i])
             --i;
         while (v >= edge[i + 1])
             ++i;
-        out = static_cast<int32_t>(i);
+        out = i;
         return true;
     }
     double dpr_ = 1;
