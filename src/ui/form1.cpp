@@ -264,9 +264,11 @@ void Form1::buildControls()
     MakeEdit(f, "txtTraceCSG", "24");
     MakeLabel(f, "Label2", "Left Click = Automatic Pick Right Click = Exact Pick", true);
     MakeLabel(f, "lblReadTr", "Reading Trace # 1");
-    // Put up below the progress caption by a read that lasts; it never takes
-    // the keyboard focus from the fields.
-    cmdCancelRead_ = MakeButton(f, "cmdCancelRead", "Cancel");
+    // Put up below the progress caption by a read that lasts. A child of the
+    // window itself rather than of its inner area, which the parameter dialog
+    // disables while it is open, text files being read from its "&Ok". It
+    // never takes the keyboard focus from the fields.
+    cmdCancelRead_ = MakeButton(this, "cmdCancelRead", "Cancel");
     cmdCancelRead_->setFocusPolicy(Qt::NoFocus);
     cmdCancelRead_->hide();
     MakeLabel(f, "Label3", "Picked Time = ");
@@ -518,8 +520,8 @@ void Form1::showCancelRead(bool visible)
     // The size of the window's other buttons, at the caption's left edge
     // just below it, wherever the layout has put the caption.
     const QLabel *caption = captionLabel(Caption::lblReadTr);
-    cmdCancelRead_->setGeometry(caption->x(), caption->y() + caption->height(), TwipsToPixels(1095),
-                                TwipsToPixels(375));
+    const QPoint below = caption->mapTo(this, QPoint(0, caption->height()));
+    cmdCancelRead_->setGeometry(below.x(), below.y(), TwipsToPixels(1095), TwipsToPixels(375));
     cmdCancelRead_->show();
     cmdCancelRead_->raise();
 }

@@ -19,6 +19,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 namespace orv {
 namespace {
@@ -123,22 +124,29 @@ private:
 
 // A read that lasts shows the Cancel button just below its progress caption;
 // while it is up, a click on it gets through and stops the read, and a key
-// for a field is dropped. The loaded profile stays and nothing is said.
+// for a field is dropped. The loaded profile stays and nothing is said. A
+// text file is read while the parameter dialog holds the rest of the window.
 TEST(Form1Formats, CancelButtonStopsARead)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string first = dir.filePath(QStringLiteral("first.su")).toStdString();
     const std::string second = dir.filePath(QStringLiteral("second.su")).toStdString();
+    const std::string text = dir.filePath(QStringLiteral("third.dat")).toStdString();
     WriteSU(first, 30, 20);
     WriteSU(second, 50, 40);
+    std::string numbers;
+    for (int k = 0; k < 60 * 10; ++k)
+        numbers += "1 ";
+    std::ofstream(text) << numbers;
 
     test::FakeDialogs d;
     Form1 w(&d);
     w.show();
-    QAction *open = w.findChild<QAction *>(QStringLiteral("mnuOpenSU"));
+    QAction *openSU = w.findChild<QAction *>(QStringLiteral("mnuOpenSU"));
+    QAction *openText = w.findChild<QAction *>(QStringLiteral("mnuOpenAscii"));
     d.files = {first};
-    open->trigger();
+    openSU->trigger();
     ASSERT_EQ(w.app().store.NTraces, 30);
 
     const ReadPacing was = Pacing();
@@ -146,27 +154,42 @@ TEST(Form1Formats, CancelButtonStopsARead)
     QPushButton *cancel = w.cmdCancelRead();
     QLineEdit *gain = w.field(Field::txtGainValue);
     const QString gainText = gain->text();
-    ClickWhenShown user(cancel, gain);
-    cancel->installEventFilter(&user);
-    d.files = {second};
-    open->trigger();
-    cancel->removeEventFilter(&user);
-
-    EXPECT_EQ(user.shows, 1);
     const QLabel *caption = w.captionLabel(Caption::lblReadTr);
-    EXPECT_EQ(cancel->geometry().topLeft(), caption->geometry().bottomLeft() + QPoint(0, 1));
-    EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
-    EXPECT_TRUE(cancel->isHidden());
-    EXPECT_TRUE(caption->isHidden());
-    EXPECT_EQ(w.app().store.NTraces, 30);
-    EXPECT_EQ(w.app().store.DataFileName, first);
-    EXPECT_EQ(gain->text(), gainText);
-    EXPECT_TRUE(d.messages.empty());
-    EXPECT_FALSE(w.app().busy());
+    const auto readText = [&] {
+        openText->trigger();
+        FrmData *frm = w.frmData();
+        frm->field(DataField::Text1)->setText(QStringLiteral("60"));
+        frm->field(DataField::Text2)->setText(QStringLiteral("10"));
+        frm->field(DataField::Text3)->setText(QStringLiteral("5"));
+        frm->cmdOK()->click();
+    };
+    const struct { const char *name; std::string path; std::function<void()> open; } cases[] = {
+        {"SU", second, [&] { openSU->trigger(); }},
+        {"text", text, readText},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        ClickWhenShown user(cancel, gain);
+        cancel->installEventFilter(&user);
+        d.files = {k.path};
+        k.open();
+        cancel->removeEventFilter(&user);
+
+        EXPECT_EQ(user.shows, 1);
+        EXPECT_EQ(cancel->pos(), caption->mapTo(&w, QPoint(0, caption->height())));
+        EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+        EXPECT_TRUE(cancel->isHidden());
+        EXPECT_TRUE(caption->isHidden());
+        EXPECT_EQ(w.app().store.NTraces, 30);
+        EXPECT_EQ(w.app().store.DataFileName, first);
+        EXPECT_EQ(gain->text(), gainText);
+        EXPECT_TRUE(d.messages.empty());
+        EXPECT_FALSE(w.app().busy());
+    }
 
     // Left alone, the same read goes through.
     d.files = {second};
-    open->trigger();
+    openSU->trigger();
     Pacing() = was;
     EXPECT_EQ(w.app().store.NTraces, 50);
     EXPECT_TRUE(cancel->isHidden());
