@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -255,19 +256,20 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
     const size_t sampleBytes = 4 * static_cast<size_t>(ns);
     const size_t traceBytes = kHeaderBytes + sampleBytes;
     const size_t perRead = std::clamp<size_t>(kTiledBytes / traceBytes, 1, kTiledTraces);
-    std::vector<uint8_t> headers(perRead * kHeaderBytes);
-    std::vector<ByteSource::Piece> pieces(2 * perRead);
+    // Left uninitialised: every byte is read before it is looked at.
+    const std::unique_ptr<uint8_t[]> headers(new uint8_t[perRead * kHeaderBytes]);
+    const std::unique_ptr<ByteSource::Piece[]> pieces(new ByteSource::Piece[2 * perRead]);
     for (int first = 1; first <= nTraces;) {
         const int count = static_cast<int>(std::min<size_t>(perRead, static_cast<size_t>(nTraces - first + 1)));
         for (int i = 0; i < count; ++i) {
-            pieces[2 * size_t(i)] = {headers.data() + kHeaderBytes * size_t(i), kHeaderBytes};
+            pieces[2 * size_t(i)] = {headers.get() + kHeaderBytes * size_t(i), kHeaderBytes};
             pieces[2 * size_t(i) + 1] = {data.row(first + i) + 1, sampleBytes};
         }
         const size_t want = static_cast<size_t>(count) * traceBytes;
-        if (src.readPieces(static_cast<uint64_t>(first - 1) * traceBytes, pieces.data(), 2 * size_t(count)) != want)
+        if (src.readPieces(static_cast<uint64_t>(first - 1) * traceBytes, pieces.get(), 2 * size_t(count)) != want)
             return Tiled::No;
         for (int i = 0; i < count; ++i)
-            if (get16(headers.data() + kHeaderBytes * size_t(i) + kNsOffset, bigEndian) != ns)
+            if (get16(headers.get() + kHeaderBytes * size_t(i) + kNsOffset, bigEndian) != ns)
                 return Tiled::No;
         for (int i = 0; i < count; ++i)
             decodeInPlace(data.row(first + i) + 1, static_cast<size_t>(ns), bigEndian);
