@@ -87,7 +87,7 @@ public:
     {
         size_t got = 0;
         const uint8_t *p = view(offset, n, got, static_cast<uint8_t *>(dst));
-        if (p != dst)
+        if (p != dst && got > 0)
             std::memcpy(dst, p, got);
         return got;
     }
