@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,17 +21,27 @@
 namespace bench {
 
 // Keeps the mean real time of each benchmark, in milliseconds, whatever
-// unit it reports in.
+// unit it reports in; run with repetitions, the median of the repetitions'
+// means.
 class Recorder : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-                ms[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations) * 1e3;
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0) {
+                std::vector<double> &all = runs_[r.run_name.function_name];
+                all.push_back(r.real_accumulated_time / double(r.iterations) * 1e3);
+                std::vector<double> sorted = all;
+                std::sort(sorted.begin(), sorted.end());
+                const size_t n = sorted.size();
+                ms[r.run_name.function_name] = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+            }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> ms;
+
+private:
+    std::map<std::string, std::vector<double>> runs_;
 };
 
 inline std::vector<unsigned char> FileBytes(const std::string &path)
