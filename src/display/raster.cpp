@@ -124,6 +124,29 @@ void walkOnBuffer(uint32_t *p, int64_t n, int64_t m, ptrdiff_t major, ptrdiff_t 
     }
 }
 
+// A line whose ends are both on the buffer, walked as walk() would.
+inline void lineWithin(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t argb, int mode)
+{
+    const int64_t adx = bx > ax ? bx - ax : ax - bx;
+    const int64_t ady = by > ay ? by - ay : ay - by;
+    const bool xMajor = adx >= ady;
+    // From the lower end of the longer axis.
+    if (xMajor ? ax > bx : ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
+    uint32_t *p = pixel(t, ax, ay);
+    const ptrdiff_t sb = (xMajor ? by < ay : bx < ax) ? -1 : 1;
+    const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
+    const int64_t n = xMajor ? adx : ady, m = xMajor ? ady : adx;
+    if (mode == 10)
+        walkOnBuffer<10>(p, n, m, major, minor, argb);
+    else if (m == 0 && xMajor)
+        std::fill_n(p, n + 1, 0xff000000u | (argb & 0x00ffffffu)); // along a row
+    else
+        walkOnBuffer<13>(p, n, m, major, minor, argb);
+}
+
 // Walks line a1..a2 (major axis, a1 <= a2) from b1 by db (minor) if it lies
 // wholly on the buffer; false, with nothing drawn, if not.
 bool onBuffer(const Target &t, bool xMajor, int64_t a1, int64_t a2, int64_t b1, int64_t db, uint32_t argb,
@@ -349,38 +372,36 @@ bool fillRows(const CanvasFill &f, const std::vector<float> &rowEdge, RowOf rowO
 
 } // namespace
 
+bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
+{
+    if (v >= c.hi && c.px < e.last && v < e.edge[static_cast<size_t>(c.px) + 2]) {
+        out = ++c.px;
+        c.lo = c.hi;
+        c.hi = e.edge[static_cast<size_t>(c.px) + 1];
+        return true;
+    }
+    if (!map(e, v, out))
+        return false;
+    if (out >= 0 && out <= e.last) {
+        c.px = out;
+        c.lo = e.edge[static_cast<size_t>(out)];
+        c.hi = e.edge[static_cast<size_t>(out) + 1];
+    }
+    return true;
+}
+
 void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode)
 {
     if (t.width <= 0 || t.height <= 0 || t.bits == nullptr)
         return;
     const bool copy = mode != 10;
 
-    // A grid mapping with the last value it mapped: the spans of a trace
-    // share their start, a wiggle line starts on the row where the one
-    // before it ended, and the lines of a fill follow on from the last.
-    struct Memo {
-        float v = std::numeric_limits<float>::quiet_NaN();
-        int32_t px = 0;
-    };
-    Memo lineX, lineY, spanX, fillY;
-    auto col = [&g](Memo &m, float v, int32_t &out) {
-        if (v != m.v) {
-            if (!g.col(v, m.px))
-                return false;
-            m.v = v;
-        }
-        out = m.px;
-        return true;
-    };
-    auto row = [&g](Memo &m, float v, int32_t &out) {
-        if (v != m.v) {
-            if (!g.row(v, m.px))
-                return false;
-            m.v = v;
-        }
-        out = m.px;
-        return true;
-    };
+    // Where the last mappings landed: the spans of a trace share their
+    // start, a wiggle segment starts within half a twip of where the one
+    // before it ended and ends on that row or the next, and so on.
+    Grid::Cursor lineX, lineY, spanX, fillY;
+    auto col = [&g](Grid::Cursor &c, float v, int32_t &out) { return g.col(v, out, c); };
+    auto row = [&g](Grid::Cursor &c, float v, int32_t &out) { return g.row(v, out, c); };
 
     // The copy-pen span being gathered: pixel row, float ends, colour.
     bool open = false;
@@ -428,7 +449,13 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
         if (open && (!copy || argb != spanArgb))
             send();
         int32_t ax, ay, bx, by;
-        if (col(lineX, x1, ax) && row(lineY, y1, ay) && col(lineX, x2, bx) && row(lineY, y2, by))
+        if (!(col(lineX, x1, ax) && row(lineY, y1, ay) && col(lineX, x2, bx) && row(lineY, y2, by)))
+            return;
+        const auto w = static_cast<uint32_t>(t.width), h = static_cast<uint32_t>(t.height);
+        if (static_cast<uint32_t>(ax) < w && static_cast<uint32_t>(bx) < w && static_cast<uint32_t>(ay) < h
+            && static_cast<uint32_t>(by) < h)
+            lineWithin(t, ax, ay, bx, by, argb, mode);
+        else
             lineOn(t, ax, ay, bx, by, argb, mode);
     };
 
@@ -456,7 +483,7 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
                     q.fill, g.rowEdges(),
                     [&](float y) {
                         int32_t r = 0;
-                        row(fillY, y, r);
+                        g.row(y, r, fillY);
                         return r;
                     },
                     [&](int32_t r, float lo, float hi) { addSpan(r, lo, hi, argb); }))

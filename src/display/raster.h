@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace orv::raster {
@@ -91,6 +92,17 @@ public:
     }
     bool col(float v, int32_t &out) const { return map(cols_, v, out); }
     bool row(float v, int32_t &out) const { return map(rows_, v, out); }
+
+    // The last pixel a mapping landed on, with its edges: a value on that
+    // pixel or the next one is placed by comparisons alone.
+    struct Cursor {
+        // The pixel's edges; none yet: both above every float, so nothing
+        // is on it or past it.
+        float lo = std::numeric_limits<float>::infinity(), hi = lo;
+        int32_t px = 0;
+    };
+    bool col(float v, int32_t &out, Cursor &c) const { return near(cols_, v, out, c); }
+    bool row(float v, int32_t &out, Cursor &c) const { return near(rows_, v, out, c); }
     // The edges of rows 0..height: the smallest float on each row (and the
     // first below the buffer). Empty when the ratio is unusable.
     const std::vector<float> &rowEdges() const { return rows_.edge; }
@@ -119,6 +131,16 @@ private:
         out = i;
         return true;
     }
+    bool near(const Edges &e, float v, int32_t &out, Cursor &c) const
+    {
+        if (v >= c.lo && v < c.hi) {
+            out = c.px;
+            return true;
+        }
+        return follow(e, v, out, c);
+    }
+    // The next pixel, or a fresh mapping.
+    bool follow(const Edges &e, float v, int32_t &out, Cursor &c) const;
     double dpr_ = 1;
     int width_ = -1, height_ = -1;
     Edges cols_, rows_;
