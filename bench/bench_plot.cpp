@@ -13,6 +13,11 @@
 //  - the profile plot of 200 x 1,024 on a canvas that only counts what it
 //    is handed (the plot's own arithmetic), and the line rasteriser alone.
 //
+// The baseline: Re-Plot and All Profile again in a second window laid out
+// the same, whose Qt canvases take every point and line of a batch by its
+// own call, as they did before they drew batches themselves: same plots,
+// same pictures and image sizes, same data, only the hand-over differs.
+//
 // Printed at the end: the headline figure of each against its target.
 
 #include "app/app.h"
@@ -64,15 +69,29 @@ public:
     void setCaption(Caption c, const std::string &s) override { captions[c] = s; }
 };
 
-// The main window's two canvases and the command flow over them.
-struct Session {
-    QWidget window;
+// A Qt canvas that takes a batch one primitive per call, through Canvas's
+// own one-by-one draw, as the canvas did before it drew batches itself.
+class OneByOneCanvas : public QtCanvas {
+public:
+    using QtCanvas::QtCanvas;
+    void draw(const CanvasPrim *p, size_t n) override { Canvas::draw(p, n); }
+};
+
+// A main window: its two canvases at the full-HD layout, and a command flow
+// over them and the file it shows.
+struct Window {
+    QWidget widget;
     QtCanvas *profile = nullptr;
     QtCanvas *trace = nullptr;
     BenchControls controls;
     test::FakeDialogs dialogs;
     std::unique_ptr<App> app;
-    std::string loaded; // the file on screen
+    std::string loaded;
+};
+
+// The program's window, and the baseline's.
+struct Session {
+    Window batched, oneByOne;
     std::string error;
 };
 
@@ -93,26 +112,33 @@ Array2D MakeProfile(int traces)
     return a;
 }
 
-bool SetUpSession(Session &s)
+template <typename C>
+bool SetUpWindow(Window &w, std::string &error)
 {
-    s.window.resize(1920, 1080);
-    s.profile = new QtCanvas(&s.window);
-    s.trace = new QtCanvas(&s.window);
-    const int fw = s.profile->frameWidth();
-    s.profile->setGeometry(150, 60, ProfileW + 2 * fw, ProfileH + 2 * fw);
-    s.trace->setGeometry(150 + ProfileW + 2 * fw + 20, 60, TraceW + 2 * fw, TraceH + 2 * fw);
-    s.window.show();
+    w.widget.resize(1920, 1080);
+    w.profile = new C(&w.widget);
+    w.trace = new C(&w.widget);
+    const int fw = w.profile->frameWidth();
+    w.profile->setGeometry(150, 60, ProfileW + 2 * fw, ProfileH + 2 * fw);
+    w.trace->setGeometry(150 + ProfileW + 2 * fw + 20, 60, TraceW + 2 * fw, TraceH + 2 * fw);
+    w.widget.show();
     QCoreApplication::processEvents();
-    if (s.profile->ScaleWidth() != ProfileW * 15.0f || s.trace->ScaleHeight() != TraceH * 15.0f) {
-        s.error = "the canvases did not take their full-HD sizes";
+    if (w.profile->ScaleWidth() != ProfileW * 15.0f || w.trace->ScaleHeight() != TraceH * 15.0f) {
+        error = "the canvases did not take their full-HD sizes";
         return false;
     }
-    s.app = std::make_unique<App>(s.controls, s.dialogs, *s.profile, *s.trace);
-    s.app->Form_Load();
+    w.app = std::make_unique<App>(w.controls, w.dialogs, *w.profile, *w.trace);
+    w.app->Form_Load();
     // Each trace scaled to its own largest amplitude, as radar lines are
     // usually looked at.
-    s.controls.select(Option::optNormTrace);
+    w.controls.select(Option::optNormTrace);
+    return true;
+}
 
+bool SetUpSession(Session &s)
+{
+    if (!SetUpWindow<QtCanvas>(s.batched, s.error) || !SetUpWindow<OneByOneCanvas>(s.oneByOne, s.error))
+        return false;
     for (auto [file, traces] : {std::pair{&g_groupFile, GroupTraces}, std::pair{&g_allFile, AllTraces}}) {
         *file = (g_dir / ("profile" + std::to_string(traces) + ".su")).string();
         if (!WriteSUFile(*file, MakeProfile(traces), float(traces), float(NSa), 100.0f, s.error))
@@ -121,88 +147,86 @@ bool SetUpSession(Session &s)
     return true;
 }
 
-// Opens `file` through File > Open unless it is already on screen.
-bool Open(benchmark::State &state, const std::string &file, int traces)
+// Opens `file` through File > Open in window f unless it already shows it.
+bool Open(benchmark::State &state, Window &f, const std::string &file, int traces)
 {
-    Session &s = *g_session;
-    if (s.loaded == file)
+    if (f.loaded == file)
         return true;
-    s.dialogs.files.push_back(file);
-    s.app->mnuOpenSU_Click();
+    f.dialogs.files.push_back(file);
+    f.app->mnuOpenSU_Click();
     QCoreApplication::processEvents();
-    if (!s.dialogs.messages.empty() || s.app->store.NTraces != traces) {
+    if (!f.dialogs.messages.empty() || f.app->store.NTraces != traces) {
         state.SkipWithError("the profile did not open");
         return false;
     }
-    s.loaded = file;
+    f.loaded = file;
     return true;
 }
 
 // The display window: traces 1..last, every sample.
-void Window(int last)
+void ShowTraces(Window &f, int last)
 {
-    Controls &c = g_session->controls;
-    c.setText(Field::txt1sttr, "1");
-    c.setText(Field::txtLsttr, std::to_string(last));
-    c.setText(Field::txt1stsamp, "1");
-    c.setText(Field::txtLstsamp, std::to_string(NSa));
+    f.controls.setText(Field::txt1sttr, "1");
+    f.controls.setText(Field::txtLsttr, std::to_string(last));
+    f.controls.setText(Field::txt1stsamp, "1");
+    f.controls.setText(Field::txtLstsamp, std::to_string(NSa));
 }
 
-void RePlotLoop(benchmark::State &state, bool repaint)
+void RePlotLoop(benchmark::State &state, Window &f, bool repaint)
 {
-    Session &s = *g_session;
-    if (!Open(state, g_groupFile, GroupTraces))
+    if (!Open(state, f, g_groupFile, GroupTraces))
         return;
-    Window(GroupTraces);
+    ShowTraces(f, GroupTraces);
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        s.app->cmdRePlot_Click();
+        f.app->cmdRePlot_Click();
         if (repaint)
             QCoreApplication::processEvents();
     }
-    if (s.app->store.LastTrace != GroupTraces)
+    if (f.app->store.LastTrace != GroupTraces)
         state.SkipWithError("the window is not the 200 traces");
-    benchmark::DoNotOptimize(s.profile->image().constBits());
+    benchmark::DoNotOptimize(f.profile->image().constBits());
 }
 
-void BM_RePlot(benchmark::State &state) { RePlotLoop(state, false); }
-void BM_RePlotRepaint(benchmark::State &state) { RePlotLoop(state, true); }
+void BM_RePlot(benchmark::State &state) { RePlotLoop(state, g_session->batched, false); }
+void BM_RePlotRepaint(benchmark::State &state) { RePlotLoop(state, g_session->batched, true); }
+void BM_RePlotOneByOne(benchmark::State &state) { RePlotLoop(state, g_session->oneByOne, false); }
 
-void AllProfileLoop(benchmark::State &state, bool repaint)
+void AllProfileLoop(benchmark::State &state, Window &f, bool repaint)
 {
-    Session &s = *g_session;
-    if (!Open(state, g_allFile, AllTraces))
+    if (!Open(state, f, g_allFile, AllTraces))
         return;
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        s.app->cmdAll_Click();
+        f.app->cmdAll_Click();
         if (repaint)
             QCoreApplication::processEvents();
     }
-    if (s.app->store.LastTrace != AllTraces)
+    if (f.app->store.LastTrace != AllTraces)
         state.SkipWithError("All Profile did not show every trace");
-    benchmark::DoNotOptimize(s.profile->image().constBits());
+    benchmark::DoNotOptimize(f.profile->image().constBits());
 }
 
-void BM_AllProfile(benchmark::State &state) { AllProfileLoop(state, false); }
-void BM_AllProfileRepaint(benchmark::State &state) { AllProfileLoop(state, true); }
+void BM_AllProfile(benchmark::State &state) { AllProfileLoop(state, g_session->batched, false); }
+void BM_AllProfileRepaint(benchmark::State &state) { AllProfileLoop(state, g_session->batched, true); }
+void BM_AllProfileOneByOne(benchmark::State &state) { AllProfileLoop(state, g_session->oneByOne, false); }
 
 // The stepper moving on by one over the 200-trace group, as the end of a
 // click on the trace canvas does it (the pick search and the cross are
 // bench_picking's).
 void BM_PickStep(benchmark::State &state)
 {
-    Session &s = *g_session;
-    if (!Open(state, g_groupFile, GroupTraces))
+    Window &f = g_session->batched;
+    if (!Open(state, f, g_groupFile, GroupTraces))
         return;
-    Window(GroupTraces);
-    s.app->cmdRePlot_Click();
+    ShowTraces(f, GroupTraces);
+    f.app->cmdRePlot_Click();
     QCoreApplication::processEvents();
-    Stepper &upd = s.app->upd;
+    Stepper &upd = f.app->upd;
     for (auto _ : state) {
         upd.setValue(upd.Value() >= upd.Max() ? upd.Min() : upd.Value() + 1);
     }
-    benchmark::DoNotOptimize(s.trace->image().constBits());
+    benchmark::DoNotOptimize(f.trace->image().constBits());
 }
 
 // A canvas that only counts what it is handed.
@@ -278,9 +302,11 @@ void BM_RasterLines(benchmark::State &state)
 
 BENCHMARK(BM_RePlot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RePlotRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RePlotOneByOne)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AllProfile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_AllProfileOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlotProfileCounting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RasterLines)->Unit(benchmark::kMillisecond);
 
@@ -320,18 +346,28 @@ int main(int argc, char **argv)
         std::printf("  %-44s %9.3f ms   (target < %g ms) %s  %s\n", what, ms, target, ms < target ? "ok  " : "OVER",
                     note.c_str());
     };
-    auto repainted = [](double ms) {
-        if (ms < 0)
-            return std::string();
-        char buf[80];
-        std::snprintf(buf, sizeof buf, "with repaint %.3f ms", ms);
-        return std::string(buf);
+    auto notes = [](double ms, double repaint, double base) {
+        std::string out;
+        char buf[120];
+        if (repaint >= 0) {
+            std::snprintf(buf, sizeof buf, "with repaint %.3f ms", repaint);
+            out = buf;
+        }
+        if (ms >= 0 && base > 0) {
+            std::snprintf(buf, sizeof buf, "%sone call per primitive %.3f ms: ratio %.2f", out.empty() ? "" : "; ",
+                          base, ms / base);
+            out += buf;
+        }
+        return out;
     };
 
     std::printf("\nCanvases %d x %d and %d x %d px; profiles opened through File > Open\n", ProfileW, ProfileH,
                 TraceW, TraceH);
-    row("Re-Plot, 200 x 1,024", get("BM_RePlot"), 20.0, repainted(get("BM_RePlotRepaint")));
-    row("All Profile, 10,000 x 1,024", get("BM_AllProfile"), 1000.0, repainted(get("BM_AllProfileRepaint")));
+    const double replot = get("BM_RePlot"), all = get("BM_AllProfile");
+    row("Re-Plot, 200 x 1,024", replot, 20.0,
+        notes(replot, get("BM_RePlotRepaint"), get("BM_RePlotOneByOne")));
+    row("All Profile, 10,000 x 1,024", all, 1000.0,
+        notes(all, get("BM_AllProfileRepaint"), get("BM_AllProfileOneByOne")));
     row("pick step (trace, restore, highlight)", get("BM_PickStep"), 2.0, "");
 
     g_session = nullptr;
