@@ -124,6 +124,14 @@ void walkOnBuffer(uint32_t *p, int64_t n, int64_t m, ptrdiff_t major, ptrdiff_t 
     }
 }
 
+// Whether both ends are on the buffer.
+inline bool within(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    const auto w = static_cast<uint32_t>(t.width), h = static_cast<uint32_t>(t.height);
+    return static_cast<uint32_t>(x1) < w && static_cast<uint32_t>(x2) < w && static_cast<uint32_t>(y1) < h
+           && static_cast<uint32_t>(y2) < h;
+}
+
 // A line whose ends are both on the buffer, walked as walk() would.
 inline void lineWithin(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t argb, int mode)
 {
@@ -147,28 +155,14 @@ inline void lineWithin(const Target &t, int64_t ax, int64_t ay, int64_t bx, int6
         walkOnBuffer<13>(p, n, m, major, minor, argb);
 }
 
-// Walks line a1..a2 (major axis, a1 <= a2) from b1 by db (minor) if it lies
-// wholly on the buffer; false, with nothing drawn, if not.
-bool onBuffer(const Target &t, bool xMajor, int64_t a1, int64_t a2, int64_t b1, int64_t db, uint32_t argb,
-              int mode)
-{
-    const int64_t b2 = b1 + db;
-    const int64_t majorSize = xMajor ? t.width : t.height, minorSize = xMajor ? t.height : t.width;
-    if (!(a1 >= 0 && a2 < majorSize && b1 >= 0 && b1 < minorSize && b2 >= 0 && b2 < minorSize))
-        return false;
-    const ptrdiff_t sb = db < 0 ? -1 : 1;
-    uint32_t *p = xMajor ? pixel(t, a1, b1) : pixel(t, b1, a1);
-    const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
-    if (mode == 10)
-        walkOnBuffer<10>(p, a2 - a1, db < 0 ? -db : db, major, minor, argb);
-    else
-        walkOnBuffer<13>(p, a2 - a1, db < 0 ? -db : db, major, minor, argb);
-    return true;
-}
-
-// line() on a target known to have pixels.
+// line() on a target known to have pixels: on the picture by the pointer
+// walk, else clipped.
 void lineOn(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t argb, int mode)
 {
+    if (within(t, x1, y1, x2, y2)) {
+        lineWithin(t, x1, y1, x2, y2, argb, mode);
+        return;
+    }
     int64_t ax = x1, ay = y1, bx = x2, by = y2;
     const int64_t adx = bx > ax ? bx - ax : ax - bx;
     const int64_t ady = by > ay ? by - ay : ay - by;
@@ -185,17 +179,15 @@ void lineOn(const Target &t, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uin
             std::swap(ax, bx);
             std::swap(ay, by);
         }
-        if (!onBuffer(t, true, ax, bx, ay, by - ay, argb, mode))
-            walk(ax, bx, ay, by - ay, t.width, t.height,
-                 [&](int64_t x, int64_t y) { applyPen(*pixel(t, x, y), argb, mode); });
+        walk(ax, bx, ay, by - ay, t.width, t.height,
+             [&](int64_t x, int64_t y) { applyPen(*pixel(t, x, y), argb, mode); });
     } else {
         if (ay > by) {
             std::swap(ax, bx);
             std::swap(ay, by);
         }
-        if (!onBuffer(t, false, ay, by, ax, bx - ax, argb, mode))
-            walk(ay, by, ax, bx - ax, t.height, t.width,
-                 [&](int64_t y, int64_t x) { applyPen(*pixel(t, x, y), argb, mode); });
+        walk(ay, by, ax, bx - ax, t.height, t.width,
+             [&](int64_t y, int64_t x) { applyPen(*pixel(t, x, y), argb, mode); });
     }
 }
 
@@ -451,10 +443,8 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
         int32_t ax, ay, bx, by;
         if (!(col(lineX, x1, ax) && row(lineY, y1, ay) && col(lineX, x2, bx) && row(lineY, y2, by)))
             return;
-        const auto w = static_cast<uint32_t>(t.width), h = static_cast<uint32_t>(t.height);
-        if (static_cast<uint32_t>(ax) < w && static_cast<uint32_t>(bx) < w && static_cast<uint32_t>(ay) < h
-            && static_cast<uint32_t>(by) < h)
-            lineWithin(t, ax, ay, bx, by, argb, mode);
+        if (within(t, ax, ay, bx, by))
+            lineWithin(t, ax, ay, bx, by, argb, mode); // the usual case, in place
         else
             lineOn(t, ax, ay, bx, by, argb, mode);
     };
