@@ -51,21 +51,28 @@ inline constexpr uint64_t kWalkLimit = uint64_t(1) << 16;
 
 // One folder per process, removed at exit. Every input overwrites the same
 // few files in it.
-inline const std::filesystem::path &scratch()
-{
-    static const std::filesystem::path dir = [] {
+struct ScratchDir {
+    std::filesystem::path path;
+    ScratchDir()
+    {
         std::string tmpl = (std::filesystem::temp_directory_path() / "orvane_fuzz_XXXXXX").string();
         if (!::mkdtemp(tmpl.data())) {
             std::perror("mkdtemp");
             std::abort();
         }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        });
-        return std::filesystem::path(tmpl);
-    }();
-    return dir;
+        path = tmpl;
+    }
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+inline const std::filesystem::path &scratch()
+{
+    static const ScratchDir dir;
+    return dir.path;
 }
 
 inline std::string scratchFile(const char *name) { return (scratch() / name).string(); }
