@@ -47,35 +47,13 @@ bool FileSource::open(const std::string &path, std::string &error)
 
 size_t FileSource::read(uint64_t offset, void *dst, size_t n)
 {
-    if (file_.fd() < 0 || n == 0 || offset >= size_)
+    if (n == 0)
         return 0;
-    // Positioned reads straight from the descriptor: the readers jump from
-    // header to header, which would make a stdio buffer refill on every seek.
-    const int fd = file_.fd();
-    auto *out = static_cast<unsigned char *>(dst);
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::pread(fd, out + got, n - got, static_cast<off_t>(offset + got));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            failed_ = true;
-            err_ = std::strerror(errno);
-            break;
-        }
-        if (r == 0) {
-            // The file is shorter than it was when opened: someone cut it
-            // while it was being read.
-            if (offset + got < size_) {
-                failed_ = true;
-                err_ = "the file became shorter while it was being read";
-            }
-            break;
-        }
-        got += static_cast<size_t>(r);
-    }
-    pos_ = offset + got;
-    return got;
+    // One piece of the positioned scatter read: straight from the
+    // descriptor, since the readers jump from header to header, which would
+    // make a stdio buffer refill on every seek.
+    const Piece whole{dst, n};
+    return readPieces(offset, &whole, 1);
 }
 
 size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count)
@@ -112,6 +90,8 @@ size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count
             break;
         }
         if (r == 0) {
+            // The file is shorter than it was when opened: someone cut it
+            // while it was being read.
             if (offset + total < size_) {
                 failed_ = true;
                 err_ = "the file became shorter while it was being read";
