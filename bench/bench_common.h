@@ -40,6 +40,13 @@ public:
     }
     std::map<std::string, double> ms;
 
+    // The mean of one benchmark in milliseconds, or -1 when it did not run.
+    double get(const std::string &name) const
+    {
+        const auto it = ms.find(name);
+        return it == ms.end() ? -1.0 : it->second;
+    }
+
 private:
     std::map<std::string, std::vector<double>> runs_;
 };

@@ -106,10 +106,7 @@ int main(int argc, char **argv)
     bench::Recorder rec;
     benchmark::RunSpecifiedBenchmarks(&rec);
 
-    auto get = [&](const char *name) {
-        auto it = rec.ms.find(name);
-        return it == rec.ms.end() ? -1.0 : it->second;
-    };
+    auto get = [&](const char *name) { return rec.get(name); };
     std::printf("\n%u cores\n", std::max(1u, std::thread::hardware_concurrency()));
     const struct {
         const char *what;

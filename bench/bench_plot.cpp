@@ -334,10 +334,7 @@ int main(int argc, char **argv)
     bench::Recorder rec;
     benchmark::RunSpecifiedBenchmarks(&rec);
 
-    auto get = [&](const char *name) {
-        const auto it = rec.ms.find(name);
-        return it == rec.ms.end() ? -1.0 : it->second;
-    };
+    auto get = [&](const char *name) { return rec.get(name); };
     auto row = [](const char *what, double ms, double target, const std::string &note) {
         if (ms < 0) {
             std::printf("  %-44s %12s   (target < %g ms)\n", what, "not run", target);
