@@ -263,6 +263,59 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     }
 }
 
+// A large file is read by two threads taking blocks of traces in turn; what
+// they make of it must be what one thread makes of the same bytes in memory,
+// also when a header late in the file breaks the tiling or the read is stopped.
+TEST(SURead, LargeFilesReadOnTwoThreadsAsOnOne)
+{
+    constexpr int nt = 1100, ns = 4000; // about 18 MB
+    auto profile = [](bool be, int oddTrace) {
+        Bytes b;
+        b.reserve(size_t(nt) * (240 + 4 * ns));
+        std::vector<float> samples(ns);
+        for (int k = 1; k <= nt; ++k) {
+            for (int j = 0; j < ns; ++j)
+                samples[size_t(j)] = float(k) - 0.001f * float(j);
+            addTrace(b, k == oddTrace ? ns - 1 : ns, 2000, samples, be);
+        }
+        return b;
+    };
+    TempDir tmp;
+    const struct { const char *name; bool be; int oddTrace; int stopAfter; } cases[] = {
+        {"little-endian", false, 0, 0},
+        {"big-endian", true, 0, 0},
+        {"a header in the last block says another count", false, nt - 3, 0},
+        {"stopped after the first report", false, 0, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes bytes = profile(c.be, c.oddTrace);
+        const std::string path = tmp / "large.su";
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), long(bytes.size()));
+        int reports = 0;
+        orv::ReadControl control;
+        control.progress = [&](int) { return c.stopAfter == 0 || ++reports < c.stopAfter; };
+        orv::Profile fromFile, inMemory;
+        orv::SUReadInfo fileInfo, memoryInfo;
+        std::string fileError, memoryError;
+        const bool fileOk = orv::ReadSUFile(path, fromFile, fileInfo, fileError, control);
+        if (c.stopAfter) {
+            EXPECT_FALSE(fileOk);
+            EXPECT_EQ(fileError, orv::ReadStoppedText);
+            EXPECT_FALSE(fromFile.RawData.allocated());
+            continue;
+        }
+        orv::MemorySource src(bytes);
+        ASSERT_TRUE(orv::ReadSUProfile(src, inMemory, memoryInfo, memoryError)) << memoryError;
+        ASSERT_TRUE(fileOk) << fileError;
+        EXPECT_EQ(fromFile.RawData, inMemory.RawData);
+        EXPECT_EQ(fileInfo.bigEndian, c.be);
+        EXPECT_EQ(fileInfo.fittedTraces, memoryInfo.fittedTraces);
+        if (!c.oddTrace)
+            EXPECT_EQ(fromFile.RawData(nt, ns), float(nt) - 0.001f * float(ns - 1));
+    }
+}
+
 #ifdef ORVANE_REALDATA_DIR
 TEST(SURealData, TheSameSmallFileInBothByteOrders)
 {

@@ -5,6 +5,7 @@
 #include "core/numbers.h"
 #include "core/savefile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
@@ -24,6 +25,7 @@ namespace {
 
 constexpr float kMaxCount = 32767;
 constexpr size_t kChunk = size_t(4) << 20;
+constexpr size_t kMinChunk = size_t(4) << 10;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
@@ -245,9 +247,12 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
         return false;
     Profile p;
     std::vector<char> buf;
+    // A piece is the whole of a small file, so a short read costs no more
+    // than its size.
+    const size_t chunk = static_cast<size_t>(std::clamp<uint64_t>(f.size() + 1, kMinChunk, kChunk));
     try {
         p.RawData.allocate(nt, ns);
-        buf.resize(kChunk);
+        buf.resize(chunk);
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nt) + " traces of " + std::to_string(ns)
             + " samples)";
@@ -260,7 +265,7 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
     ItemParser items(p.RawData, ns, want);
     size_t kept = 0; // bytes of an unfinished item at the front of buf
     for (;;) {
-        if (buf.size() - kept < kChunk / 2) {
+        if (buf.size() - kept < chunk / 2) {
             try {
                 buf.resize(buf.size() * 2); // one item longer than a piece
             } catch (const std::exception &) {
@@ -329,11 +334,13 @@ bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTra
     SaveFile file;
     if (!file.open(path, error))
         return false;
-    // Filled up to kChunk, then written; one sample or line end takes at
-    // most 24 characters.
+    // Filled up to `fill`, then written; one sample or line end takes at
+    // most 24 characters, so a small profile needs no more than its size.
+    const size_t fill = static_cast<size_t>(
+        std::min<uint64_t>(kChunk, static_cast<uint64_t>(nt) * (static_cast<uint64_t>(ns) * 24 + 2)));
     std::vector<char> text;
     try {
-        text.resize(kChunk + 64);
+        text.resize(fill + 64);
     } catch (const std::exception &) {
         error = "cannot be written: out of memory";
         return false;
@@ -344,7 +351,7 @@ bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTra
         const float *row = PlotData.row(k);
         for (int j = 1; j <= ns; ++j) {
             p = putPrintText(p, row[j]);
-            if (p - first >= static_cast<std::ptrdiff_t>(kChunk)) {
+            if (p - first >= static_cast<std::ptrdiff_t>(fill)) {
                 if (!file.write(first, static_cast<size_t>(p - first), error))
                     return false;
                 p = first;

@@ -34,7 +34,6 @@ size_t MemorySource::read(uint64_t offset, void *dst, size_t n)
 bool FileSource::open(const std::string &path, std::string &error)
 {
     size_ = 0;
-    pos_ = 0;
     failed_ = false;
     err_.clear();
     if (const auto r = file_.open(path); r != InputFile::Refusal::None) {
@@ -56,15 +55,19 @@ size_t FileSource::read(uint64_t offset, void *dst, size_t n)
     return readPieces(offset, &whole, 1);
 }
 
-size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count)
+namespace {
+
+// preadv over as many calls as it takes: it takes at most IOV_MAX pieces a
+// call and may stop short of the whole, so each call goes on where the
+// previous one stopped. The count read; on a failure `why` says what went
+// wrong (left empty when the stretch simply ends with the file).
+size_t scatterRead(int fd, uint64_t size, uint64_t offset, const ByteSource::Piece *pieces, size_t count,
+                   std::string &why)
 {
-    if (file_.fd() < 0 || offset >= size_)
+    if (fd < 0 || offset >= size)
         return 0;
-    // preadv takes at most IOV_MAX pieces a call and may stop short of the
-    // whole; each call goes on where the previous one stopped.
     constexpr size_t MaxPieces = IOV_MAX < 1024 ? IOV_MAX : 1024;
     iovec iov[MaxPieces];
-    const int fd = file_.fd();
     size_t total = 0;
     size_t first = 0;     // the piece the next call starts in
     size_t skip = 0;      // bytes of it already read
@@ -85,17 +88,14 @@ size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            failed_ = true;
-            err_ = std::strerror(errno);
+            why = std::strerror(errno);
             break;
         }
         if (r == 0) {
             // The file is shorter than it was when opened: someone cut it
             // while it was being read.
-            if (offset + total < size_) {
-                failed_ = true;
-                err_ = "the file became shorter while it was being read";
-            }
+            if (offset + total < size)
+                why = "the file became shorter while it was being read";
             break;
         }
         total += static_cast<size_t>(r);
@@ -108,8 +108,26 @@ size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count
         }
         skip += left;
     }
-    pos_ = offset + total;
     return total;
+}
+
+} // namespace
+
+size_t FileSource::readPieces(uint64_t offset, const Piece *pieces, size_t count)
+{
+    std::string why;
+    const size_t total = scatterRead(file_.fd(), size_, offset, pieces, count, why);
+    if (!why.empty()) {
+        failed_ = true;
+        err_ = std::move(why);
+    }
+    return total;
+}
+
+size_t FileSource::readPiecesShared(uint64_t offset, const Piece *pieces, size_t count) const
+{
+    std::string why;
+    return scatterRead(file_.fd(), size_, offset, pieces, count, why);
 }
 
 std::string ReadErrorText(const ByteSource &src, uint64_t offset)

@@ -28,6 +28,11 @@ public:
         size_t n;
     };
     virtual size_t readPieces(uint64_t offset, const Piece *pieces, size_t count);
+    // Sources that several threads may read at once: readPiecesShared then
+    // reads as readPieces does but records nothing, so a short count only
+    // says the stretch was not read whole (readPieces again tells why).
+    virtual bool sharedReads() const { return false; }
+    virtual size_t readPiecesShared(uint64_t, const Piece *, size_t) const { return 0; }
     virtual bool failed() const { return false; }
     // Why the last read failed (e.g. "Input/output error"); empty when it did not.
     virtual std::string errorText() const { return {}; }
@@ -54,13 +59,14 @@ public:
     uint64_t size() const override { return size_; }
     size_t read(uint64_t offset, void *dst, size_t n) override;
     size_t readPieces(uint64_t offset, const Piece *pieces, size_t count) override;
+    bool sharedReads() const override { return true; }
+    size_t readPiecesShared(uint64_t offset, const Piece *pieces, size_t count) const override;
     bool failed() const override { return failed_; }
     std::string errorText() const override { return err_; }
 
 private:
     InputFile file_;
     uint64_t size_ = 0;
-    uint64_t pos_ = 0;
     bool failed_ = false;
     std::string err_;
 };

@@ -252,7 +252,9 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
     std::vector<uint8_t> buf;
     try {
-        buf.reserve(std::max(kChunkBytes, traceBytes));
+        buf.reserve(std::max(static_cast<size_t>(std::min<uint64_t>(
+                                 kChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
+                             traceBytes));
     } catch (const std::exception &) {
         return failed(dataPath, "not enough memory");
     }
