@@ -3,10 +3,51 @@
 #include "core/numbers.h"
 #include "formats/ascii.h"
 #include "formats/dt1.h"
+#include "formats/pairname.h"
 #include "formats/rd3.h"
 #include "formats/su.h"
 
 namespace orv {
+
+namespace {
+
+std::string lowerExtension(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot + 1);
+    for (char &ch : ext)
+        if (ch >= 'A' && ch <= 'Z')
+            ch = static_cast<char>(ch - 'A' + 'a');
+    return ext;
+}
+
+} // namespace
+
+NamedFormat FormatOfName(const std::string &path)
+{
+    const std::string ext = lowerExtension(path);
+    if (ext == "su")
+        return NamedFormat::SU;
+    if (ext == "rd3" || ext == "rad")
+        return NamedFormat::RD3;
+    if (ext == "dt1" || ext == "hd")
+        return NamedFormat::DT1;
+    return NamedFormat::None;
+}
+
+bool DataFileOf(const std::string &path, NamedFormat f, std::string &data, std::string &error)
+{
+    const std::string ext = lowerExtension(path);
+    if (f == NamedFormat::RD3 && ext == "rad")
+        return PartnerName(path, 3, "rd3", data, error);
+    if (f == NamedFormat::DT1 && ext == "hd")
+        return PartnerName(path, 2, "dt1", data, error);
+    data = path;
+    return true;
+}
 
 ReadPacing &Pacing()
 {

@@ -47,6 +47,17 @@ struct ReadPacing {
 };
 ReadPacing &Pacing();
 
+// The format a file's name says, whatever the letter case of its extension:
+// .su; .rd3 or its header .rad; .dt1 or its header .hd. None for any other.
+enum class NamedFormat { None, SU, RD3, DT1 };
+NamedFormat FormatOfName(const std::string &path);
+// The extensions FormatOfName knows, for messages.
+inline constexpr const char *KnownExtensionsText = ".su, .rd3 (or its .rad header), .dt1 (or its .hd header)";
+// The file a reader opens for `path` of format f: the path itself, or for a
+// header (.rad, .hd) the data file beside it. False with a reason when the
+// name cannot be turned into its partner's.
+bool DataFileOf(const std::string &path, NamedFormat f, std::string &data, std::string &error);
+
 const ProfileFormat &SUFormat();
 const ProfileFormat &RD3Format();
 const ProfileFormat &DT1Format();
