@@ -311,8 +311,9 @@ TEST(SURead, LargeFilesReadOnTwoThreadsAsOnOne)
         EXPECT_EQ(fromFile.RawData, inMemory.RawData);
         EXPECT_EQ(fileInfo.bigEndian, c.be);
         EXPECT_EQ(fileInfo.fittedTraces, memoryInfo.fittedTraces);
-        if (!c.oddTrace)
+        if (!c.oddTrace) {
             EXPECT_EQ(fromFile.RawData(nt, ns), float(nt) - 0.001f * float(ns - 1));
+        }
     }
 }
 

@@ -90,6 +90,11 @@ public:
     // frmData's cross-correlation buttons: pick every trace, align, re-plot.
     void frmData_cmdOK2_Click();
     void frmData_cmdCancel2_Click();
+    // What "&Ok" does; without `align` the picks are taken and nothing else
+    // changes (batch processing keeps picking and aligning apart).
+    void pickByCrossCorrelation(bool align);
+    // Threads of a cross-correlation run; 0: one per processor core.
+    unsigned pickingThreads = 0;
     void mnuSavePick_Click();
     // Shifts RawData on the picks and re-plots.
     void AdjustAirWave();

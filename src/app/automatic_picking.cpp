@@ -91,7 +91,9 @@ void App::frmData_cmdCancel2_Click()
         frmData_->closeDialog();
 }
 
-void App::frmData_cmdOK2_Click()
+void App::frmData_cmdOK2_Click() { pickByCrossCorrelation(true); }
+
+void App::pickByCrossCorrelation(bool align)
 {
     if (busy_ || !frmData_)
         return;
@@ -128,6 +130,7 @@ void App::frmData_cmdOK2_Click()
         } restore{*this, shown};
         frmData_->setWorking(true);
         CrossCorrRun run;
+        run.threads = pickingThreads;
         run.progress = [&](int done, int pairs) {
             if (!shown && std::chrono::steady_clock::now() - start >= ProgressDelay) {
                 shown = true;
@@ -157,8 +160,10 @@ void App::frmData_cmdOK2_Click()
 
     store.Picks = std::move(*picks);
     frmData_->closeDialog();
-    AdjustAirWave();
-    cmdRePlot_Click();
+    if (align) {
+        AdjustAirWave();
+        cmdRePlot_Click();
+    }
     if (tell)
         d_.message(AutomaticTitle, noPick + ".");
 }

@@ -1,0 +1,317 @@
+// The batch program: its command line, its outputs against the window's
+// bytes for the same steps, failures among good files, and thread counts.
+#include "batch/runner.h"
+
+#include "app/app.h"
+#include "formats/ascii.h"
+#include "formats/rd3.h"
+#include "formats/su.h"
+#include "picks/picksfile.h"
+#include "support/fakes.h"
+#include "support/recording_canvas.h"
+#include "support/survey.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace fs = std::filesystem;
+using namespace orv;
+using batch::Options;
+using batch::Parsed;
+
+namespace {
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("orvane_batch_" + std::to_string(std::random_device()()));
+    TempDir() { fs::create_directories(path); }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+};
+
+std::string bytesOf(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Parsed parse(std::initializer_list<const char *> args) { return batch::ParseArgs({args.begin(), args.end()}); }
+
+int run(const std::vector<std::string> &args) { return batch::BatchMain(args, "test"); }
+
+// A survey line of each input format (nt x ns, air wave near sample 24),
+// a picks file beside each, in dir.
+struct Inputs {
+    static constexpr int nt = 30, ns = 160;
+    std::string su, rd3, dt1, ascii;
+    explicit Inputs(const TempDir &dir)
+    {
+        std::string error;
+        Array2D a = test::AirWaveProfile(nt, ns, 3);
+        su = dir / "line_su.su";
+        rd3 = dir / "line_rd3.rd3";
+        ascii = dir / "line_text.txt";
+        Array2D b = a;
+        EXPECT_TRUE(WriteRD3File(rd3, b, nt, ns, error)) << error;
+        dt1 = test::WriteDT1Pair(dir.path.string(), "line_dt1", a, 40);
+        // Beyond 16 bits: the Ramac writer clips it in place, which must not
+        // reach the outputs written after it.
+        a(2, 100) = 1e6f;
+        EXPECT_TRUE(WriteSUFile(su, a, nt, ns, 40.0f, error)) << error;
+        EXPECT_TRUE(WriteAsciiFile(ascii, a, nt, ns, error)) << error;
+        std::vector<float> picks(nt + 1);
+        for (int k = 1; k <= nt; ++k)
+            picks[size_t(k)] = 5.0f + 0.25f * float(k % 6);
+        for (const std::string &in : {su, rd3, dt1, ascii})
+            EXPECT_TRUE(WritePicksFile(batch::PicksFileFor("{dir}/{stem}.dat", in), picks, nt, error)) << error;
+    }
+};
+
+// The window's command flow on one input: open, All Profile with the
+// normalization, picks (From File or Automatic, both of which align), and
+// the one save asked for; the picks saved too when `picksOut` is given.
+// Without alignment the window has no picking step to mirror: it opens,
+// draws and saves.
+void windowSteps(const std::string &in, const Options &o, batch::OutputFormat f, const std::string &out,
+                 const std::string &picksOut)
+{
+    test::FakeControls c;
+    test::FakeDialogs d;
+    test::FakeDataDialog data;
+    test::RecordingCanvas profile, trace;
+    App app(c, d, profile, trace, &data);
+    app.Form_Load();
+    const NamedFormat named = FormatOfName(in);
+    d.files.push_back(in);
+    if (named == NamedFormat::SU)
+        app.mnuOpenSU_Click();
+    else if (named == NamedFormat::RD3)
+        app.mnuOpenRD3_Click();
+    else if (named == NamedFormat::DT1)
+        app.mnuOpenDT1_Click();
+    else {
+        app.mnuOpenAscii_Click();
+        data.fields = {{DataField::Text1, "30"}, {DataField::Text2, "160"}, {DataField::Text3, "40"}};
+        app.frmData_cmdOK_Click();
+    }
+    ASSERT_TRUE(app.store.hasProfile());
+    c.select(o.normMode == 2 ? Option::optNormTrace : o.normMode == 1 ? Option::optNormCSG : Option::optNormNone);
+    c.texts[Field::txtTraceCSG] = std::to_string(o.csgTraces);
+    app.cmdAll_Click();
+    if (o.picks == batch::PicksSource::File && o.align) {
+        d.files.push_back(batch::PicksFileFor(o.picksPattern, in));
+        app.mnuFromFile_Click();
+    } else if (o.picks == batch::PicksSource::Auto) {
+        app.mnuAutomatic_Click();
+        data.fields = {{DataField::txtKey1st, std::to_string(o.autoWindow[0])},
+                       {DataField::txtKeyLast, std::to_string(o.autoWindow[1])},
+                       {DataField::txtTarg1st, std::to_string(o.autoWindow[2])},
+                       {DataField::txtTargLast, std::to_string(o.autoWindow[3])}};
+        if (o.align)
+            app.frmData_cmdOK2_Click();
+        else
+            app.pickByCrossCorrelation(false);
+    } else if (o.picks == batch::PicksSource::File) {
+        std::string error;
+        ASSERT_TRUE(ReadPicksFile(batch::PicksFileFor(o.picksPattern, in), 30, app.store.Picks, error));
+    }
+    d.files.push_back(out);
+    if (f == batch::OutputFormat::SU)
+        app.mnuSaveSU_Click();
+    else if (f == batch::OutputFormat::RD3)
+        app.mnuSaveRD3_Click();
+    else
+        app.mnuSaveAscii_Click();
+    if (!picksOut.empty()) {
+        d.files.push_back(picksOut);
+        app.mnuSavePick_Click();
+    }
+    ASSERT_EQ(d.used.size(), 2u + !picksOut.empty() + (o.picks == batch::PicksSource::File && o.align));
+}
+
+} // namespace
+
+TEST(BatchCommandLine, OptionsAndWrongUses)
+{
+    const Parsed full = parse({"--auto", "5", "40", "1", "120", "--normalize", "csg=12", "--align", "--out", "o",
+                               "--format", "su,ascii", "--format", "su", "--save-picks", "--overwrite", "-j3",
+                               "a.su", "b.DT1"});
+    ASSERT_EQ(full.kind, Parsed::Run) << full.error;
+    const Options &o = full.options;
+    EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.su", "b.DT1"}));
+    EXPECT_EQ(o.picks, batch::PicksSource::Auto);
+    EXPECT_EQ(std::vector<int>(o.autoWindow, o.autoWindow + 4), (std::vector<int>{5, 40, 1, 120}));
+    EXPECT_EQ(std::make_pair(o.normMode, o.csgTraces), std::make_pair(1, 12));
+    EXPECT_TRUE(o.align && o.savePicks && o.overwrite);
+    EXPECT_EQ(o.formats, (std::vector<batch::OutputFormat>{batch::OutputFormat::SU, batch::OutputFormat::Ascii}));
+    EXPECT_EQ(o.jobs, 3u);
+    const Parsed text = parse({"--picks", "{stem}.dat", "--traces", "10", "--samples", "20", "--total-time", "12.5",
+                               "--out", "o", "--format", "rd3", "-j", "1", "x.txt", "y.asc"});
+    ASSERT_EQ(text.kind, Parsed::Run) << text.error;
+    EXPECT_EQ(*text.options.totalTime, 12.5);
+    EXPECT_EQ(parse({"--help"}).kind, Parsed::Help);
+    EXPECT_EQ(parse({"a.su", "--version"}).kind, Parsed::Version);
+
+    const struct { std::vector<const char *> args; const char *error; } wrong[] = {
+        {{"--out", "o", "--format", "su"}, "no input file given"},
+        {{"--bogus", "a.su"}, "unknown option \"--bogus\""},
+        {{"--picks", "p.dat", "--auto", "1", "2", "3", "4", "--out", "o", "--format", "su", "a.su"},
+         "--picks and --auto cannot be given together"},
+        {{"--auto", "1", "2", "3"}, "--auto needs four sample numbers: KEYFIRST KEYLAST TARGFIRST TARGLAST"},
+        {{"--auto", "1", "2", "x", "4", "a.su"}, "--auto takes sample numbers from 1 to 32767, not \"x\""},
+        {{"--normalize", "csg=0", "a.su"}, "--normalize csg=N takes a number of traces from 1 to 32767, not \"csg=0\""},
+        {{"--normalize", "gather", "a.su"}, "--normalize takes none, trace or csg=N, not \"gather\""},
+        {{"--format", "segy", "--out", "o", "a.su"}, "--format takes su, rd3 or ascii, not \"segy\""},
+        {{"--format", "su", "a.su"}, "--format needs --out, the folder to write to"},
+        {{"--out", "o", "a.su"}, "--out needs --format, what to write"},
+        {{"a.su"}, "nothing to write: give --out with --format"},
+        {{"--align", "--out", "o", "--format", "su", "a.su"}, "--align needs picks: --picks or --auto"},
+        {{"--save-picks", "--out", "o", "--format", "su", "a.su"}, "--save-picks needs picks: --picks or --auto"},
+        {{"--picks", "p.dat", "--out", "o", "--format", "su", "a.su", "b.su"},
+         "--picks with several inputs needs a pattern with {stem}, such as {stem}.dat"},
+        {{"-j", "0", "a.su"}, "-j takes a number from 1 to 1024, not \"0\""},
+        {{"--traces", "10", "--samples", "2.5", "a.txt"}, "--samples takes a whole number from 1 to 32767, not \"2.5\""},
+        {{"--total-time", "-1", "a.txt"}, "--total-time takes a time in ms above 0, not \"-1\""},
+        {{"--out", "o", "--format", "su", "--traces", "10", "a.txt"},
+         "the file a.txt is none of .su, .rd3 (or its .rad header), .dt1 (or its .hd header); to read it as a text "
+         "profile give --traces, --samples and --total-time"},
+    };
+    for (const auto &w : wrong) {
+        const Parsed p = batch::ParseArgs({w.args.begin(), w.args.end()});
+        EXPECT_EQ(p.kind, Parsed::Error) << w.error;
+        EXPECT_EQ(p.error, w.error);
+        EXPECT_EQ(run({w.args.begin(), w.args.end()}), 2) << w.error;
+    }
+}
+
+TEST(BatchCommandLine, NamesOfFormatsPicksAndOutputs)
+{
+    const struct { const char *path; NamedFormat format; const char *data; const char *stem; } names[] = {
+        {"a/L1.su", NamedFormat::SU, "a/L1.su", "L1"},
+        {"L1.SU", NamedFormat::SU, "L1.SU", "L1"},
+        {"d/L2.rad", NamedFormat::RD3, "d/L2.rd3", "L2"},
+        {"L2.RD3", NamedFormat::RD3, "L2.RD3", "L2"},
+        {"x.y/L3.HD", NamedFormat::DT1, "x.y/L3.dt1", "L3"},
+        {"L3.dt1", NamedFormat::DT1, "L3.dt1", "L3"},
+        {"x.y/notes", NamedFormat::None, "x.y/notes", "notes"},
+        {"line.txt", NamedFormat::None, "line.txt", "line"},
+    };
+    for (const auto &n : names) {
+        SCOPED_TRACE(n.path);
+        EXPECT_EQ(FormatOfName(n.path), n.format);
+        std::string data, error;
+        EXPECT_TRUE(DataFileOf(n.path, n.format, data, error)) << error;
+        EXPECT_EQ(data, n.data);
+        EXPECT_EQ(batch::StemOf(n.path), n.stem);
+    }
+    EXPECT_EQ(batch::PicksFileFor("{dir}/picks/{stem}.dat", "s/L9.dt1"), "s/picks/L9.dat");
+    EXPECT_EQ(batch::PicksFileFor("{stem}-{stem}.dat", "L9.dt1"), "L9-L9.dat");
+
+    Options o;
+    o.inputs = {"a/L1.su", "b/L1.dt1", "L2.rad"};
+    o.outDir = "out/";
+    o.formats = {batch::OutputFormat::RD3, batch::OutputFormat::Ascii};
+    o.savePicks = true;
+    std::vector<std::string> clash;
+    const auto plans = batch::MakePlans(o, clash);
+    ASSERT_EQ(plans.size(), 3u);
+    EXPECT_EQ(plans[2].profiles[0].second, "out/L2.rd3");
+    EXPECT_EQ(plans[2].profiles[1].second, "out/L2.dat");
+    EXPECT_EQ(plans[2].picksOut, "out/L2.picks.dat");
+    EXPECT_EQ(clash, (std::vector<std::string>{"", "its output out/L1.rad is written for a/L1.su already", ""}));
+}
+
+// Every input format, picks from a file and by cross-correlation, with and
+// without alignment, each output format: the batch writes the window's bytes.
+TEST(Batch, WritesWhatTheWindowWrites)
+{
+    TempDir dir;
+    const Inputs in(dir);
+    const struct { const char *name; std::vector<std::string> args; } setups[] = {
+        {"picks file, aligned", {"--picks", "{dir}/{stem}.dat", "--align"}},
+        {"picks file, not aligned", {"--picks", "{dir}/{stem}.dat"}},
+        {"automatic, aligned", {"--auto", "18", "34", "1", "120", "--align"}},
+        {"automatic, aligned, per trace", {"--auto", "18", "34", "1", "120", "--align", "--normalize", "trace"}},
+        {"automatic, not aligned, per gather", {"--auto", "18", "34", "1", "120", "--normalize", "csg=7"}},
+    };
+    int setupNo = 0;
+    for (const auto &s : setups) {
+        SCOPED_TRACE(s.name);
+        const std::string out = dir / ("out" + std::to_string(setupNo++));
+        std::vector<std::string> args = s.args;
+        for (const char *a : {"--out", out.c_str(), "--format", "su,rd3,ascii", "--save-picks", "--traces", "30",
+                              "--samples", "160", "--total-time", "40", "-j", "2"})
+            args.push_back(a);
+        for (const std::string &f : {in.su, in.rd3, in.dt1, in.ascii})
+            args.push_back(f);
+        ASSERT_EQ(run(args), 0);
+        const Parsed p = batch::ParseArgs(args);
+        for (const std::string &input : {in.su, in.rd3, in.dt1, in.ascii}) {
+            const std::string stem = batch::StemOf(input);
+            for (const auto f : {batch::OutputFormat::SU, batch::OutputFormat::RD3, batch::OutputFormat::Ascii}) {
+                SCOPED_TRACE(stem + "." + batch::OutputExtension(f));
+                const std::string mine = dir / (stem + ".window." + batch::OutputExtension(f));
+                const std::string picks = dir / (stem + ".window.picks.dat");
+                windowSteps(input, p.options, f, mine, picks);
+                const std::string theirs = out + "/" + stem + "." + batch::OutputExtension(f);
+                const auto files = batch::FilesOfOutput(f, theirs), windowFiles = batch::FilesOfOutput(f, mine);
+                for (size_t k = 0; k < files.size(); ++k) {
+                    const std::string b = bytesOf(files[k]);
+                    EXPECT_FALSE(b.empty()) << files[k];
+                    EXPECT_EQ(b, bytesOf(windowFiles[k])) << files[k];
+                }
+                EXPECT_EQ(bytesOf(out + "/" + stem + ".picks.dat"), bytesOf(picks));
+            }
+        }
+    }
+}
+
+// A bad input among good ones: the others are written, the bad one leaves
+// nothing, existing outputs are kept unless --overwrite, inputs never
+// replaced; the thread count changes no byte.
+TEST(Batch, FailuresThreadsAndOverwrites)
+{
+    TempDir dir;
+    const Inputs in(dir);
+    std::ofstream(dir / "broken.su") << "not a profile";
+    const std::string out1 = dir / "j1", out2 = dir / "j2";
+    std::vector<std::string> args{"--auto", "18", "34", "1", "120", "--align", "--format", "su,rd3", "--save-picks",
+                                  in.su, dir / "broken.su", in.dt1, dir / "missing.dt1", in.rd3};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> a = args;
+        a.insert(a.begin(), extra.begin(), extra.end());
+        return a;
+    };
+    EXPECT_EQ(run(with({"--out", out1, "-j", "1"})), 1);
+    EXPECT_EQ(run(with({"--out", out2, "-j", "2"})), 1);
+    std::vector<std::string> written;
+    for (const auto &e : fs::directory_iterator(out1))
+        written.push_back(e.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"line_dt1.picks.dat", "line_dt1.rad", "line_dt1.rd3",
+                                                 "line_dt1.su", "line_rd3.picks.dat", "line_rd3.rad", "line_rd3.rd3",
+                                                 "line_rd3.su", "line_su.picks.dat", "line_su.rad", "line_su.rd3",
+                                                 "line_su.su"}));
+    for (const std::string &name : written)
+        EXPECT_EQ(bytesOf(out1 + "/" + name), bytesOf(out2 + "/" + name)) << name;
+
+    // Outputs that exist fail their input unless --overwrite; an output
+    // that is an input fails even then, and the input stays as it was.
+    std::ofstream(out1 + "/line_su.su") << "older";
+    EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", in.su}), 1);
+    EXPECT_EQ(bytesOf(out1 + "/line_su.su"), "older");
+    EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", "--overwrite", in.su}), 0);
+    EXPECT_NE(bytesOf(out1 + "/line_su.su"), "older");
+    const std::string before = bytesOf(in.su);
+    EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--align", "--out", dir.path.string(), "--format", "su",
+                   "--overwrite", in.su}),
+              1);
+    EXPECT_EQ(bytesOf(in.su), before);
+}
