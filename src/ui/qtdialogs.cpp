@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <utility>
+
 namespace orv {
 
 QString QtNameFilters(const std::string &filter)
@@ -112,7 +114,15 @@ std::string QtDialogs::fileDialog(bool save, const std::string &filter)
     return dlg.selectedFiles().constFirst().toStdString();
 }
 
-std::string QtDialogs::openFile(const std::string &filter) { return fileDialog(false, filter); }
+std::string QtDialogs::openFile(const std::string &filter)
+{
+    if (nextOpen_) {
+        std::string path = std::move(*nextOpen_);
+        nextOpen_.reset();
+        return path;
+    }
+    return fileDialog(false, filter);
+}
 
 std::string QtDialogs::saveFile(const std::string &filter) { return fileDialog(true, filter); }
 

@@ -6,6 +6,7 @@
 #include <QFileIconProvider>
 #include <QString>
 
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -48,10 +49,17 @@ public:
     // written whole.
     const QString &folder() const { return folder_; }
 
+    // The next openFile returns path without showing a dialog, so that a
+    // file named on the command line goes through the menu's own open flow.
+    void answerNextOpen(const std::string &path) { nextOpen_ = path; }
+    // Forgets an answer no openFile has taken.
+    void dropNextOpen() { nextOpen_.reset(); }
+
 private:
     std::string fileDialog(bool save, const std::string &filter);
     QWidget *parent_;
     QString folder_;
+    std::optional<std::string> nextOpen_;
     KindIconProvider icons_;
 };
 
