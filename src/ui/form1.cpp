@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "app/app.h"
+#include "app/cmdline.h"
 #include "ui/frmdata.h"
 #include "ui/qtcanvas.h"
 #include "ui/qtcontrols.h"
@@ -495,6 +496,29 @@ void Form1::applyLayout(const FormLayout &f)
         if (auto *w = inner()->findChild<QWidget *>(QString::fromStdString(name)))
             w->setGeometry(ToPixels(rect));
     }
+}
+
+void Form1::openAtStart(const std::string &path)
+{
+    const StartupOpen open = StartupOpenOf(path);
+    QAction *item = nullptr;
+    switch (open.format) {
+    case NamedFormat::SU: item = mnuOpenSU_; break;
+    case NamedFormat::RD3: item = mnuOpenRD3_; break;
+    case NamedFormat::DT1: item = mnuOpenDT1_; break;
+    case NamedFormat::None: break;
+    }
+    if (!item) {
+        dialogs_->message("Open Profile", open.message);
+        return;
+    }
+    if (ownDialogs_)
+        ownDialogs_->answerNextOpen(open.dataFile);
+    item->trigger();
+    // A command that never asked (one still running) leaves no answer behind
+    // for the next menu open.
+    if (ownDialogs_)
+        ownDialogs_->dropNextOpen();
 }
 
 void Form1::showAbout(bool visible)

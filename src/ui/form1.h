@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QAction;
 class QGroupBox;
@@ -28,6 +29,7 @@ class Dialogs;
 class FrmData;
 class QtCanvas;
 class QtControls;
+class QtDialogs;
 class UpDown;
 
 // The window's font: the system family at 11 pixels, the size of the classic
@@ -48,6 +50,14 @@ public:
     // canvases, on the first call after the load handler only.
     void adjustform();
     bool layoutDone() const { return layoutDone_ != 0; }
+
+    // Opens the file named on the command line as File > Open would for the
+    // format its name says, the file dialog answered with it; a name of no
+    // known format, or a header whose data file cannot be named, gets a
+    // message instead. Call once the window is shown, so that the layout is
+    // fitted as for a menu open. With dialogs passed to the constructor,
+    // those answer the file dialog themselves.
+    void openAtStart(const std::string &path);
 
     // Shows the About panel centred on pctProfile, or hides it.
     void showAbout(bool visible);
@@ -144,7 +154,7 @@ private:
     // Declared in construction order; the application object goes first on
     // destruction.
     std::unique_ptr<QtControls> controls_;
-    std::unique_ptr<Dialogs> ownDialogs_;
+    std::unique_ptr<QtDialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
     FrmData *frmData_ = nullptr; // a child window, deleted with the main window
     std::unique_ptr<App> app_;

@@ -1,0 +1,201 @@
+// The command line: what each argument list asks for, what a file named at
+// start becomes, and that opening it at start gives what the menu gives.
+#include "app/app.h"
+#include "app/cmdline.h"
+#include "support/fakes.h"
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+using Action = CommandLine::Action;
+
+TEST(CommandLine, ArgumentLists)
+{
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string file;  // Run
+        std::string error; // Fail: part of the message
+    } cases[] = {
+        {{}, Action::Run, "", ""},
+        {{"line.su"}, Action::Run, "line.su", ""},
+        {{"--help"}, Action::Help, "", ""},
+        {{"--version"}, Action::Version, "", ""},
+        {{"--version", "--help"}, Action::Help, "", ""},
+        {{"a.su", "b.su", "--help"}, Action::Help, "", ""},
+        {{"--verbose"}, Action::Fail, "", "'--verbose'"},
+        {{"--help", "-x"}, Action::Fail, "", "'-x'"},
+        {{"a.su", "b.su"}, Action::Fail, "", "2 given"},
+        {{""}, Action::Fail, "", "empty"},
+        {{"--", "-line.su"}, Action::Run, "-line.su", ""},
+        {{"--", "a.su", "--"}, Action::Fail, "", "2 given"},
+    };
+    for (const auto &c : cases) {
+        std::string shown;
+        for (const auto &a : c.args)
+            shown += "[" + a + "]";
+        const CommandLine cl = ParseCommandLine(c.args);
+        EXPECT_EQ(cl.action, c.action) << shown;
+        EXPECT_EQ(cl.file, c.file) << shown;
+        if (c.action == Action::Fail) {
+            EXPECT_NE(cl.error.find(c.error), std::string::npos) << shown << ": " << cl.error;
+        }
+    }
+}
+
+TEST(CommandLine, FileNamedAtStart)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const fs::path dir = tmp.path().toStdString();
+    std::ofstream(dir / "pair.DT1").put('x');
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir);
+
+    const struct {
+        std::string given;
+        NamedFormat format;
+        std::string data;    // under dir
+        std::string message; // part of it, when not opened
+    } cases[] = {
+        {"line.su", NamedFormat::SU, "line.su", ""},
+        {"./sub/LINE.RD3", NamedFormat::RD3, "sub/LINE.RD3", ""},
+        {(dir / "line.rad").string(), NamedFormat::RD3, "line.rd3", ""},
+        {"pair.HD", NamedFormat::DT1, "pair.DT1", ""},
+        {"notes.txt", NamedFormat::None, "", (dir / "notes.txt").string() + " is not opened"},
+        {"noextension", NamedFormat::None, "", KnownExtensionsText},
+    };
+    for (const auto &c : cases) {
+        const StartupOpen s = StartupOpenOf(c.given);
+        EXPECT_EQ(s.format, c.format) << c.given;
+        if (c.format != NamedFormat::None) {
+            EXPECT_EQ(s.dataFile, (dir / c.data).string()) << c.given;
+            EXPECT_EQ(s.message, "") << c.given;
+        } else {
+            EXPECT_NE(s.message.find(c.message), std::string::npos) << c.given << ": " << s.message;
+        }
+    }
+    fs::current_path(cwd);
+}
+
+// Runs act, closing every modal window that comes up (a message box, or a
+// file dialog that should not have) and returning what each said.
+std::vector<std::string> ModalsDuring(const std::function<void()> &act)
+{
+    std::vector<std::string> shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget *m = QApplication::activeModalWidget()) {
+            auto *box = qobject_cast<QMessageBox *>(m);
+            shown.push_back(box ? box->text().toStdString() : std::string(m->metaObject()->className()));
+            m->close();
+        }
+    });
+    closer.start(10);
+    act();
+    return shown;
+}
+
+bool TakesInput(Form1 &w)
+{
+    return w.centralWidget()->isEnabled() && w.menuBar()->isEnabled() && !QApplication::overrideCursor();
+}
+
+TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
+{
+    const fs::path examples = ORVANE_EXAMPLES_DIR;
+    const fs::path real = ORVANE_REALDATA_DIR;
+    const struct {
+        fs::path given, data; // the name at start, the file the menu's dialog picks
+        const char *menu;
+    } cases[] = {
+        {examples / "radar_line.su", examples / "radar_line.su", "mnuOpenSU"},
+        {real / "rd3/impdar/ten_col.rad", real / "rd3/impdar/ten_col.rd3", "mnuOpenRD3"},
+        {real / "dt1/rgpr_cornino/cmp.HD", real / "dt1/rgpr_cornino/cmp.DT1", "mnuOpenDT1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.given.string());
+        if (!fs::exists(c.data)) {
+            std::cout << "no file " << c.data << ", case skipped\n";
+            continue;
+        }
+        test::FakeDialogs d;
+        d.files.push_back(c.data.string());
+        Form1 byMenu(&d);
+        byMenu.show();
+        byMenu.findChild<QAction *>(QString::fromLatin1(c.menu))->trigger();
+        ASSERT_TRUE(byMenu.app().store.hasProfile());
+
+        Form1 atStart;
+        atStart.show();
+        const auto shown = ModalsDuring([&] { atStart.openAtStart(c.given.string()); });
+        std::vector<std::string> notices;
+        for (const auto &m : d.messages)
+            notices.push_back(m.second);
+        EXPECT_EQ(shown, notices);
+        EXPECT_EQ(atStart.windowTitle(), byMenu.windowTitle());
+        for (Caption k : {Caption::Label5, Caption::Label6})
+            EXPECT_EQ(atStart.captionLabel(k)->text(), byMenu.captionLabel(k)->text());
+        EXPECT_TRUE(atStart.layoutDone());
+        EXPECT_EQ(atStart.size(), byMenu.size());
+        EXPECT_TRUE(TakesInput(atStart));
+
+        // The answer was for that one open: the menu's next one asks.
+        const auto next = ModalsDuring([&] { atStart.findChild<QAction *>(QString::fromLatin1(c.menu))->trigger(); });
+        EXPECT_EQ(next, std::vector<std::string>{"QFileDialog"});
+    }
+}
+
+TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const std::string dir = tmp.path().toStdString();
+    std::ofstream(dir + "/short.su") << "not a trace";
+    const struct {
+        std::string given;
+        std::string message; // part of the one message shown
+    } cases[] = {
+        {dir + "/notes.txt", "The file " + dir + "/notes.txt is not opened"},
+        {dir + "/missing.su", "The file " + dir + "/missing.su "},
+        {dir + "/short.su", "The file " + dir + "/short.su "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.given);
+        Form1 w;
+        w.show();
+        const auto shown = ModalsDuring([&] { w.openAtStart(c.given); });
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_NE(shown[0].find(c.message), std::string::npos) << shown[0];
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
+        EXPECT_FALSE(w.app().store.hasProfile());
+        EXPECT_TRUE(TakesInput(w));
+
+        // The window goes on: a good file opens in it.
+        const auto after = ModalsDuring([&] { w.openAtStart(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su"); });
+        EXPECT_TRUE(after.empty());
+        EXPECT_EQ(w.app().store.NTraces, 300);
+    }
+}
+
+} // namespace
+} // namespace orv
