@@ -23,4 +23,23 @@ if(BUILD_TESTING)
   add_test(NAME CommandLine.AnsweredWithoutDisplay
     COMMAND ${CMAKE_COMMAND} -DORVANE=$<TARGET_FILE:orvane> -DVERSION=${PROJECT_VERSION}
             -P ${CMAKE_CURRENT_LIST_DIR}/check_cmdline.cmake)
+
+  # The desktop entry as desktop-file-validate sees it, the XML files
+  # well-formed, and the MIME types as the MIME database compiles them.
+  add_test(NAME Packaging.DesktopEntryAndMimeTypes
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_CURRENT_LIST_DIR}
+            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/packaging-check
+            -P ${CMAKE_CURRENT_LIST_DIR}/check_desktop.cmake)
+
+  # An install into a scratch prefix puts every file where desktops look.
+  set(expected ${CMAKE_INSTALL_BINDIR}/orvane ${ORVANE_DESKTOP_DIR}/orvane.desktop
+      ${ORVANE_MIME_DIR}/orvane-mime.xml ${ORVANE_ICON_DIR}/orvane.svg)
+  if(TARGET orvane-batch)
+    list(APPEND expected ${CMAKE_INSTALL_BINDIR}/orvane-batch)
+  endif()
+  string(REPLACE ";" "|" expected "${expected}")
+  add_test(NAME Packaging.InstallLayout
+    COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-check
+            -DEXPECTED=${expected} -DBINDIR=${CMAKE_INSTALL_BINDIR} -DVERSION=${PROJECT_VERSION}
+            -P ${CMAKE_CURRENT_LIST_DIR}/check_install.cmake)
 endif()

@@ -3,6 +3,8 @@
 # those already there. Usage: scripts/deps.sh
 set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
+# desktop-file-validate, which the desktop entry's test runs.
+pkgs+=(desktop-file-utils)
 # CI's fuzzing only: clang with its libFuzzer runtime (a recommended package).
 pkgs+=(clang)
 missing=()
