@@ -110,6 +110,7 @@ private:
 class NullCanvas : public Canvas {
 public:
     NullCanvas(float widthTwips, float heightTwips) : w_(widthTwips), h_(heightTwips) {}
+    bool keepsDrawing() const override { return false; }
     float ScaleWidth() const override { return w_; }
     float ScaleHeight() const override { return h_; }
     void setDrawMode(int mode) override { mode_ = mode; }

@@ -1,6 +1,7 @@
 #include "batch/runner.h"
 
 #include "app/profile_formats.h"
+#include "core/savefile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -145,6 +146,12 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
             report(i);
         }
     };
+    // The files are made durable together at the end: one flush of the file
+    // system instead of one wait for the disk per file.
+    struct Deferred {
+        Deferred() { DeferFileSyncs(true); }
+        ~Deferred() { DeferFileSyncs(false); }
+    } deferred;
     std::vector<std::thread> pool;
     for (unsigned k = 1; k < threads; ++k) {
         try {
@@ -156,6 +163,8 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
     work();
     for (std::thread &t : pool)
         t.join();
+    std::string syncError;
+    const bool synced = SyncWrittenFiles(o.outDir, syncError);
 
     RunTotals sum;
     sum.files = static_cast<int>(plans.size());
@@ -173,9 +182,12 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
         std::fputs("\r\033[K", err);
     std::fprintf(err, "%d files (%d done, %d failed), %lld traces, %.2f s\n", sum.files, sum.files - sum.failed,
                  sum.failed, sum.traces, sum.seconds);
+    if (!synced)
+        std::fprintf(err, "orvane-batch: the files written to %s may not all be on the disk: %s\n",
+                     o.outDir.c_str(), syncError.c_str());
     if (totals)
         *totals = sum;
-    return sum.failed ? 1 : 0;
+    return sum.failed || !synced ? 1 : 0;
 }
 
 int BatchMain(const std::vector<std::string> &args, const char *version)

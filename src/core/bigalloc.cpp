@@ -9,7 +9,7 @@ namespace orv {
 
 namespace {
 
-constexpr size_t MapThreshold = size_t(4) << 20; // bytes
+constexpr size_t MapThreshold = size_t(1) << 20; // bytes
 constexpr size_t HugePage = size_t(2) << 20;
 
 size_t mappedBytes(size_t n) { return (n * sizeof(float) + HugePage - 1) / HugePage * HugePage; }

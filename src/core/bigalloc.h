@@ -1,5 +1,5 @@
 #pragma once
-// Memory for the amplitude arrays. Large blocks are mapped straight from the
+// Memory for the amplitude arrays. Blocks of a megabyte or more are mapped straight from the
 // system, aligned to 2 MB and marked for transparent huge pages, so filling a
 // profile of tens of megabytes costs a few hundred page faults instead of
 // tens of thousands; they also come zeroed for free.
@@ -12,5 +12,23 @@ namespace orv {
 // be had.
 float *allocFloats(size_t n, bool zero);
 void freeFloats(float *p, size_t n);
+
+// A buffer of n bytes for reading or writing a file in large pieces, from
+// the same memory as the arrays; its contents start undefined. False when
+// the memory cannot be had.
+class ByteBlock {
+public:
+    explicit ByteBlock(size_t n) : n_(n), f_(allocFloats((n + 3) / 4, false)) {}
+    ~ByteBlock() { freeFloats(f_, (n_ + 3) / 4); }
+    ByteBlock(const ByteBlock &) = delete;
+    ByteBlock &operator=(const ByteBlock &) = delete;
+    explicit operator bool() const { return f_ != nullptr; }
+    unsigned char *data() { return reinterpret_cast<unsigned char *>(f_); }
+    size_t size() const { return n_; }
+
+private:
+    size_t n_;
+    float *f_;
+};
 
 } // namespace orv

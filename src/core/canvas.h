@@ -55,6 +55,10 @@ struct CanvasPrim {
 class Canvas {
 public:
     virtual ~Canvas() = default;
+    // False for a canvas that keeps nothing (a program without a window):
+    // the plots then skip forming wiggles, which affect nothing but the
+    // canvas.
+    virtual bool keepsDrawing() const { return true; }
     virtual float ScaleWidth() const = 0;
     virtual float ScaleHeight() const = 0;
     virtual void setDrawMode(int mode) = 0;

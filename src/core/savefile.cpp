@@ -1,5 +1,6 @@
 #include "core/savefile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -113,13 +114,33 @@ bool SaveFile::write(const void *data, size_t n, std::string &error)
     return true;
 }
 
+namespace {
+std::atomic<bool> g_deferSyncs{false};
+} // namespace
+
+void DeferFileSyncs(bool defer) { g_deferSyncs = defer; }
+
+bool SyncWrittenFiles(const std::string &folder, std::string &error)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errnoText(errno);
+        return false;
+    }
+    const bool ok = ::syncfs(fd) == 0;
+    if (!ok)
+        error = errnoText(errno);
+    ::close(fd);
+    return ok;
+}
+
 bool SaveFile::finish(std::string &error)
 {
     if (fd_ < 0) {
         error = errnoText(EBADF);
         return false;
     }
-    if (::fsync(fd_) != 0) {
+    if (!g_deferSyncs && ::fsync(fd_) != 0) {
         error = errnoText(errno);
         discard();
         return false;

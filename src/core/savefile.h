@@ -37,6 +37,16 @@ private:
     std::string target_;
 };
 
+// A program that writes many files it can make again (the batch program)
+// may leave their flushing to the disk to one SyncWrittenFiles at its end:
+// each file still replaces its target whole, by a rename, but finish() no
+// longer waits for the disk. Off unless set; the setting is the process's.
+void DeferFileSyncs(bool defer);
+// Flushes everything written to the file system holding `folder` (syncfs).
+// False with a reason when the system reports that some data could not be
+// written.
+bool SyncWrittenFiles(const std::string &folder, std::string &error);
+
 // The whole of `bytes` as the file `path`, through SaveFile.
 bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error);
 

@@ -278,8 +278,9 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
 
     // The whole window is drawn in one pass without yielding to the event
     // loop: no other handler can run against a half-drawn canvas.
-    for (int t = FirstTrace; t <= LastTrace; ++t)
-        detail::DrawWiggle(D, pctProfile, g, t, std::nullopt);
+    if (pctProfile.keepsDrawing())
+        for (int t = FirstTrace; t <= LastTrace; ++t)
+            detail::DrawWiggle(D, pctProfile, g, t, std::nullopt);
 
     pctProfile.setDrawMode(DrawNotXorPen);
 }

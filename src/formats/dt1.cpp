@@ -111,10 +111,11 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
     const uint64_t recordBytes = kTraceHeaderBytes + 2 * static_cast<uint64_t>(nSamples);
     const uint64_t recordsPerChunk = std::max<uint64_t>(1, kChunkBytes / recordBytes);
     Array2D raw;
-    std::vector<uint8_t> buf;
+    ByteBlock buf(static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)) * recordBytes));
     try {
+        if (!buf)
+            throw std::bad_alloc();
         raw.allocate(nTraces, nSamples);
-        buf.resize(static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)) * recordBytes));
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nTraces) + " traces of " + std::to_string(nSamples)
             + " samples)";

@@ -152,12 +152,13 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     if (!LoadFitsInMemory(nt, ns, control, error))
         return false;
     Profile p;
-    std::vector<uint8_t> buf;
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
     const size_t tracesPerChunk = std::max<size_t>(1, kDecodeChunkBytes / traceBytes);
+    ByteBlock buf(std::min<size_t>(tracesPerChunk, static_cast<size_t>(nt)) * traceBytes);
     try {
+        if (!buf)
+            throw std::bad_alloc();
         p.RawData.allocate(nt, ns);
-        buf.resize(std::min<size_t>(tracesPerChunk, static_cast<size_t>(nt)) * traceBytes);
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples)";
         return false;
@@ -182,7 +183,7 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
             error = ReadErrorText(data, offset + got);
             return false;
         }
-        std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.end(), uint8_t(0));
+        std::fill(buf.data() + got, buf.data() + buf.size(), uint8_t(0));
         const uint8_t *b = buf.data();
         for (int t = first; t < first + count; ++t, b += traceBytes)
             DecodeLE16(b, p.RawData.row(t) + 1, static_cast<size_t>(ns));
@@ -250,23 +251,20 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
         return failed(dataPath, why);
 
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
-    std::vector<uint8_t> buf;
-    try {
-        buf.reserve(std::max(static_cast<size_t>(std::min<uint64_t>(
-                                 kChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
-                             traceBytes));
-    } catch (const std::exception &) {
+    ByteBlock buf(std::max(
+        static_cast<size_t>(std::min<uint64_t>(kChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
+        traceBytes));
+    if (!buf)
         return failed(dataPath, "not enough memory");
-    }
+    size_t used = 0; // bytes of buf filled
     for (int t = 1; t <= nt; ++t) {
-        if (buf.size() + traceBytes > buf.capacity()) {
-            if (!data.write(buf.data(), buf.size(), why))
+        if (used + traceBytes > buf.size()) {
+            if (!data.write(buf.data(), used, why))
                 return failed(dataPath, why);
-            buf.clear();
+            used = 0;
         }
-        const size_t at = buf.size();
-        buf.resize(at + traceBytes);
-        uint8_t *b = buf.data() + at;
+        uint8_t *b = buf.data() + used;
+        used += traceBytes;
         float *row = PlotData.row(t) + 1;
         for (int s = 0; s < ns; ++s, b += 2) {
             // The working amplitudes keep the clipped values; NaN is left
@@ -278,7 +276,7 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
             PutLE16(b, CInt(row[s]));
         }
     }
-    if (!buf.empty() && !data.write(buf.data(), buf.size(), why))
+    if (used > 0 && !data.write(buf.data(), used, why))
         return failed(dataPath, why);
 
     if (!header.finish(why))

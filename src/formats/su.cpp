@@ -641,18 +641,22 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
     const size_t bufBytes = std::max<size_t>(
         static_cast<size_t>(std::min<uint64_t>(uint64_t(4) << 20, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
         traceBytes);
-    std::vector<uint8_t> buf;
-    buf.reserve(bufBytes);
+    ByteBlock buf(bufBytes);
+    if (!buf) {
+        error = "cannot be written: out of memory";
+        return false;
+    }
+    size_t used = 0; // bytes of buf filled
     const bool hostLittle = std::endian::native == std::endian::little;
     for (int k = 1; k <= nt; ++k) {
-        if (buf.size() + traceBytes > bufBytes) {
-            if (!out.write(buf.data(), buf.size(), error))
+        if (used + traceBytes > bufBytes) {
+            if (!out.write(buf.data(), used, error))
                 return false;
-            buf.clear();
+            used = 0;
         }
-        const size_t at = buf.size();
-        buf.resize(at + traceBytes, 0);
-        uint8_t *h = buf.data() + at;
+        uint8_t *h = buf.data() + used;
+        used += traceBytes;
+        std::memset(h, 0, kHeaderBytes);
         put32(h + 0, k);  // tracl
         put32(h + 4, k);  // tracr
         put32(h + 8, k);  // fldr
@@ -672,7 +676,7 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
                 put32(s + 4 * j, static_cast<int32_t>(std::bit_cast<uint32_t>(row[j])));
         }
     }
-    if (!buf.empty() && !out.write(buf.data(), buf.size(), error))
+    if (used > 0 && !out.write(buf.data(), used, error))
         return false;
     return out.commit(error);
 }

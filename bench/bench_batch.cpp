@@ -1,0 +1,78 @@
+// The batch program on a survey: 100 synthetic lines of 1,000 traces x 1,024
+// samples as Pulse Ekko pairs, each read, picked by cross-correlation (a
+// 50-sample key window, 300 lag starts), aligned and written as Seismic
+// Unix, once on one thread and once on two. Printed: the time of each run
+// against its target of 10 s, files per second, the speed-up of -j 2
+// against its target of 1.7, and the share of the work spent reading,
+// picking (All Profile included), aligning and writing.
+//
+// Usage: bench_batch [lines [traces [samples]]]
+#include "batch/runner.h"
+#include "support/survey.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+int main(int argc, char **argv)
+{
+    const int lines = argc > 1 ? std::atoi(argv[1]) : 100;
+    const int traces = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const int samples = argc > 3 ? std::atoi(argv[3]) : 1024;
+    const fs::path dir = fs::temp_directory_path() / ("orvane_bench_batch_" + std::to_string(::getpid()));
+    fs::create_directories(dir / "in");
+
+    std::vector<std::string> inputs;
+    for (int i = 0; i < lines; ++i) {
+        const orv::Array2D a = orv::test::AirWaveProfile(traces, samples, static_cast<unsigned>(i));
+        char stem[32];
+        std::snprintf(stem, sizeof stem, "LINE%03d", i);
+        inputs.push_back(orv::test::WriteDT1Pair((dir / "in").string(), stem, a, 100));
+    }
+
+    orv::batch::Options o;
+    o.inputs = inputs;
+    o.picks = orv::batch::PicksSource::Auto;
+    const int window[4] = {15, 64, 1, 349}; // key 15..64, lags 1..300
+    std::copy(window, window + 4, o.autoWindow);
+    o.align = true;
+    o.formats = {orv::batch::OutputFormat::SU};
+
+    std::FILE *quiet = std::fopen("/dev/null", "w");
+    orv::batch::RunTotals t[2];
+    for (int j = 1; j <= 2; ++j) {
+        o.jobs = static_cast<unsigned>(j);
+        o.outDir = (dir / ("out" + std::to_string(j))).string();
+        const int status = orv::batch::RunBatch(o, quiet ? quiet : stderr, false, &t[j - 1]);
+        if (status != 0 || t[j - 1].failed) {
+            std::fprintf(stderr, "the batch run with -j %d failed\n", j);
+            fs::remove_all(dir);
+            return 1;
+        }
+        fs::remove_all(o.outDir); // the next run writes fresh files, as this one did
+    }
+    if (quiet)
+        std::fclose(quiet);
+    fs::remove_all(dir);
+
+    std::printf("%d DT1 lines of %d traces x %d samples: read, --auto 15 64 1 349 (50-sample key, 300 lag "
+                "starts), --align, write SU\n",
+                lines, traces, samples);
+    for (int j = 1; j <= 2; ++j) {
+        const orv::batch::RunTotals &r = t[j - 1];
+        const double work = r.read + r.pick + r.align + r.write;
+        std::printf("  -j %d: %6.2f s (target < 10 s) %s  %6.1f files/s  read %2.0f%%, pick %2.0f%%, align %2.0f%%, "
+                    "write %2.0f%%\n",
+                    j, r.seconds, r.seconds < 10 ? "ok  " : "OVER", r.files / r.seconds, 100 * r.read / work,
+                    100 * r.pick / work, 100 * r.align / work, 100 * r.write / work);
+    }
+    const double speedup = t[0].seconds / t[1].seconds;
+    std::printf("  -j 2 against -j 1: %.2fx (target >= 1.7) %s\n", speedup, speedup >= 1.7 ? "ok" : "UNDER");
+    return 0;
+}
