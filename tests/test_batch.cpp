@@ -225,7 +225,7 @@ TEST(BatchCommandLine, NamesOfFormatsPicksAndOutputs)
     EXPECT_EQ(plans[2].profiles[0].second, "out/L2.rd3");
     EXPECT_EQ(plans[2].profiles[1].second, "out/L2.dat");
     EXPECT_EQ(plans[2].picksOut, "out/L2.picks.dat");
-    EXPECT_EQ(clash, (std::vector<std::string>{"", "its output out/L1.rad is written for a/L1.su already", ""}));
+    EXPECT_EQ(clash, (std::vector<std::string>{"", "its output out/L1.rad is written for a/L1.su already (inputs of the same name need different --out folders)", ""}));
 }
 
 // Every input format, picks from a file and by cross-correlation, with and

@@ -60,7 +60,8 @@ std::vector<Plan> MakePlans(const Options &o, std::vector<std::string> &clash)
         for (const std::string &n : names) {
             const auto it = taken.find(n);
             if (it != taken.end() && clash[i].empty())
-                clash[i] = "its output " + n + " is written for " + it->second + " already";
+                clash[i] = "its output " + n + " is written for " + it->second
+                    + " already (inputs of the same name need different --out folders)";
         }
         if (clash[i].empty())
             for (const std::string &n : names)
