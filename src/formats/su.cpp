@@ -332,6 +332,10 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
         }
     }
     work(helper.joinable(), mine.first.get(), mine.second.get(), true);
+    // The helper may have taken every block: the caller hears of the read,
+    // and can stop it, at least once.
+    if (!stop.load() && !control.report(tracesDone.load()))
+        stop.store(true);
     if (helper.joinable())
         helper.join();
     if (failed.load())
