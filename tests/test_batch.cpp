@@ -315,3 +315,20 @@ TEST(Batch, FailuresThreadsAndOverwrites)
               1);
     EXPECT_EQ(bytesOf(in.su), before);
 }
+
+// Blocks a batch run frees are handed to the next file of the same size:
+// the same memory, zeroed again when asked.
+TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
+{
+    RecycleArrayMemory();
+    for (const size_t n : {size_t(1) << 18, size_t(1026025)}) { // 1 MB; a 1,000 x 1,024 profile
+        float *p = allocFloats(n, false);
+        ASSERT_NE(p, nullptr);
+        std::fill(p, p + n, -1.0f);
+        freeFloats(p, n);
+        float *q = allocFloats(n, true);
+        EXPECT_EQ(q, p);
+        EXPECT_EQ(std::count(q, q + n, 0.0f), static_cast<long>(n));
+        freeFloats(q, n);
+    }
+}

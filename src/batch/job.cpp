@@ -170,9 +170,11 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
             return failed(dialogs.lastMessage());
         r.pick = secondsSince(t);
         if (o.align) {
+            // "&Ok" re-plots once more after the alignment's own re-plot;
+            // that second one makes the same amplitudes from the same
+            // RawData and fields, so it is left out here.
             t = std::chrono::steady_clock::now();
             app.AdjustAirWave();
-            app.cmdRePlot_Click();
             r.align = secondsSince(t);
         }
     } else {

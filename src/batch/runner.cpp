@@ -1,6 +1,7 @@
 #include "batch/runner.h"
 
 #include "app/profile_formats.h"
+#include "core/bigalloc.h"
 #include "core/savefile.h"
 
 #include <algorithm>
@@ -74,6 +75,8 @@ std::vector<Plan> MakePlans(const Options &o, std::vector<std::string> &clash)
 int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
 {
     const auto start = std::chrono::steady_clock::now();
+    // One file after another: the arrays of one are handed to the next.
+    RecycleArrayMemory();
     std::vector<std::string> clash;
     const std::vector<Plan> plans = MakePlans(o, clash);
 

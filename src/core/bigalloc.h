@@ -13,6 +13,12 @@ namespace orv {
 float *allocFloats(size_t n, bool zero);
 void freeFloats(float *p, size_t n);
 
+// For a program that loads one profile after another on several threads
+// (the batch program): large blocks that are freed are kept (up to 512 MB)
+// and handed out again for a block of the same size, so the next file costs
+// neither page faults nor the unmapping that stalls the other threads.
+void RecycleArrayMemory();
+
 // A buffer of n bytes for reading or writing a file in large pieces, from
 // the same memory as the arrays; its contents start undefined. False when
 // the memory cannot be had.
