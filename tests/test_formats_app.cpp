@@ -91,6 +91,16 @@ struct FormatsAppTest : ::testing::Test {
         frm.fields = {{DataField::Text1, nt}, {DataField::Text2, ns}, {DataField::Text3, tt}};
         app.frmData_cmdOK_Click();
     }
+    // Opens path through a menu command, or as text (open null) of nt x ns.
+    void openWith(void (App::*open)(), const std::string &path, const char *nt = "", const char *ns = "")
+    {
+        d.messages.clear();
+        d.files = {path};
+        if (open)
+            (app.*open)();
+        else
+            ascii(nt, ns, "10");
+    }
     // A 3 x 5 profile opened as text: sample j of trace k is k * 10 + j.
     void openFirst()
     {
@@ -197,27 +207,18 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
 
     const std::string fifo = (dir / "pipe.su").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const struct {
-        void (App::*open)();
-        std::string path;
-        const char *sizes[3];
-    } refused[] = {
-        {&App::mnuOpenRD3_Click, (dir / "none.rd3").string(), {}},
-        {&App::mnuOpenRD3_Click, file("bad.rd3", ""), {}}, // no header beside it
-        {&App::mnuOpenDT1_Click, (dir / "none.dt1").string(), {}},
-        {&App::mnuOpenDT1_Click, file("ab", ""), {}}, // too short a name for its header
-        {nullptr, file("short.dat", "1 2 3 4 5"), {"2", "3", "6"}},
-        {nullptr, dir.string(), {"2", "3", "6"}},
-        {&App::mnuOpenSU_Click, fifo, {}}, // refused at once, never waited on
+    const struct { void (App::*open)(); std::string path; } refused[] = {
+        {&App::mnuOpenRD3_Click, (dir / "none.rd3").string()},
+        {&App::mnuOpenRD3_Click, file("bad.rd3", "")}, // no header beside it
+        {&App::mnuOpenDT1_Click, (dir / "none.dt1").string()},
+        {&App::mnuOpenDT1_Click, file("ab", "")}, // too short a name for its header
+        {nullptr, file("short.dat", "1 2 3 4 5")},
+        {nullptr, dir.string()},
+        {&App::mnuOpenSU_Click, fifo}, // refused at once, never waited on
     };
     for (const auto &r : refused) {
         SCOPED_TRACE(r.path);
-        d.messages.clear();
-        d.files = {r.path};
-        if (r.open)
-            (app.*r.open)();
-        else
-            ascii(r.sizes[0], r.sizes[1], r.sizes[2]);
+        openWith(r.open, r.path, "2", "3");
         ASSERT_EQ(d.messages.size(), 1u);
         EXPECT_EQ(d.messages[0].second.rfind("The file " + r.path + " ", 0), 0u) << d.messages[0].second;
         EXPECT_TRUE(snap() == before);
@@ -254,9 +255,8 @@ TEST_F(FormatsAppTest, SaveThenReopen)
     EXPECT_EQ(app.store.RawData(3, 5), 35);
 }
 
-// A read that lasts puts up the Cancel button; a click on it stops the read
-// at once, in any format and at any stage (the header walk, the samples, the
-// working copy): nothing changes and nothing is said.
+// A click on Cancel stops a read at any stage of any format: nothing changes
+// and nothing is said.
 TEST_F(FormatsAppTest, CancelledReadsChangeNothing)
 {
     openFirst();
@@ -284,14 +284,9 @@ TEST_F(FormatsAppTest, CancelledReadsChangeNothing)
     const EagerPacing eager;
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
-        d.messages.clear();
-        d.files = {k.path};
         c.cancelAtYield = k.clickAt;
         c.cancelYields = c.cancelShows = 0;
-        if (k.open)
-            (app.*k.open)();
-        else
-            ascii("40", "8", "10");
+        openWith(k.open, k.path, "40", "8");
         EXPECT_EQ(c.cancelShows, 1);
         EXPECT_EQ(c.cancelYields, k.clickAt);
         EXPECT_FALSE(c.cancelVisible);
@@ -355,22 +350,18 @@ TEST_F(FormatsAppTest, ReadersStopAtOnce)
     }
 }
 
-// Before it allocates, every reader makes sure that its array, the working
-// copy and the loaded profile's two arrays (which stay until the new profile
-// replaces them) fit in the memory available; otherwise the file is refused
-// with what it needs, and the loaded profile stays.
+// A read whose arrays, working copy and the loaded profile's arrays would not
+// fit in memory is refused with what it needs; the loaded profile stays.
 TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
 {
-    // A loaded profile of 512 x 1024 amplitudes (arrays of 4 MB with row and
-    // column 0), and new ones of 1023 x 1023 (4 MB): 12 MB in all.
+    // Loaded 512 x 1024 (4 MB with row and column 0), new 1023 x 1023: 12 MB.
     d.files = {file("loaded.su", suText(std::vector<int>(511, 1023)))};
     app.mnuOpenSU_Click();
     ASSERT_EQ(app.store.NTraces, 511);
     const Snapshot before = snap();
     file("big.rad", radHeader(1023, 1023));
     file("big.hd", hdHeader(1023, 1023));
-    // An 8 MB file whose first trace says 32767 samples and whose 32766 others
-    // say one: 32767 traces padded to 32767 samples, 4 GB an array.
+    // 8 MB on disk, but padded to 32767 x 32767 by its first trace: 4 GB.
     std::vector<int> widening(32767, 1);
     widening[0] = 32767;
     std::string ones;
@@ -394,12 +385,7 @@ TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
         for (const uint64_t limit : {12 * MB - 1, 12 * MB}) {
             const bool fits = limit == 12 * MB && std::string(k.name) != "SU";
             const MemoryForLoadOverride memory(limit);
-            d.messages.clear();
-            d.files = {k.path};
-            if (k.open)
-                (app.*k.open)();
-            else
-                ascii("1023", "1023", "10");
+            openWith(k.open, k.path, "1023", "1023");
             if (fits) { // the radar files are empty: said, and read as zeros
                 EXPECT_EQ(app.store.NTraces, 1023);
                 EXPECT_EQ(d.messages.size(), std::string(k.name) == "text" ? 0u : 1u);
@@ -419,10 +405,8 @@ TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
     }
 }
 
-// Headers announcing more than memory can hold (32767 x 32767 samples, 4 GB
-// of amplitudes, with the address space held to 1 GB above what the process
-// uses) are refused with the loaded profile kept, also where the memory
-// check lets them through.
+// With the memory check passed but the address space held to 1 GB more than
+// in use, a 32767 x 32767 header is refused and the loaded profile kept.
 TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -430,14 +414,8 @@ TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
 #else
     openFirst();
     const Snapshot before = snap();
-    std::string hd = "NUMBER OF TRACES   = 32767\r\nNUMBER OF PTS/TRC  = 32767\r\n"
-                     "TOTAL TIME WINDOW  = 10\r\nSTEP SIZE USED     = 1\r\n";
-    std::string rad = "SAMPLES:32767\r\n";
-    for (int k = 2; k <= 18; ++k)
-        rad += "X:\r\n";
-    rad += "TIMEWINDOW:10\r\nX:\r\nX:\r\nX:\r\nLAST TRACE:32767\r\n";
-    file("big.hd", hd);
-    file("big.rad", rad);
+    file("big.hd", hdHeader(32767, 32767));
+    file("big.rad", radHeader(32767, 32767));
     const struct { void (App::*open)(); std::string path; } cases[] = {
         {&App::mnuOpenDT1_Click, file("big.dt1", "")}, {&App::mnuOpenRD3_Click, file("big.rd3", "")}};
 
@@ -449,7 +427,6 @@ TEST_F(FormatsAppTest, SizesBeyondMemoryAreRefused)
     const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
     if (was.rlim_max != RLIM_INFINITY && was.rlim_max < limit)
         GTEST_SKIP() << "the address space is already limited";
-    // The memory check passes; the allocation itself fails.
     const MemoryForLoadOverride unlimited(UINT64_MAX);
     for (const auto &k : cases) {
         d.messages.clear();
