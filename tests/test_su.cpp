@@ -107,10 +107,8 @@ orv::Array2D makeData(int nt, int ns)
 
 TEST(SURead, ByteOrderAndSampleInterval)
 {
-    // ns = 128 reads as -32768 the other way round; ns = 3 as 768, which
-    // walks without a negative count but misses the file's end. Empty
-    // headers (ns = 0) read the same both ways, so the walks in the two
-    // orders part only after them.
+    // Swapped, ns = 128 is negative and ns = 3 misses the file's end; empty
+    // headers read the same both ways, so the walks part only after them.
     const struct { bool be; int ns; uint16_t dt; double wantMs; int emptyFirst; } cases[] = {
         {false, 128, 0, orv::SUFallbackIntervalMs, 0}, // dt = 0 takes the fallback
         {true, 128, 40000, 40.0, 0},                   // dt above 32767 us is unsigned
@@ -205,11 +203,9 @@ TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
 
 TEST(SURead, ASampleCutShortKeepsTheBytesItHas)
 {
-    // The second sample, 0x40E01234, loses its last bytes in file order: the
-    // high-order ones of a little-endian file, the low-order ones of a
-    // big-endian file. A file cut short on disk only ever walks as
-    // little-endian; one cut after it was opened keeps the order its size
-    // gave.
+    // The second sample, 0x40E01234, loses its last bytes in file order. Cut
+    // on disk, a file walks as little-endian; cut after opening, it keeps
+    // the order its size gave.
     const struct { bool be, afterOpen; int present; uint32_t want; } cases[] = {
         {false, false, 3, 0x00E01234},
         {false, true, 2, 0x00001234},
@@ -263,9 +259,8 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     }
 }
 
-// A large file is read by two threads taking blocks of traces in turn; what
-// they make of it must be what one thread makes of the same bytes in memory,
-// also when a header late in the file breaks the tiling or the read is stopped.
+// A large file read on two threads gives what one thread makes of the same
+// bytes, also when a late header breaks the tiling or the read is stopped.
 TEST(SURead, LargeFilesReadOnTwoThreadsAsOnOne)
 {
     constexpr int nt = 1100, ns = 4000; // about 18 MB
@@ -338,21 +333,6 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
     EXPECT_NEAR(be.RawData(1, 2), 1.20001f, 2e-6f);
     EXPECT_NEAR(be.RawData(6, 1), 2.2f, 2e-6f);
     EXPECT_NEAR(be.RawData(25, 50), 5.24049f, 2e-6f);
-
-    // Damaged copies of the big-endian file still read big-endian, with the
-    // guess said.
-    const std::string whole = fileText((dir / "small.su").string());
-    TempDir tmp;
-    for (const std::string &bytes : {whole.substr(0, whole.size() - 1), whole + "abc"}) {
-        const std::string path = tmp / "damaged.su";
-        std::ofstream(path, std::ios::binary) << bytes;
-        orv::Profile d;
-        ASSERT_TRUE(orv::ReadSUFile(path, d, ib, error)) << error;
-        EXPECT_TRUE(ib.bigEndian);
-        EXPECT_TRUE(ib.byteOrderGuessed);
-        EXPECT_EQ(std::make_pair(d.NTraces, d.NSamples), std::make_pair(25.0f, 50.0f));
-        EXPECT_NEAR(d.RawData(25, 49), be.RawData(25, 49), 0.0f);
-    }
 }
 #endif
 
@@ -403,10 +383,8 @@ TEST(SUWrite, HeaderLayoutLengthAndPermissions)
 
 TEST(SUWrite, RoundTripOrARefusalThatWritesNothing)
 {
-    // No error: written and read back. 33.3 ms / 333 samples lands just below
-    // 0.1 ms in floats: dt is rounded, not cut. 0.05 ms / 4 and 0.03 ms / 4
-    // give 12.5 and 7.5 us in floats (12.50000019 and 7.49999983 in
-    // doubles), rounded halves to even. dt is unsigned: up to 65535 us.
+    // dt is rounded (33.3 / 333 is just below 0.1 ms in floats), halves to
+    // even (12.5 and 7.5 us), and unsigned up to 65535 us.
     const struct { float nt, ns, total; int wantDt; const char *error; } cases[] = {
         {5, 333, 33.3f, 100, ""},
         {1, 1, 65.535f, 65535, ""},
