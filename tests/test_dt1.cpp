@@ -71,8 +71,7 @@ struct Read {
 
 TEST(DT1Read, HeaderLayoutsAndSamplesPastEachTraceHeader)
 {
-    // Records of 128 + 200 bytes: trace 2 starts at byte 328, its first
-    // sample at bytes 456 and 457.
+    // Trace 2's first sample is at bytes 456 and 457 (records of 128 + 200).
     std::string data = makeData(3, 100);
     data[456] = '\x34', data[457] = '\x82';
     const struct { const char *name; std::string text; const char *hd = "a.hd", *dt1 = "a.dt1"; } cases[] = {
@@ -173,8 +172,4 @@ TEST(DT1Read, RealPairs)
         ASSERT_TRUE(in.seekg((k - 1) * (128 + 2 * c.samples) + 128 + 2 * (j - 1)).read((char *)b, 2));
         EXPECT_EQ(r.p.RawData(k, j), float(int16_t(b[0] | b[1] << 8)));
     }
-    // A header whose data file was never there.
-    const Read r((root / "impdar_header_only/test_pe.DT1").string());
-    EXPECT_EQ(r.error, "cannot be opened: No such file or directory");
-    EXPECT_TRUE(!r.ok && r.untouched());
 }
