@@ -84,9 +84,8 @@ struct PickingTest : ::testing::Test {
 
 } // namespace
 
-// The worked example: dy = 10, first sample 1, pointer at y = 100 gives
-// P = 12; with the range 20 the window is 1..32, drawn at y = 0 and 310. A
-// second move first redraws the first move's marks (erasing them).
+// y = 100 gives P = 12, window 1..32 drawn at y = 0 and 310; a second move
+// first redraws (erases) the first move's marks.
 TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
 {
     app.pctTrace_MouseMove(100);
@@ -102,9 +101,8 @@ TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
     EXPECT_EQ(trace.drawn(), cat(marks(0, 0, 310, true), marks(834, 310, 710, true)));
 }
 
-// A right click stores the pointer's position; the cross sits two sample
-// heights below the pointer (y = 120); the range marks are erased first and
-// the next trace comes up. A second press with no move erases nothing.
+// A right click stores the pointer's position, erases the marks, draws the
+// cross two samples lower and steps on; a press with no move erases nothing.
 TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
 {
     app.pctTrace_MouseMove(100);
@@ -129,44 +127,35 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     EXPECT_EQ(app.upd.Value(), 10);
 }
 
-// Left clicks search the window by the rule in force; the range is read
-// leniently and written back.
+// The rule menu only moves the check mark; left clicks then search the window
+// by the rule in force, the range read leniently and written back.
 TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
 {
     // Pointer y, expected sample position of trace 1, range written back.
-    const struct { void (App::*rule)(); const char *range; float y, position; const char *rangeAfter; } cases[] = {
-        {&App::mnuZeroPick_Click, "20", 250, 31.25f, " 20"},  // P = 27, window 7..47
-        {&App::mnuZeroPick2_Click, "20", 250, 27.0f, " 20"}, // no +ve -> -ve crossing: P
-        {&App::mnuMaxPick_Click, "5", 250, 32.0f, " 5"},     // window 22..32: the last is largest
-        {&App::mnuMinPick_Click, "5", 250, 22.0f, " 5"},
-        {&App::mnuZeroPick_Click, "abc", 250, 27.0f, " 1"},  // range 1: window 26..28, no crossing
-        {&App::mnuZeroPick_Click, "-4", 310, 33.0f, " 1"},   // P = 33, window 32..34 misses 31..32
+    const struct { void (App::*rule)(); MenuCheck item; const char *range; float y, position; const char *rangeAfter; } cases[] = {
+        {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "20", 250, 31.25f, " 20"},  // P = 27, window 7..47
+        {&App::mnuZeroPick2_Click, MenuCheck::mnuZeroPick2, "20", 250, 27.0f, " 20"}, // no +ve -> -ve crossing: P
+        {&App::mnuMaxPick_Click, MenuCheck::mnuMaxPick, "5", 250, 32.0f, " 5"},       // window 22..32: the last is largest
+        {&App::mnuMinPick_Click, MenuCheck::mnuMinPick, "5", 250, 22.0f, " 5"},
+        {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "abc", 250, 27.0f, " 1"},  // range 1: window 26..28, no crossing
+        {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "-4", 310, 33.0f, " 1"},   // P = 33, window 32..34 misses 31..32
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.range);
         app.upd.setValue(1);
         c.texts[Field::txtPickRange] = k.range;
+        const auto picks = app.store.Picks;
+        clearCanvases();
         (app.*k.rule)();
+        for (int m = 0; m < int(MenuCheck::Count); ++m)
+            EXPECT_EQ(c.checked(MenuCheck(m)), MenuCheck(m) == k.item);
+        EXPECT_EQ(app.store.PickMode, int(k.item) + 1);
+        EXPECT_EQ(app.store.Picks, picks);
+        EXPECT_TRUE(profile.prims.empty());
         app.pctTrace_MouseDown(MouseLeft, k.y);
         EXPECT_FLOAT_EQ(app.store.Picks[1], k.position * 0.5f);
         EXPECT_EQ(c.text(Field::txtPickRange), k.rangeAfter);
     }
-}
-
-TEST_F(PickingTest, RuleMenuMovesTheCheckMarkOnly)
-{
-    app.store.Picks[4] = 3;
-    const std::pair<void (App::*)(), MenuCheck> rules[] = {
-        {&App::mnuMaxPick_Click, MenuCheck::mnuMaxPick}, {&App::mnuZeroPick2_Click, MenuCheck::mnuZeroPick2},
-        {&App::mnuMinPick_Click, MenuCheck::mnuMinPick}, {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick}};
-    for (const auto &[handler, item] : rules) {
-        (app.*handler)();
-        for (int k = 0; k < int(MenuCheck::Count); ++k)
-            EXPECT_EQ(c.checked(MenuCheck(k)), MenuCheck(k) == item);
-        EXPECT_EQ(app.store.PickMode, int(item) + 1);
-    }
-    EXPECT_EQ(app.store.Picks[4], 3);
-    EXPECT_TRUE(profile.prims.empty());
 }
 
 // Current Picking: the completeness question, the first-trace message, and
