@@ -49,9 +49,7 @@ std::map<std::string, std::array<int32_t, 2>> Corners(int32_t R, int32_t C, cons
 
 TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
 {
-    // Inner areas in twips: the three screens above less frame and menu bar,
-    // the design size, and areas too small for the fixed margins, laid out
-    // as 5405 x 4335 on the short side (canvases of at least 1500 each way).
+    // Inner areas in twips; too small ones keep canvases of at least 1500.
     // Label rows at a canvas quarter round half a twip up.
     const struct { const char *name; int32_t W, H, R, C; std::array<int32_t, 5> rows; } cases[] = {
         {"1920 x 1080", 28320, 13770, 26285, 10935, {480, 3214, 5948, 8681, 11160}},

@@ -19,9 +19,8 @@ using namespace orv::test;
 
 TEST(DisplayPlotProfile, GainClipAndBaseline)
 {
-    // One trace, baseline at width / 2, k = G / range. The first point is only
-    // clipped; the lines are clipped, then limited to the gain. Wide columns
-    // must not wrap. want: offsets from the baseline, the point, then the lines.
+    // Offsets from the baseline: the point (only clipped), then the lines
+    // (clipped, then limited to the gain); wide columns must not wrap.
     using V = std::array<float, 4>;
     const V high = {11, 11, 10, 10}, lobes = {0, 5, -5, 0}; // k = G; k = G / 10
     const struct { const char *field, *shown; float width; int16_t clip; V v, want; } cases[] = {
@@ -82,10 +81,8 @@ TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
 
 TEST(DisplayPlotProfile, NormalizationInsideTheSampleWindow)
 {
-    // Sample 1 holds 9, samples 2 and 3 hold t and -(t + 1); trace 2 is all 0.
-    // Mode 1: gathers of 2 over the whole profile, not only the window; the
-    // incomplete last one keeps its raw values. Mode 2: each trace of the
-    // window. All zeros stay as they are.
+    // Samples 9, t, -(t + 1); trace 2 all 0. Mode 1: gathers of 2 over the
+    // whole profile, the incomplete last one raw. Mode 2: each window trace.
     using Rows = std::vector<std::array<float, 3>>;
     const struct { int16_t mode; const char *t1, *tl; Rows want; float lo, hi; } cases[] = {
         {1, "4", "5", {{9, .5f, -1}, {0, 0, 0}, {9, .6f, -.8f}, {9, .8f, -1}, {9, 5, -6}}, -6, 5},
@@ -179,12 +176,9 @@ TEST(DisplayPlotProfile, DrawModesAndNoProfile)
 
 TEST(DisplayPlotProfile, ExtremeAmplitudesStayInTheirColumn)
 {
-    // Trace 2 of 3 holds NaN, infinities and amplitudes at the float limit
-    // among ordinary ones. 3000 wide: columns of 1000, baselines in their
-    // middle, and a clip of 300 that keeps every deflection in its column.
-    // Non-finite samples lie on the baseline. Per trace normalization draws
-    // traces 1 and 3 as if the bad samples were 0; one range for the window
-    // overflows (flat traces). The redraws put the bad trace on a clean plot.
+    // Trace 2 of 3 holds NaN, infinities and float-limit amplitudes; columns
+    // of 1000 with a clip of 300. Non-finite samples lie on the baseline, and
+    // per trace the other traces draw as if the bad samples were 0.
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const std::array<float, 11> bad = {0.5f, nan, -0.5f, inf, 3e38f, -inf, -3e38f, 1, nan, -0.25f, 0.75f};
     auto value = [&](bool clean) {

@@ -236,8 +236,7 @@ TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
     ASSERT_TRUE(dir.isValid());
     const QByteArray fifo = dir.filePath(QStringLiteral("line.su")).toLocal8Bit();
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    // Should anything block reading the FIFO, a writer opened after a while
-    // lets it go and the test fails instead of hanging.
+    // A writer opened after a while frees a blocked read: a failure, not a hang.
     std::atomic<bool> done{false}, rescued{false};
     std::thread watchdog([&] {
         for (int k = 0; k < 200 && !done; ++k)
@@ -272,12 +271,6 @@ TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
     EXPECT_FALSE(rescued);
     EXPECT_TRUE(kindIcons);
 }
-
-} // namespace
-} // namespace orv
-
-namespace orv {
-namespace {
 
 // The About panel hides the drawing under it: over a loaded profile it looks
 // exactly as over an empty canvas.
