@@ -134,7 +134,7 @@ TEST_F(FormatsAppTest, TextFileThroughTheParameterDialog)
     app.mnuOpenAscii_Click();
     EXPECT_TRUE(frm.open);
     EXPECT_EQ(c.adjustCalls, 1);
-    const std::array<const char *, 3> bad[] = {{"2", "0", "6"}, {"", "3", "6"}, {"-2", "3", "6"}};
+    const std::array<const char *, 3> bad[] = {{"2", "3", "-6"}, {"2", "0", "6"}, {"", "3", "6"}};
     for (const auto &sizes : bad) {
         frm.fields = {{DataField::Text1, sizes[0]}, {DataField::Text2, sizes[1]}, {DataField::Text3, sizes[2]}};
         d.messages.clear();
