@@ -129,7 +129,6 @@ TEST(RD3Read, Refusals)
         {header("2.5", "1", "1"), "a.rd3", announcing + "2.5 samples per trace" + range},
         {header("32768", "1", "1"), "a.rd3", announcing + "32768 samples per trace" + range},
         {header("1", "1", "0"), "a.rd3", announcing + "0 traces" + range},
-        {header("-3", "1", "1"), "a.rd3", announcing + "-3 samples per trace" + range},
         {header("1", "1", "44300"), "a.rd3", announcing + "44300 traces" + range},
         {header("1", "1", "1"), "", "cannot be opened: No such file or directory"},
         {"", "rd3", "has a name too short to find the file paired with it (the last 3 characters name the partner)"},
