@@ -333,6 +333,20 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
     EXPECT_NEAR(be.RawData(1, 2), 1.20001f, 2e-6f);
     EXPECT_NEAR(be.RawData(6, 1), 2.2f, 2e-6f);
     EXPECT_NEAR(be.RawData(25, 50), 5.24049f, 2e-6f);
+
+    // The real file cut by a byte or with bytes appended still reads
+    // big-endian, with the guess said.
+    const std::string whole = fileText((dir / "small.su").string());
+    TempDir tmp;
+    for (const std::string &bytes : {whole.substr(0, whole.size() - 1), whole + "abc"}) {
+        const std::string path = tmp / "damaged.su";
+        std::ofstream(path, std::ios::binary) << bytes;
+        orv::Profile d;
+        ASSERT_TRUE(orv::ReadSUFile(path, d, ib, error)) << error;
+        EXPECT_TRUE(ib.bigEndian && ib.byteOrderGuessed);
+        EXPECT_EQ(std::make_pair(d.NTraces, d.NSamples), std::make_pair(25.0f, 50.0f));
+        EXPECT_EQ(d.RawData(25, 49), be.RawData(25, 49));
+    }
 }
 #endif
 
