@@ -51,18 +51,24 @@ std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path)
     return files;
 }
 
+std::vector<std::string> OutputFiles(const Plan &plan)
+{
+    std::vector<std::string> files;
+    for (const auto &[format, path] : plan.profiles)
+        for (const std::string &f : FilesOfOutput(format, path))
+            files.push_back(f);
+    if (!plan.picksOut.empty())
+        files.push_back(plan.picksOut);
+    return files;
+}
+
 Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs, unsigned pickingThreads)
 {
     Outcome r;
     const std::string &in = plan.input;
 
     // Every file the outputs consist of, checked before anything is read.
-    std::vector<std::string> targets;
-    for (const auto &[format, path] : plan.profiles)
-        for (const std::string &f : FilesOfOutput(format, path))
-            targets.push_back(f);
-    if (!plan.picksOut.empty())
-        targets.push_back(plan.picksOut);
+    const std::vector<std::string> targets = OutputFiles(plan);
     std::vector<std::string> fresh; // outputs that did not exist before
     for (const std::string &t : targets) {
         FileId id;

@@ -45,5 +45,7 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
 
 // Every file a profile output of format f at `path` consists of.
 std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path);
+// Every file `plan` writes: its profiles' files and its picks file.
+std::vector<std::string> OutputFiles(const Plan &plan);
 
 } // namespace orv::batch

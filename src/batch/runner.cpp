@@ -52,12 +52,7 @@ std::vector<Plan> MakePlans(const Options &o, std::vector<std::string> &clash)
             p.picksOut = join(o.outDir, stem + ".picks.dat");
         if (o.picks == PicksSource::File)
             p.picksIn = PicksFileFor(o.picksPattern, p.input);
-        std::vector<std::string> names;
-        for (const auto &[f, path] : p.profiles)
-            for (const std::string &n : FilesOfOutput(f, path))
-                names.push_back(n);
-        if (!p.picksOut.empty())
-            names.push_back(p.picksOut);
+        const std::vector<std::string> names = OutputFiles(p);
         for (const std::string &n : names) {
             const auto it = taken.find(n);
             if (it != taken.end() && clash[i].empty())
