@@ -163,10 +163,13 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
     for (std::thread &t : pool)
         t.join();
     std::string syncError;
+    const auto flushStart = std::chrono::steady_clock::now();
     const bool synced = SyncWrittenFiles(o.outDir, syncError);
+    const double flush = std::chrono::duration<double>(std::chrono::steady_clock::now() - flushStart).count();
 
     RunTotals sum;
     sum.files = static_cast<int>(plans.size());
+    sum.flush = flush;
     for (const Outcome &r : outcomes) {
         sum.failed += !r.ok;
         if (r.ok)

@@ -21,6 +21,7 @@ struct RunTotals {
     long long traces = 0;
     double seconds = 0;
     double read = 0, pick = 0, align = 0, write = 0; // summed over files
+    double flush = 0; // the final flush of the written files to the disk
 };
 
 // Runs the batch; progress and failures go to `err` (a bar when
