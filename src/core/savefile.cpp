@@ -140,12 +140,7 @@ bool SaveFile::finish(std::string &error)
         error = errnoText(EBADF);
         return false;
     }
-    if (g_deferSyncs) {
-        // The disk starts on this file now, while the program goes on with
-        // the next; the flush at the end then mostly waits for work done.
-        // A failure here shows again in that flush, which reports it.
-        ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
-    } else if (::fsync(fd_) != 0) {
+    if (!g_deferSyncs && ::fsync(fd_) != 0) {
         error = errnoText(errno);
         discard();
         return false;
