@@ -10,14 +10,18 @@
 // The survey is run twice: in a memory file system (/dev/shm), where the
 // figures are the program's own, and in the temporary folder on the disk,
 // where the 400 MB written must also reach the disk. That last flush runs at
-// the disk's speed whatever the number of threads, so it is printed apart.
+// the disk's speed whatever the number of threads, so it is printed apart,
+// and so is the time the same files take to write with nothing else done:
+// the floor the folder sets for any thread count.
 //
 // Usage: bench_batch [lines [traces [samples [folder]]]]
 //   a folder given runs the survey there only.
 #include "batch/runner.h"
+#include "core/savefile.h"
 #include "support/survey.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +33,46 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The floor the folder sets: `files` files of `bytes` each written as the
+// batch program writes its outputs (whole, by a rename, flushed to the disk
+// by a FolderFlusher) and nothing else done; the median of five runs, and of
+// their final flushes.
+void WriteOnly(const fs::path &dir, int files, size_t bytes, double &seconds, double &flush)
+{
+    const std::vector<char> block(bytes, '\x5a');
+    std::vector<double> all, flushes;
+    orv::DeferFileSyncs(true);
+    for (int r = 0; r < 5; ++r) {
+        const fs::path out = dir / ("bare" + std::to_string(r));
+        fs::create_directories(out);
+        const auto start = std::chrono::steady_clock::now();
+        std::string error;
+        orv::FolderFlusher flusher(out.string());
+        for (int i = 0; i < files; ++i) {
+            orv::SaveFile f;
+            if (!f.open((out / ("LINE" + std::to_string(i) + ".su")).string(), error) ||
+                !f.write(block.data(), block.size(), error) || !f.commit(error))
+                std::fprintf(stderr, "writing in %s: %s\n", out.c_str(), error.c_str());
+            flusher.wrote();
+        }
+        const auto written = std::chrono::steady_clock::now();
+        flusher.finish(error);
+        const auto end = std::chrono::steady_clock::now();
+        all.push_back(std::chrono::duration<double>(end - start).count());
+        flushes.push_back(std::chrono::duration<double>(end - written).count());
+        fs::remove_all(out);
+    }
+    orv::DeferFileSyncs(false);
+    seconds = Median(all);
+    flush = Median(flushes);
+}
 
 // Runs the survey in `root` and prints its figures; false when a run failed.
 bool Survey(const fs::path &root, const char *where, int lines, int traces, int samples)
@@ -76,6 +120,8 @@ bool Survey(const fs::path &root, const char *where, int lines, int traces, int 
     }
     if (quiet)
         std::fclose(quiet);
+    double bare = 0, bareFlush = 0;
+    WriteOnly(dir, lines, static_cast<size_t>(traces) * (240 + 4 * static_cast<size_t>(samples)), bare, bareFlush);
     fs::remove_all(dir);
 
     orv::batch::RunTotals t[2];
@@ -98,6 +144,8 @@ bool Survey(const fs::path &root, const char *where, int lines, int traces, int 
     const double before1 = t[0].seconds - t[0].flush, before2 = t[1].seconds - t[1].flush;
     std::printf("  up to the last file written, before the flush: -j 1 %.2f s, -j 2 %.2f s, %.2fx\n", before1,
                 before2, before1 / before2);
+    std::printf("  the same %d SU files only written, nothing read or computed: %.2f s (the final flush %.2f s)\n",
+                lines, bare, bareFlush);
     return true;
 }
 

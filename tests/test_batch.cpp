@@ -3,6 +3,7 @@
 #include "batch/runner.h"
 
 #include "app/app.h"
+#include "core/savefile.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
 #include "formats/su.h"
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -330,5 +332,34 @@ TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
         EXPECT_EQ(q, p);
         EXPECT_EQ(std::count(q, q + n, 0.0f), static_cast<long>(n));
         freeFloats(q, n);
+    }
+}
+
+// The flusher behind a batch run: files reported from several threads are
+// flushed and the end says so; a folder gone before the end is reported,
+// not passed over as flushed.
+TEST(BatchFlush, FlusherReportsWhatItCouldNotFlush)
+{
+    for (const bool removed : {false, true}) {
+        TempDir dir;
+        const std::string folder = dir / "out";
+        fs::create_directories(folder);
+        FolderFlusher flusher(folder);
+        std::vector<std::thread> writers;
+        for (int t = 0; t < 2; ++t)
+            writers.emplace_back([&, t] {
+                for (int i = 0; i < 5; ++i) {
+                    std::string error;
+                    ASSERT_TRUE(SaveWholeFile(folder + "/f" + std::to_string(t * 5 + i), "bytes", error)) << error;
+                    flusher.wrote();
+                }
+            });
+        for (std::thread &w : writers)
+            w.join();
+        if (removed)
+            fs::remove_all(folder);
+        std::string error;
+        EXPECT_EQ(flusher.finish(error), !removed);
+        EXPECT_EQ(error.empty(), !removed) << error;
     }
 }

@@ -18,6 +18,7 @@ namespace orv::batch {
 
 namespace {
 
+
 std::string join(const std::string &dir, const std::string &name)
 {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
@@ -130,6 +131,7 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
         }
         std::fflush(err);
     };
+    FolderFlusher flusher(o.outDir);
     auto work = [&] {
         for (size_t i; (i = next.fetch_add(1)) < plans.size();) {
             if (!clash[i].empty()) {
@@ -142,11 +144,13 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
                     outcomes[i].reason = std::string("cannot be processed: ") + e.what();
                 }
             }
+            if (outcomes[i].ok)
+                flusher.wrote();
             report(i);
         }
     };
-    // The files are made durable together at the end: one flush of the file
-    // system instead of one wait for the disk per file.
+    // The files are made durable by the flusher, beside the work, instead
+    // of each writer waiting for the disk.
     struct Deferred {
         Deferred() { DeferFileSyncs(true); }
         ~Deferred() { DeferFileSyncs(false); }
@@ -164,7 +168,7 @@ int RunBatch(const Options &o, std::FILE *err, bool terminal, RunTotals *totals)
         t.join();
     std::string syncError;
     const auto flushStart = std::chrono::steady_clock::now();
-    const bool synced = SyncWrittenFiles(o.outDir, syncError);
+    const bool synced = flusher.finish(syncError);
     const double flush = std::chrono::duration<double>(std::chrono::steady_clock::now() - flushStart).count();
 
     RunTotals sum;

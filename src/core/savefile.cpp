@@ -134,6 +134,63 @@ bool SyncWrittenFiles(const std::string &folder, std::string &error)
     return ok;
 }
 
+FolderFlusher::FolderFlusher(std::string folder) : folder_(std::move(folder))
+{
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (const std::exception &) {
+        // no thread: finish() flushes everything at once
+    }
+}
+
+FolderFlusher::~FolderFlusher() { stop(); }
+
+void FolderFlusher::wrote()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_);
+        pending_ = true;
+    }
+    cv_.notify_one();
+}
+
+bool FolderFlusher::finish(std::string &error)
+{
+    stop();
+    std::string last;
+    if (!SyncWrittenFiles(folder_, last) && error_.empty())
+        error_ = last;
+    error = error_;
+    return error_.empty();
+}
+
+void FolderFlusher::run()
+{
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_);
+            cv_.wait(lock, [this] { return pending_ || done_; });
+            if (!pending_)
+                return;
+            pending_ = false;
+        }
+        std::string why;
+        if (!SyncWrittenFiles(folder_, why) && error_.empty())
+            error_ = why;
+    }
+}
+
+void FolderFlusher::stop()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_);
+        done_ = true;
+    }
+    cv_.notify_one();
+    if (thread_.joinable())
+        thread_.join();
+}
+
 bool SaveFile::finish(std::string &error)
 {
     if (fd_ < 0) {

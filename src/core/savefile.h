@@ -5,8 +5,11 @@
 // a longer old file is replaced whole. A symbolic link keeps pointing at the
 // file it names, and an existing file keeps its permissions.
 
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace orv {
 
@@ -38,14 +41,45 @@ private:
 };
 
 // A program that writes many files it can make again (the batch program)
-// may leave their flushing to the disk to one SyncWrittenFiles at its end:
-// each file still replaces its target whole, by a rename, but finish() no
-// longer waits for the disk. Off unless set; the setting is the process's.
+// may leave their flushing to the disk to a FolderFlusher or to one
+// SyncWrittenFiles at its end: each file still replaces its target whole, by
+// a rename, but finish() no longer waits for the disk. Off unless set; the
+// setting is the process's.
 void DeferFileSyncs(bool defer);
 // Flushes everything written to the file system holding `folder` (syncfs).
 // False with a reason when the system reports that some data could not be
 // written.
 bool SyncWrittenFiles(const std::string &folder, std::string &error);
+
+// Flushes the file system holding a folder to the disk on a thread of its
+// own while the program goes on writing: each time a file is reported
+// written, the next flush takes everything written since the last one. The
+// disk then works beside the program instead of after it, and the end finds
+// only the last files left to flush. Without a thread, finish() does it all.
+class FolderFlusher {
+public:
+    explicit FolderFlusher(std::string folder);
+    ~FolderFlusher(); // waits for the flush under way
+    FolderFlusher(const FolderFlusher &) = delete;
+    FolderFlusher &operator=(const FolderFlusher &) = delete;
+
+    // A file in the folder has been written (any thread).
+    void wrote();
+    // Waits for the flushes, then flushes once more. False with the first
+    // reason the system gave when some data could not be written.
+    bool finish(std::string &error);
+
+private:
+    void run();
+    void stop();
+
+    std::string folder_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool pending_ = false, done_ = false;
+    std::string error_; // written by the thread until stop() joins it
+    std::thread thread_;
+};
 
 // The whole of `bytes` as the file `path`, through SaveFile.
 bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error);
