@@ -18,7 +18,6 @@ namespace orv::batch {
 
 namespace {
 
-
 std::string join(const std::string &dir, const std::string &name)
 {
     return dir.back() == '/' ? dir + name : dir + "/" + name;
