@@ -1,6 +1,7 @@
 #include "batch/options.h"
 
 #include "app/profile_formats.h"
+#include "core/savefile.h"
 
 #include <charconv>
 #include <cmath>
@@ -30,14 +31,6 @@ std::optional<double> positiveNumber(const std::string &text)
     if (end != text.c_str() + text.size() || !std::isfinite(v) || !(v > 0))
         return std::nullopt;
     return v;
-}
-
-std::string folderOf(const std::string &path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 void replaceAll(std::string &s, const std::string &what, const std::string &with)
@@ -112,7 +105,7 @@ std::string PicksFileFor(const std::string &pattern, const std::string &input)
 {
     std::string s = pattern;
     replaceAll(s, "{stem}", StemOf(input));
-    replaceAll(s, "{dir}", folderOf(input));
+    replaceAll(s, "{dir}", FolderOf(input));
     return s;
 }
 

@@ -24,15 +24,15 @@ mode_t currentUmask()
     return m;
 }
 
-std::string folderOf(const std::string &path)
+} // namespace
+
+std::string FolderOf(const std::string &path)
 {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
-
-} // namespace
 
 SaveFile::~SaveFile() { discard(); }
 
@@ -69,7 +69,7 @@ bool SaveFile::open(const std::string &path, std::string &error)
 
     // A short name in the target's folder, so that the rename stays on one
     // file system and a long target name still leaves room for it.
-    std::string pattern = folderOf(target_) + "/.orvXXXXXX";
+    std::string pattern = FolderOf(target_) + "/.orvXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());

@@ -81,6 +81,10 @@ private:
     std::thread thread_;
 };
 
+// The folder holding `path`: its part before the last '/', "/" for a file
+// at the root, "." for a bare name.
+std::string FolderOf(const std::string &path);
+
 // The whole of `bytes` as the file `path`, through SaveFile.
 bool SaveWholeFile(const std::string &path, const std::string &bytes, std::string &error);
 
