@@ -1,5 +1,6 @@
 #include "formats/ascii.h"
 
+#include "formats/counts.h"
 #include "core/inputfile.h"
 
 #include "core/numbers.h"
@@ -23,7 +24,6 @@ namespace orv {
 
 namespace {
 
-constexpr float kMaxCount = 32767;
 constexpr size_t kChunk = size_t(4) << 20;
 constexpr size_t kMinChunk = size_t(4) << 10;
 
@@ -31,8 +31,6 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool isDelimiter(char c) { return c == ',' || isBlank(c) || isLineEnd(c); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool wholeCount(float v) { return v >= 1 && v <= kMaxCount && v == std::floor(v); }
 
 // The value of one number item, as Val gives it, in single precision. Plain
 // items ([-]digits[.digits][e[+|-]digits]) go straight through from_chars on
@@ -219,12 +217,12 @@ char *putPrintText(char *p, float v)
 bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float TotalTime, Profile &out,
                    std::string &error, const ReadControl &control)
 {
-    if (!wholeCount(NTraces)) {
+    if (!WholeCount(NTraces)) {
         error = "cannot be read as " + PlainText(NTraces)
             + " traces: the number of traces must be a whole number from 1 to 32767";
         return false;
     }
-    if (!wholeCount(NSamples)) {
+    if (!WholeCount(NSamples)) {
         error = "cannot be read with " + PlainText(NSamples)
             + " samples per trace: the number of samples must be a whole number from 1 to 32767";
         return false;
@@ -314,11 +312,11 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
 bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
                     std::string &error)
 {
-    if (!(NTraces >= 1 && NTraces <= kMaxCount)) {
+    if (!CountInRange(NTraces)) {
         error = "the profile has " + PlainText(NTraces) + " traces; a text profile can hold 1 to 32767";
         return false;
     }
-    if (!(NSamples >= 1 && NSamples <= kMaxCount)) {
+    if (!CountInRange(NSamples)) {
         error = "the profile has " + PlainText(NSamples)
             + " samples per trace; a text profile can hold 1 to 32767";
         return false;
@@ -342,7 +340,7 @@ bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTra
     try {
         text.resize(fill + 64);
     } catch (const std::exception &) {
-        error = "cannot be written: out of memory";
+        error = "out of memory";
         return false;
     }
     char *const first = text.data();

@@ -1,4 +1,5 @@
 #include "formats/dt1.h"
+#include "formats/counts.h"
 #include "formats/samples16.h"
 
 #include "core/numbers.h"
@@ -20,7 +21,6 @@ namespace orv {
 namespace {
 
 constexpr uint64_t kTraceHeaderBytes = 128;
-constexpr double kMaxCount = 32767;
 // The value of a header item starts at its 21st character ('=' stands in
 // the 20th).
 constexpr size_t kValueColumn = 20;
@@ -67,11 +67,6 @@ bool parseHeader(std::string text, const std::string &hdPath, HeaderValues &v, s
     return true;
 }
 
-bool sizeOk(double v)
-{
-    return v >= 1 && v <= kMaxCount && v == std::floor(v);
-}
-
 } // namespace
 
 bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std::string &error,
@@ -93,12 +88,12 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
     HeaderValues hv;
     if (!parseHeader(std::move(text), hdPath, hv, error))
         return false;
-    if (!sizeOk(hv.traces)) {
+    if (!WholeCount(hv.traces)) {
         error = "has a header " + hdPath + " announcing " + PlainText(hv.traces)
             + " traces; a profile can hold a whole number of 1 to 32767";
         return false;
     }
-    if (!sizeOk(hv.samples)) {
+    if (!WholeCount(hv.samples)) {
         error = "has a header " + hdPath + " announcing " + PlainText(hv.samples)
             + " samples per trace; a profile can hold a whole number of 1 to 32767";
         return false;
@@ -108,13 +103,19 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
 
     if (!LoadFitsInMemory(nTraces, nSamples, control, error))
         return false;
+    // Records are read a cache-sized group at a time: each trace header
+    // into a scratch block, the samples straight into the second half of
+    // their row, where they are widened.
     const uint64_t recordBytes = kTraceHeaderBytes + 2 * static_cast<uint64_t>(nSamples);
-    const uint64_t recordsPerChunk = std::max<uint64_t>(1, kChunkBytes / recordBytes);
+    const uint64_t recordsPerChunk
+        = std::max<uint64_t>(1, kChunkBytes / (kTraceHeaderBytes + 4 * static_cast<uint64_t>(nSamples)));
+    const size_t inChunk = static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)));
     Array2D raw;
-    ByteBlock buf(static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)) * recordBytes));
+    std::vector<uint8_t> headers;
+    std::vector<ByteSource::Piece> pieces;
     try {
-        if (!buf)
-            throw std::bad_alloc();
+        headers.resize(inChunk * kTraceHeaderBytes);
+        pieces.resize(2 * inChunk);
         raw.allocate(nTraces, nSamples);
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nTraces) + " traces of " + std::to_string(nSamples)
@@ -122,10 +123,10 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         return false;
     }
 
-    // Records are read in blocks of whole records. Past the end of the file
-    // the samples stay 0 (the array comes zeroed); a sample whose two bytes
-    // are not both there counts as missing.
+    // Past the end of the file the samples stay 0 (the array comes zeroed);
+    // a sample whose two bytes are not both there counts as missing.
     const uint64_t size = data.size();
+    const size_t ns = static_cast<size_t>(nSamples);
     uint64_t held = 0;
     for (int first = 1; first <= nTraces; first += static_cast<int>(recordsPerChunk)) {
         const int count = static_cast<int>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces - first + 1)));
@@ -133,7 +134,11 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         if (offset >= size)
             break;
         const uint64_t want = std::min<uint64_t>(static_cast<uint64_t>(count) * recordBytes, size - offset);
-        const size_t got = data.read(offset, buf.data(), static_cast<size_t>(want));
+        for (int r = 0; r < count; ++r) {
+            pieces[2 * r] = {headers.data() + r * kTraceHeaderBytes, kTraceHeaderBytes};
+            pieces[2 * r + 1] = {Samples16At(raw.row(first + r) + 1, ns), 2 * ns};
+        }
+        const size_t got = data.readPieces(offset, pieces.data(), 2 * static_cast<size_t>(count));
         if (got < want && data.failed()) {
             error = ReadErrorText(data, offset + got);
             return false;
@@ -142,8 +147,12 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
             const uint64_t at = static_cast<uint64_t>(r) * recordBytes + kTraceHeaderBytes;
             if (at >= got)
                 break;
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(nSamples), (got - at) / 2));
-            DecodeLE16(buf.data() + at, raw.row(first + r) + 1, n);
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(ns, (got - at) / 2));
+            float *row = raw.row(first + r) + 1;
+            DecodeLE16(Samples16At(row, ns), row, ns);
+            // A last, short record: what it lacks reads as 0, and so does a
+            // half sample.
+            std::fill(row + n, row + ns, 0.0f);
             held += n;
         }
         if (!control.report(first + count - 1)) {

@@ -1,4 +1,5 @@
 #include "formats/rd3.h"
+#include "formats/counts.h"
 #include "formats/samples16.h"
 
 #include "core/numbers.h"
@@ -18,10 +19,6 @@ namespace orv {
 
 namespace {
 
-constexpr double kMaxCount = 32767;
-// Samples go through a buffer of about this many bytes at a time, so that a
-// large profile does not need a second copy of itself in memory.
-constexpr size_t kChunkBytes = size_t(4) << 20;
 
 // One of the three values the reader takes from a RAD header.
 struct RadKey {
@@ -51,8 +48,6 @@ std::optional<double> RadValue(const std::vector<std::string> &items, const RadK
             return Val(std::string_view(item).substr(withColon.size()));
     return std::nullopt;
 }
-
-bool WholeCount(double v) { return v >= 1 && v <= kMaxCount && v == std::floor(v); }
 
 // The 29 lines of a RAD header: the sizes of the profile, and the settings
 // of a 50 MHz survey for every other key (the time window is always 700).
@@ -153,11 +148,12 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         return false;
     Profile p;
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
-    const size_t tracesPerChunk = std::max<size_t>(1, kDecodeChunkBytes / traceBytes);
-    ByteBlock buf(std::min<size_t>(tracesPerChunk, static_cast<size_t>(nt)) * traceBytes);
+    // Traces are read a cache-sized group at a time, each straight into the
+    // second half of its row and widened there.
+    const size_t tracesPerChunk = std::max<size_t>(1, kDecodeChunkBytes / (2 * traceBytes));
+    std::vector<ByteSource::Piece> pieces;
     try {
-        if (!buf)
-            throw std::bad_alloc();
+        pieces.resize(std::min<size_t>(tracesPerChunk, static_cast<size_t>(nt)));
         p.RawData.allocate(nt, ns);
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples)";
@@ -168,8 +164,8 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     if (!data.open(path, error))
         return false;
 
-    // Trace after trace, a chunk of whole traces at a time. Samples past the
-    // end of the file stay 0; a sample cut in half keeps its low byte.
+    // Trace after trace. Samples past the end of the file stay 0 (the array
+    // comes zeroed); a sample cut in half keeps its low byte.
     const uint64_t announced = static_cast<uint64_t>(nt) * static_cast<uint64_t>(ns);
     const uint64_t fileSize = data.size();
     for (int first = 1; first <= nt;) {
@@ -178,15 +174,18 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         if (offset >= fileSize)
             break;
         const size_t want = static_cast<size_t>(std::min<uint64_t>(count * traceBytes, fileSize - offset));
-        const size_t got = data.read(offset, buf.data(), want);
+        for (int i = 0; i < count; ++i)
+            pieces[i] = {Samples16At(p.RawData.row(first + i) + 1, static_cast<size_t>(ns)), traceBytes};
+        const size_t got = data.readPieces(offset, pieces.data(), static_cast<size_t>(count));
         if (got < want && data.failed()) {
             error = ReadErrorText(data, offset + got);
             return false;
         }
-        std::fill(buf.data() + got, buf.data() + buf.size(), uint8_t(0));
-        const uint8_t *b = buf.data();
-        for (int t = first; t < first + count; ++t, b += traceBytes)
-            DecodeLE16(b, p.RawData.row(t) + 1, static_cast<size_t>(ns));
+        const int reached = static_cast<int>((got + traceBytes - 1) / traceBytes);
+        for (int t = first; t < first + reached; ++t) {
+            float *row = p.RawData.row(t) + 1;
+            DecodeLE16(Samples16At(row, static_cast<size_t>(ns)), row, static_cast<size_t>(ns));
+        }
         first += count;
         if (!control.report(first - 1)) {
             error = ReadStoppedText;
@@ -236,8 +235,10 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
 
     // Both files go to temporaries; only when both are whole on the disk do
     // they replace the earlier pair.
+    // The reason alone, as it follows "cannot be saved to <path>: "; the file
+    // is named when it is not the one picked.
     auto failed = [&](const std::string &file, const std::string &why) {
-        error = "the file " + file + " cannot be written: " + why;
+        error = file == path ? why : why + " (writing " + file + ")";
         return false;
     };
     std::string why;
@@ -252,10 +253,10 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
 
     const size_t traceBytes = 2 * static_cast<size_t>(ns);
     ByteBlock buf(std::max(
-        static_cast<size_t>(std::min<uint64_t>(kChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
+        static_cast<size_t>(std::min<uint64_t>(kDecodeChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
         traceBytes));
     if (!buf)
-        return failed(dataPath, "not enough memory");
+        return failed(path, "out of memory");
     size_t used = 0; // bytes of buf filled
     for (int t = 1; t <= nt; ++t) {
         if (used + traceBytes > buf.size()) {
@@ -263,18 +264,10 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
                 return failed(dataPath, why);
             used = 0;
         }
-        uint8_t *b = buf.data() + used;
+        // The working amplitudes keep the clipped values; NaN is left as
+        // it is and written as 0.
+        EncodeLE16(PlotData.row(t) + 1, buf.data() + used, static_cast<size_t>(ns));
         used += traceBytes;
-        float *row = PlotData.row(t) + 1;
-        for (int s = 0; s < ns; ++s, b += 2) {
-            // The working amplitudes keep the clipped values; NaN is left
-            // as it is and written as 0.
-            if (row[s] > 32767)
-                row[s] = 32767;
-            if (row[s] < -32766)
-                row[s] = -32766;
-            PutLE16(b, CInt(row[s]));
-        }
     }
     if (used > 0 && !data.write(buf.data(), used, why))
         return failed(dataPath, why);

@@ -1,4 +1,5 @@
 #include "formats/su.h"
+#include "formats/counts.h"
 #include "formats/samples16.h"
 
 #include "core/numbers.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr uint64_t kHeaderBytes = 240;
 constexpr uint64_t kNsOffset = 114;
 constexpr uint64_t kDtOffset = 116;
-constexpr int64_t kMaxCount = 32767;
 
 int16_t get16(const uint8_t *p, bool bigEndian)
 {
@@ -599,12 +599,12 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
 {
     // Everything that can refuse the profile is checked before a byte is
     // written.
-    if (!(NTraces >= 1 && NTraces <= 32767)) {
+    if (!CountInRange(NTraces)) {
         error = "the profile has " + PlainText(NTraces)
             + " traces; a Seismic Unix file can hold 1 to 32767";
         return false;
     }
-    if (!(NSamples >= 1 && NSamples <= 32767)) {
+    if (!CountInRange(NSamples)) {
         error = "the profile has " + PlainText(NSamples)
             + " samples per trace; a Seismic Unix trace can hold 1 to 32767";
         return false;
@@ -647,7 +647,7 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
         traceBytes);
     ByteBlock buf(bufBytes);
     if (!buf) {
-        error = "cannot be written: out of memory";
+        error = "out of memory";
         return false;
     }
     size_t used = 0; // bytes of buf filled
