@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "core/numbers.h"
 #include "formats/su.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 
@@ -75,7 +76,7 @@ struct AppTest : ::testing::Test {
 
 TEST_F(AppTest, WithoutAProfileCommandsLeaveEverythingAlone)
 {
-    EXPECT_EQ(app.store.PickMode, 1);
+    EXPECT_EQ(test::StoreOf(app).PickMode, 1);
     fields("5", "abc", "-3", "");
     const auto typed = c.texts;
     app.cmdRePlot_Click();
@@ -95,7 +96,7 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     open(path);
     EXPECT_EQ(d.filters, std::vector<std::string>{"Seismic Unix File (*.su)|*.su| All Filese (*.*)|*.*"});
     EXPECT_EQ(c.adjustCalls, 1);
-    const ProfileStore &s = app.store;
+    const ProfileStore &s = test::StoreOf(app);
     ASSERT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime}), std::vector<float>({3, 500, 500}));
     EXPECT_EQ(s.PlotReady, 1);
     EXPECT_EQ(s.RawData(2, 1), 2001.0f);
@@ -126,7 +127,7 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
 TEST_F(AppTest, ZeroSampleIntervalIsReplacedAndSaid)
 {
     open(file("dt0.su", suBytes(4, 100, 0)));
-    EXPECT_EQ(app.store.TotalTime, float(SUFallbackIntervalMs * 100));
+    EXPECT_EQ(test::StoreOf(app).TotalTime, float(SUFallbackIntervalMs * 100));
     EXPECT_EQ(c.text(Field::Text1), SignedText(float(SUFallbackIntervalMs)));
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].second.find("dt = 0"), std::string::npos);
@@ -152,7 +153,7 @@ TEST_F(AppTest, RePlotRangeRules)
         c.texts[Field::txtAmpClip] = tc.clip;
         c.texts[Field::txtTraceCSG] = tc.csg;
         app.cmdRePlot_Click();
-        const ProfileStore &s = app.store;
+        const ProfileStore &s = test::StoreOf(app);
         SCOPED_TRACE(std::string(tc.f1) + ".." + tc.fl + " / " + tc.s1 + ".." + tc.sl);
         EXPECT_EQ(std::vector<int>({s.FirstTrace, s.LastTrace, s.FirstSample, s.LastSample, s.ClipValue, s.TracesPerCSG}),
                   tc.want);
@@ -167,10 +168,10 @@ TEST_F(AppTest, RePlotRangeRules)
     // Every re-plot starts again from RawData.
     c.select(Option::optNormTrace);
     app.cmdRePlot_Click();
-    EXPECT_EQ(app.store.NormMode, 2);
+    EXPECT_EQ(test::StoreOf(app).NormMode, 2);
     c.select(Option::optNormNone);
     app.cmdRePlot_Click();
-    EXPECT_EQ(app.store.PlotData, app.store.RawData);
+    EXPECT_EQ(test::StoreOf(app).PlotData, test::StoreOf(app).RawData);
 
     app.cmdAll_Click();
     EXPECT_EQ(c.text(Field::txtLsttr), " 120");
@@ -192,12 +193,12 @@ TEST_F(AppTest, NextGroupSteps)
     for (const auto &tc : cases) {
         fields(tc.f1, tc.fl, "1", "50");
         c.texts[Field::txtGroupOverlap] = tc.overlap;
-        app.store.PlotReady = 7; // shows whether the command touched it
+        test::StoreOf(app).PlotReady = 7; // shows whether the command touched it
         app.cmdNextGroup_Click();
         SCOPED_TRACE(std::string(tc.f1) + ".." + tc.fl + " overlap " + tc.overlap);
         EXPECT_EQ(c.text(Field::txt1sttr) + ".." + c.text(Field::txtLsttr) + "/" + c.text(Field::txtGroupOverlap),
                   std::string(tc.e1) + ".." + tc.el + "/" + tc.eo);
-        EXPECT_EQ(app.store.PlotReady, std::string(tc.e1) == "1" ? 7 : 1);
+        EXPECT_EQ(test::StoreOf(app).PlotReady, std::string(tc.e1) == "1" ? 7 : 1);
     }
 }
 
@@ -206,10 +207,10 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
     const auto good = file("good.su", suBytes(5, 30, 500));
     open(good);
     app.upd.setValue(3);
-    app.store.Picks[2] = 1.5f;
+    test::StoreOf(app).Picks[2] = 1.5f;
     fields("2", "4", "3", "20");
     const auto state = [&] {
-        const ProfileStore &s = app.store;
+        const ProfileStore &s = test::StoreOf(app);
         return std::tuple(s.RawData, s.PlotData, s.Picks, s.DataFileName, c.texts, c.caption(Caption::Label5), c.title(),
                           c.pointer(), c.captionVisible(Caption::lblReadTr), app.upd.Value());
     };
@@ -229,8 +230,8 @@ TEST_F(AppTest, RefusedOrCancelledLoadLeavesEverythingAsItWas)
     d.messages.clear();
     open(""); // cancelled dialog: only the file name is forgotten
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(app.store.DataFileName, "");
-    app.store.DataFileName = good;
+    EXPECT_EQ(test::StoreOf(app).DataFileName, "");
+    test::StoreOf(app).DataFileName = good;
     EXPECT_TRUE(state() == before);
 }
 
@@ -239,7 +240,7 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
     // Big enough that the throttled progress caption yields at least once.
     const auto path = file("big.su", suBytes(3000, 1000, 1000));
     load(5, 10);
-    const ProfileStore before = app.store;
+    const ProfileStore before = test::StoreOf(app);
     int seen = 0;
     c.onYield = [&] {
         ++seen;
@@ -248,13 +249,13 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
         app.cmdNextGroup_Click();
         app.cmdAll_Click();
         app.mnuOpenSU_Click();
-        EXPECT_EQ(app.store.NTraces, before.NTraces); // nothing half-loaded is visible
-        EXPECT_EQ(app.store.FirstTrace, before.FirstTrace);
+        EXPECT_EQ(test::StoreOf(app).NTraces, before.NTraces); // nothing half-loaded is visible
+        EXPECT_EQ(test::StoreOf(app).FirstTrace, before.FirstTrace);
     };
     open(path);
     c.onYield = nullptr;
     EXPECT_GE(seen, 1);
-    EXPECT_EQ(app.store.NTraces, 3000);
+    EXPECT_EQ(test::StoreOf(app).NTraces, 3000);
     EXPECT_FALSE(app.busy());
 }
 
@@ -271,7 +272,7 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     SUReadInfo info;
     std::string err;
     ASSERT_TRUE(ReadSUFile(out, back, info, err)) << err;
-    EXPECT_EQ(back.RawData, app.store.PlotData);
+    EXPECT_EQ(back.RawData, test::StoreOf(app).PlotData);
     EXPECT_EQ(info.intervalMs, 0.25);
 
     app.mnuSaveSU_Click();

@@ -2,6 +2,7 @@
 // refused or taken, the run stopped, the picks replaced, the profile aligned,
 // and the earlier picks never lost without a word.
 #include "app/app.h"
+#include "support/store_access.h"
 #include "support/crosscorr_reference.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
@@ -20,7 +21,7 @@ struct AutomaticTest : ::testing::Test {
     test::FakeDataDialog frm;
     test::RecordingCanvas profile{4170, 1000}, trace{1935, 1000};
     App app{c, d, profile, trace, &frm};
-    ProfileStore &s = app.store;
+    ProfileStore &s = test::StoreOf(app);
 
     void SetUp() override
     {

@@ -8,6 +8,7 @@
 #include "formats/rd3.h"
 #include "formats/su.h"
 #include "picks/picksfile.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 #include "support/survey.h"
@@ -103,7 +104,7 @@ void windowSteps(const std::string &in, const Options &o, batch::OutputFormat f,
         data.fields = {{DataField::Text1, "30"}, {DataField::Text2, "160"}, {DataField::Text3, "40"}};
         app.frmData_cmdOK_Click();
     }
-    ASSERT_TRUE(app.store.hasProfile());
+    ASSERT_TRUE(test::StoreOf(app).hasProfile());
     c.select(o.normMode == 2 ? Option::optNormTrace : o.normMode == 1 ? Option::optNormCSG : Option::optNormNone);
     c.texts[Field::txtTraceCSG] = std::to_string(o.csgTraces);
     app.cmdAll_Click();
@@ -122,7 +123,7 @@ void windowSteps(const std::string &in, const Options &o, batch::OutputFormat f,
             app.pickByCrossCorrelation(false);
     } else if (o.picks == batch::PicksSource::File) {
         std::string error;
-        ASSERT_TRUE(ReadPicksFile(batch::PicksFileFor(o.picksPattern, in), 30, app.store.Picks, error));
+        ASSERT_TRUE(ReadPicksFile(batch::PicksFileFor(o.picksPattern, in), 30, test::StoreOf(app).Picks, error));
     }
     d.files.push_back(out);
     if (f == batch::OutputFormat::SU)

@@ -7,6 +7,7 @@
 #include "formats/dt1.h"
 #include "formats/rd3.h"
 #include "formats/su.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 
@@ -120,7 +121,7 @@ struct FormatsAppTest : ::testing::Test {
     };
     Snapshot snap() const
     {
-        const ProfileStore &s = app.store;
+        const ProfileStore &s = test::StoreOf(app);
         return {s.NTraces, s.NSamples, s.TotalTime, s.RawData, s.Picks, c.texts, c.windowTitle,
                 s.DataFileName, app.upd.Value(), app.upd.Max()};
     }
@@ -158,7 +159,7 @@ TEST_F(FormatsAppTest, TextFileThroughTheParameterDialog)
     EXPECT_TRUE(d.messages.empty());
     EXPECT_FALSE(frm.open);
     EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
-    const ProfileStore &s = app.store;
+    const ProfileStore &s = test::StoreOf(app);
     ASSERT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime}), std::vector<float>({2, 3, 6}));
     EXPECT_EQ(s.PlotReady, 1);
     EXPECT_EQ(s.RawData(1, 3), 3);
@@ -189,7 +190,7 @@ TEST_F(FormatsAppTest, ManyTextTracesShowTheFirst200)
 TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
 {
     openFirst();
-    app.store.Picks[2] = 4;
+    test::StoreOf(app).Picks[2] = 4;
     const Snapshot before = snap();
 
     app.mnuOpenAscii_Click();
@@ -203,7 +204,7 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
     Snapshot cancelled = before;
     cancelled.file.clear(); // a cancelled file dialog empties the file name
     EXPECT_TRUE(snap() == cancelled);
-    app.store.DataFileName = before.file;
+    test::StoreOf(app).DataFileName = before.file;
 
     const std::string fifo = (dir / "pipe.su").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -239,20 +240,20 @@ TEST_F(FormatsAppTest, SaveThenReopen)
     EXPECT_EQ(fs::file_size(rd3), 2u * 3 * 5);
     EXPECT_TRUE(fs::exists(dir / "out.rad"));
 
-    app.store.PlotReady = 0;
+    test::StoreOf(app).PlotReady = 0;
     d.files = {rd3};
     app.mnuOpenRD3_Click();
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(std::vector<float>({app.store.NTraces, app.store.NSamples, app.store.TotalTime}),
+    EXPECT_EQ(std::vector<float>({test::StoreOf(app).NTraces, test::StoreOf(app).NSamples, test::StoreOf(app).TotalTime}),
               std::vector<float>({3, 5, 700}));
-    EXPECT_EQ(app.store.RawData(2, 3), 23);
-    EXPECT_EQ(app.store.PlotReady, 1);
+    EXPECT_EQ(test::StoreOf(app).RawData(2, 3), 23);
+    EXPECT_EQ(test::StoreOf(app).PlotReady, 1);
     EXPECT_EQ(c.text(Field::Text1), " 140");
 
     d.files = {txt};
     ascii("3", "5", "10");
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(app.store.RawData(3, 5), 35);
+    EXPECT_EQ(test::StoreOf(app).RawData(3, 5), 35);
 }
 
 // A click on Cancel stops a read at any stage of any format: nothing changes
@@ -301,7 +302,7 @@ TEST_F(FormatsAppTest, CancelledReadsChangeNothing)
     d.files = {tiled};
     app.mnuOpenSU_Click();
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(app.store.NTraces, 40);
+    EXPECT_EQ(test::StoreOf(app).NTraces, 40);
     EXPECT_FALSE(c.cancelVisible);
 }
 
@@ -357,7 +358,7 @@ TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
     // Loaded 512 x 1024 (4 MB with row and column 0), new 1023 x 1023: 12 MB.
     d.files = {file("loaded.su", suText(std::vector<int>(511, 1023)))};
     app.mnuOpenSU_Click();
-    ASSERT_EQ(app.store.NTraces, 511);
+    ASSERT_EQ(test::StoreOf(app).NTraces, 511);
     const Snapshot before = snap();
     file("big.rad", radHeader(1023, 1023));
     file("big.hd", hdHeader(1023, 1023));
@@ -387,7 +388,7 @@ TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
             const MemoryForLoadOverride memory(limit);
             openWith(k.open, k.path, "1023", "1023");
             if (fits) { // the radar files are empty: said, and read as zeros
-                EXPECT_EQ(app.store.NTraces, 1023);
+                EXPECT_EQ(test::StoreOf(app).NTraces, 1023);
                 EXPECT_EQ(d.messages.size(), std::string(k.name) == "text" ? 0u : 1u);
                 continue;
             }

@@ -2,6 +2,7 @@
 // exact marks it draws, the pick rules' menu, Reset, Current Picking with its
 // questions, and the picks file through Save Picking and From File.
 #include "app/app.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 
@@ -62,7 +63,7 @@ struct PickingTest : ::testing::Test {
     {
         fs::create_directories(dir);
         app.Form_Load();
-        ProfileStore &s = app.store;
+        ProfileStore &s = test::StoreOf(app);
         s.RawData.allocate(10, 100);
         for (int t = 1; t <= 10; ++t)
             for (int k = 1; k <= 100; ++k)
@@ -108,7 +109,7 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     app.pctTrace_MouseMove(100);
     clearCanvases();
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(app.store.Picks[1], 6);
+    EXPECT_EQ(test::StoreOf(app).Picks[1], 6);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6");
     EXPECT_EQ(head(profile, 6), cat(marks(0, 0, 310, false), cross(0, 120)));
     EXPECT_EQ(head(trace, 2), marks(0, 0, 310, true));
@@ -117,13 +118,13 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     profile.prims.clear();
     app.pctTrace_MouseDown(MouseMiddle, 105); // P = 12.5, exact
     EXPECT_EQ(head(profile, 2), cross(417, 125));
-    EXPECT_EQ(app.store.Picks[2], 6.25f);
+    EXPECT_EQ(test::StoreOf(app).Picks[2], 6.25f);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6.25");
 
     // The stepper stays on the last trace of the group.
     app.upd.setValue(10);
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(app.store.Picks[10], 6);
+    EXPECT_EQ(test::StoreOf(app).Picks[10], 6);
     EXPECT_EQ(app.upd.Value(), 10);
 }
 
@@ -144,16 +145,16 @@ TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
         SCOPED_TRACE(k.range);
         app.upd.setValue(1);
         c.texts[Field::txtPickRange] = k.range;
-        const auto picks = app.store.Picks;
+        const auto picks = test::StoreOf(app).Picks;
         clearCanvases();
         (app.*k.rule)();
         for (int m = 0; m < int(MenuCheck::Count); ++m)
             EXPECT_EQ(c.checked(MenuCheck(m)), MenuCheck(m) == k.item);
-        EXPECT_EQ(app.store.PickMode, int(k.item) + 1);
-        EXPECT_EQ(app.store.Picks, picks);
+        EXPECT_EQ(test::StoreOf(app).PickMode, int(k.item) + 1);
+        EXPECT_EQ(test::StoreOf(app).Picks, picks);
         EXPECT_TRUE(profile.prims.empty());
         app.pctTrace_MouseDown(MouseLeft, k.y);
-        EXPECT_FLOAT_EQ(app.store.Picks[1], k.position * 0.5f);
+        EXPECT_FLOAT_EQ(test::StoreOf(app).Picks[1], k.position * 0.5f);
         EXPECT_EQ(c.text(Field::txtPickRange), k.rangeAfter);
     }
 }
@@ -176,31 +177,31 @@ TEST_F(PickingTest, CurrentPickingAsksThenAligns)
         SetUp();
         d.messages.clear();
         d.answers = k.answers;
-        std::fill(app.store.Picks.begin() + 1, app.store.Picks.end(), 5.0f);
-        std::copy(k.picks.begin(), k.picks.end(), app.store.Picks.begin() + 1);
-        const auto picks = app.store.Picks;
-        const Array2D raw = app.store.RawData;
+        std::fill(test::StoreOf(app).Picks.begin() + 1, test::StoreOf(app).Picks.end(), 5.0f);
+        std::copy(k.picks.begin(), k.picks.end(), test::StoreOf(app).Picks.begin() + 1);
+        const auto picks = test::StoreOf(app).Picks;
+        const Array2D raw = test::StoreOf(app).RawData;
         app.mnuCurrentPick_Click();
         EXPECT_EQ(d.messages, k.said);
-        EXPECT_EQ(!(app.store.RawData == raw), k.moved);
+        EXPECT_EQ(!(test::StoreOf(app).RawData == raw), k.moved);
         if (k.moved) {
             // Trace 2 (pick at sample 12) moved up by 2 onto the reference 10,
             // and the re-plot drew the new amplitudes.
-            EXPECT_EQ(app.store.RawData(2, 1), raw(2, 3));
-            EXPECT_EQ(app.store.PlotData(2, 1), raw(2, 3));
+            EXPECT_EQ(test::StoreOf(app).RawData(2, 1), raw(2, 3));
+            EXPECT_EQ(test::StoreOf(app).PlotData(2, 1), raw(2, 3));
         }
-        EXPECT_EQ(app.store.Picks, picks);
+        EXPECT_EQ(test::StoreOf(app).Picks, picks);
     }
 }
 
 TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
 {
-    app.store.Picks[3] = 4;
+    test::StoreOf(app).Picks[3] = 4;
     c.texts[Field::txt1sttr] = "2";
     c.texts[Field::txtLsttr] = " 7";
     app.upd.setValue(6);
     app.mnuReset_Click();
-    EXPECT_EQ(app.store.Picks, std::vector<float>(11, 0.0f));
+    EXPECT_EQ(test::StoreOf(app).Picks, std::vector<float>(11, 0.0f));
     EXPECT_EQ(std::tuple(app.upd.Min(), app.upd.Max(), app.upd.Value()), std::tuple(2, 7, 2));
     // Redrawn without crosses (red lines).
     EXPECT_FALSE(profile.only(Prim::Clear).empty());
@@ -213,7 +214,7 @@ TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
 TEST_F(PickingTest, PicksFileThroughTheMenus)
 {
     const std::vector<float> picks = {0, 5, 6, 5.5f, 5, 5, 5, 5, 5, 5, 5};
-    app.store.Picks = picks;
+    test::StoreOf(app).Picks = picks;
     const auto saved = (dir / "picks.dat").string();
     d.files = {saved};
     app.mnuSavePick_Click();
@@ -222,19 +223,19 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     text << std::ifstream(saved, std::ios::binary).rdbuf();
     EXPECT_EQ(text.str().substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
 
-    app.store.Picks.assign(11, 0.0f);
-    const Array2D raw = app.store.RawData;
+    test::StoreOf(app).Picks.assign(11, 0.0f);
+    const Array2D raw = test::StoreOf(app).RawData;
     d.files = {saved};
     app.mnuFromFile_Click();
     EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
     EXPECT_TRUE(d.messages.empty());
     for (size_t t = 1; t <= 10; ++t)
-        EXPECT_FLOAT_EQ(app.store.Picks[t], picks[t]);
-    EXPECT_EQ(app.store.RawData(2, 1), raw(2, 3));
+        EXPECT_FLOAT_EQ(test::StoreOf(app).Picks[t], picks[t]);
+    EXPECT_EQ(test::StoreOf(app).RawData(2, 1), raw(2, 3));
 
     // Refusals and a cancel: picks and profile stay as they were.
-    const auto picksNow = app.store.Picks;
-    const Array2D rawNow = app.store.RawData;
+    const auto picksNow = test::StoreOf(app).Picks;
+    const Array2D rawNow = test::StoreOf(app).RawData;
     std::ofstream(dir / "short.dat", std::ios::binary) << " 1  .005 \r\n 2  .006 \r\n";
     std::ofstream(dir / "text.dat", std::ios::binary) << " 1 abc\r\n";
     for (const fs::path &p : {dir / "short.dat", dir / "text.dat", dir / "missing.dat", dir, fs::path()}) {
@@ -247,10 +248,10 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
         if (!path.empty()) {
             EXPECT_NE(d.messages[0].second.find(path), std::string::npos);
         }
-        EXPECT_EQ(app.store.Picks, picksNow);
-        EXPECT_TRUE(app.store.RawData == rawNow);
+        EXPECT_EQ(test::StoreOf(app).Picks, picksNow);
+        EXPECT_TRUE(test::StoreOf(app).RawData == rawNow);
     }
-    EXPECT_EQ(app.store.DataFileName, ""); // the cancel came last
+    EXPECT_EQ(test::StoreOf(app).DataFileName, ""); // the cancel came last
 
     // A save that fails says so.
     d.files = {(dir / "no" / "such.dat").string()};
@@ -264,10 +265,10 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
 // Picking writes an empty file.
 TEST_F(PickingTest, NoProfile)
 {
-    app.store.PlotReady = 0;
+    test::StoreOf(app).PlotReady = 0;
     app.pctTrace_MouseMove(100);
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(app.store.Picks, std::vector<float>(11, 0.0f));
+    EXPECT_EQ(test::StoreOf(app).Picks, std::vector<float>(11, 0.0f));
     EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
 
     test::FakeControls c2;

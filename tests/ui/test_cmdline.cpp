@@ -2,6 +2,7 @@
 // start becomes, and that opening it at start gives what the menu gives.
 #include "app/app.h"
 #include "app/cmdline.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
 
@@ -143,7 +144,7 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
         Form1 byMenu(&d);
         byMenu.show();
         byMenu.findChild<QAction *>(QString::fromLatin1(c.menu))->trigger();
-        ASSERT_TRUE(byMenu.app().store.hasProfile());
+        ASSERT_TRUE(test::StoreOf(byMenu.app()).hasProfile());
 
         Form1 atStart;
         atStart.show();
@@ -187,13 +188,13 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_NE(shown[0].find(c.message), std::string::npos) << shown[0];
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
-        EXPECT_FALSE(w.app().store.hasProfile());
+        EXPECT_FALSE(test::StoreOf(w.app()).hasProfile());
         EXPECT_TRUE(TakesInput(w));
 
         // The window goes on: a good file opens in it.
         const auto after = ModalsDuring([&] { w.openAtStart(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su"); });
         EXPECT_TRUE(after.empty());
-        EXPECT_EQ(w.app().store.NTraces, 300);
+        EXPECT_EQ(test::StoreOf(w.app()).NTraces, 300);
     }
 }
 

@@ -1,6 +1,7 @@
 // The main window on the offscreen platform: design places, menus, About
 // panel, the one-time layout and a whole open / re-plot / step / exit run.
 #include "app/app.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
 #include "ui/qtcanvas.h"
@@ -185,14 +186,14 @@ TEST(Form1, OpenRePlotStepAndExit)
     EXPECT_EQ(Find<QLineEdit>(w, "Text1")->text(), QStringLiteral(" .2")); // 80 ms over 400 samples
     EXPECT_EQ(Find<QLineEdit>(w, "txtLsttr")->text(), QStringLiteral(" 200")); // at most 200 traces at first
     EXPECT_EQ(w.app().upd.Max(), 200);
-    EXPECT_EQ(w.windowTitle().toStdString(), "Orvane   -  " + w.app().store.DataFileName);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Orvane   -  " + test::StoreOf(w.app()).DataFileName);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the busy pointer is gone
 
     Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
     Find<QPushButton>(w, "cmdRePlot")->click();
     EXPECT_EQ(w.app().upd.Max(), 2);
     Find<QPushButton>(w, "cmdAll")->click();
-    EXPECT_EQ(w.app().store.LastTrace, 300);
+    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
 
     auto *label1 = Find<QLabel>(w, "Label1");
     w.upd()->upButton()->click();

@@ -1,5 +1,6 @@
 // The text format's parameter dialog in the real window, offscreen.
 #include "app/app.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
 #include "ui/frmdata.h"
@@ -65,8 +66,8 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     frm->cmdOK()->click();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(MainWindowTakesInput(w));
-    EXPECT_EQ(w.app().store.NTraces, 2);
-    EXPECT_EQ(w.app().store.RawData(2, 3), 6);
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
+    EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
     EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
 
     // "&Cancel", and the window's own close control, each give the main
@@ -80,7 +81,7 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     frm->close();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(MainWindowTakesInput(w));
-    EXPECT_EQ(w.app().store.NTraces, 2);
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
 }
 
 // A Seismic Unix file of nt traces of ns samples.
@@ -147,7 +148,7 @@ TEST(Form1Formats, CancelButtonStopsARead)
     QAction *openText = w.findChild<QAction *>(QStringLiteral("mnuOpenAscii"));
     d.files = {first};
     openSU->trigger();
-    ASSERT_EQ(w.app().store.NTraces, 30);
+    ASSERT_EQ(test::StoreOf(w.app()).NTraces, 30);
 
     const ReadPacing was = Pacing();
     Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
@@ -180,8 +181,8 @@ TEST(Form1Formats, CancelButtonStopsARead)
         EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
         EXPECT_TRUE(cancel->isHidden());
         EXPECT_TRUE(caption->isHidden());
-        EXPECT_EQ(w.app().store.NTraces, 30);
-        EXPECT_EQ(w.app().store.DataFileName, first);
+        EXPECT_EQ(test::StoreOf(w.app()).NTraces, 30);
+        EXPECT_EQ(test::StoreOf(w.app()).DataFileName, first);
         EXPECT_EQ(gain->text(), gainText);
         EXPECT_TRUE(d.messages.empty());
         EXPECT_FALSE(w.app().busy());
@@ -191,7 +192,7 @@ TEST(Form1Formats, CancelButtonStopsARead)
     d.files = {second};
     openSU->trigger();
     Pacing() = was;
-    EXPECT_EQ(w.app().store.NTraces, 50);
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 50);
     EXPECT_TRUE(cancel->isHidden());
 }
 

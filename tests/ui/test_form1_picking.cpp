@@ -2,6 +2,7 @@
 // offscreen Form1, and what the not-XOR marks leave in the canvases' pixels.
 #include "app/app.h"
 #include "core/numbers.h"
+#include "support/store_access.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
 #include "ui/frmdata.h"
@@ -53,7 +54,7 @@ TEST(Form1Picking, MouseOnTheTraceCanvasPicksAndSteps)
     test::FakeDialogs d;
     auto w = OpenedWindow(d);
     ASSERT_TRUE(d.messages.empty());
-    const ProfileStore &s = w->app().store;
+    const ProfileStore &s = test::StoreOf(w->app());
     ASSERT_EQ(s.NTraces, 300);
 
     Move(*w, 200);
@@ -109,7 +110,7 @@ TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
     Press(*b, 333, Qt::RightButton);
     EXPECT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
     EXPECT_EQ(a->pctTrace()->image(), b->pctTrace()->image());
-    EXPECT_EQ(a->app().store.Picks, b->app().store.Picks);
+    EXPECT_EQ(test::StoreOf(a->app()).Picks, test::StoreOf(b->app()).Picks);
 }
 
 // Adjust Air Wave > Automatic through the real dialog: its frame, the
@@ -120,7 +121,7 @@ TEST(Form1Picking, AutomaticThroughTheRealDialog)
 {
     test::FakeDialogs d;
     auto w = OpenedWindow(d);
-    ProfileStore &s = w->app().store;
+    ProfileStore &s = test::StoreOf(w->app());
     FrmData *frm = w->frmData();
     auto held = [&] { return !w->centralWidget()->isEnabled() && !w->menuBar()->isEnabled(); };
     auto fill = [&](const char *k1, const char *kl, const char *t1, const char *tl) {
