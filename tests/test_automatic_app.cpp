@@ -1,13 +1,7 @@
 // Adjust Air Wave > Automatic through the command flow: the dialog's values
 // refused or taken, the run stopped, the picks replaced, the profile aligned,
 // and the earlier picks never lost without a word.
-#include "app/app.h"
-#include "support/store_access.h"
-#include "support/crosscorr_reference.h"
-#include "support/fakes.h"
-#include "support/recording_canvas.h"
-
-#include <gtest/gtest.h>
+#include "support/app_fixture.h"
 
 using namespace orv;
 
@@ -15,31 +9,19 @@ namespace {
 
 // 5 traces of 100 samples over 50 time units, each with a pulse, at samples
 // 30, 33, 34, 38 and 39: delays of 3, 1, 4 and 1 samples from trace to trace.
-struct AutomaticTest : ::testing::Test {
-    test::FakeControls c;
-    test::FakeDialogs d;
-    test::FakeDataDialog frm;
-    test::RecordingCanvas profile{4170, 1000}, trace{1935, 1000};
-    App app{c, d, profile, trace, &frm};
-    ProfileStore &s = test::StoreOf(app);
-
+struct AutomaticTest : test::AppFixture {
     void SetUp() override
     {
-        app.Form_Load();
-        s.RawData.allocate(5, 100);
+        AppFixture::SetUp();
+        Array2D a;
+        a.allocate(5, 100);
         const int at[] = {0, 30, 33, 34, 38, 39};
         for (int t = 1; t <= 5; ++t)
             for (int k = -2; k <= 2; ++k)
-                s.RawData(t, at[t] + k) = 3.0f - static_cast<float>(k * k);
-        s.PlotData = s.RawData;
-        s.NTraces = 5, s.NSamples = 100, s.TotalTime = 50;
-        s.Picks.assign(6, 0.0f);
-        c.texts[Field::txt1sttr] = c.texts[Field::txt1stsamp] = "1";
-        c.texts[Field::txtLsttr] = "5";
-        c.texts[Field::txtLstsamp] = "100";
-        app.cmdRePlot_Click();
+                a(t, at[t] + k) = 3.0f - static_cast<float>(k * k);
+        show(a, 50);
     }
-    void open(const char *k1, const char *kl, const char *t1, const char *tl)
+    void automatic(const char *k1, const char *kl, const char *t1, const char *tl)
     {
         app.mnuAutomatic_Click();
         frm.fields = {{DataField::txtKey1st, k1}, {DataField::txtKeyLast, kl},
@@ -50,7 +32,7 @@ struct AutomaticTest : ::testing::Test {
 TEST_F(AutomaticTest, PicksEveryTraceAlignsAndReplaces)
 {
     s.Picks[5] = 7; // a pick by hand: replaced too
-    open("28", "40", "1", "100");
+    automatic("28", "40", "1", "100");
     EXPECT_TRUE(frm.crossCorrelation);
     app.frmData_cmdOK2_Click();
     // The window 28..40 of trace t is found on trace t + 1 at 28 plus the
@@ -85,7 +67,7 @@ TEST_F(AutomaticTest, OutOfRangeValuesAreRefused)
     };
     for (const auto &r : rows) {
         d.messages.clear();
-        open(r.k1, r.kl, r.t1, r.tl);
+        automatic(r.k1, r.kl, r.t1, r.tl);
         app.frmData_cmdOK2_Click();
         ASSERT_EQ(d.messages.size(), 1u) << r.field;
         EXPECT_EQ(d.messages[0].second, std::string(r.field) + " must be a sample number from 1 to 100.");
@@ -113,7 +95,7 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
         s.Picks[3] = 4;
         d.messages.clear();
         d.answers = {false};
-        open(r.k1, r.kl, r.t1, r.tl);
+        automatic(r.k1, r.kl, r.t1, r.tl);
         app.frmData_cmdOK2_Click();
         ASSERT_EQ(d.messages.size(), 1u);
         EXPECT_EQ(d.messages[0].second, said + ". Discard the current picks anyway?");
@@ -126,7 +108,7 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
         EXPECT_EQ(s.Picks, std::vector<float>(6, 0.0f));
 
         d.messages.clear();
-        open(r.k1, r.kl, r.t1, r.tl);
+        automatic(r.k1, r.kl, r.t1, r.tl);
         app.frmData_cmdOK2_Click();
         EXPECT_FALSE(frm.open);
         EXPECT_EQ(d.messages, (decltype(d.messages){{"Automatic", said + "."}}));
@@ -137,13 +119,13 @@ TEST_F(AutomaticTest, CancelStopAndNoProfileChangeNothing)
 {
     s.Picks[1] = 3;
     const std::vector<float> picks = s.Picks;
-    open("28", "40", "1", "100");
+    automatic("28", "40", "1", "100");
     app.frmData_cmdCancel2_Click();
     EXPECT_FALSE(frm.open);
     EXPECT_EQ(s.Picks, picks);
 
     // A stop asked for while the run goes on: as Cancel.
-    open("28", "40", "1", "100");
+    automatic("28", "40", "1", "100");
     frm.stopAtPoll = frm.polls + 1;
     app.frmData_cmdOK2_Click();
     EXPECT_FALSE(frm.open);

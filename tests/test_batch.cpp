@@ -2,15 +2,12 @@
 // bytes for the same steps, failures among good files, and thread counts.
 #include "batch/runner.h"
 
-#include "app/app.h"
 #include "core/savefile.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
 #include "formats/su.h"
 #include "picks/picksfile.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "support/recording_canvas.h"
+#include "support/app_fixture.h"
 #include "support/survey.h"
 
 #include <gtest/gtest.h>
@@ -77,66 +74,56 @@ struct Inputs {
     }
 };
 
+// What the batch writes for an output format, beside the window's save command.
+struct Output {
+    const char *name;
+    void (App::*save)();
+    std::vector<std::string> extensions; // of the files written, the first the one named
+};
+const Output outputs[] = {{"su", &App::mnuSaveSU_Click, {".su"}},
+                          {"rd3", &App::mnuSaveRD3_Click, {".rd3", ".rad"}},
+                          {"ascii", &App::mnuSaveAscii_Click, {".dat"}}};
+
 // The window's command flow on one input: open, All Profile with the
-// normalization, picks (From File or Automatic, both of which align), and
-// the one save asked for; the picks saved too when `picksOut` is given.
-// Without alignment the window has no picking step to mirror: it opens,
-// draws and saves.
-void windowSteps(const std::string &in, const Options &o, batch::OutputFormat f, const std::string &out,
+// normalization, picks (From File or Automatic, both of which align), the
+// save of `f` to stem + its extensions, and the picks saved to picksOut.
+// Without alignment the window has no picking step: the picks go straight in.
+void windowSteps(const std::string &in, const Options &o, const Output &f, const std::string &stem,
                  const std::string &picksOut)
 {
-    test::FakeControls c;
-    test::FakeDialogs d;
-    test::FakeDataDialog data;
-    test::RecordingCanvas profile, trace;
-    App app(c, d, profile, trace, &data);
-    app.Form_Load();
-    const NamedFormat named = FormatOfName(in);
-    d.files.push_back(in);
-    if (named == NamedFormat::SU)
-        app.mnuOpenSU_Click();
-    else if (named == NamedFormat::RD3)
-        app.mnuOpenRD3_Click();
-    else if (named == NamedFormat::DT1)
-        app.mnuOpenDT1_Click();
-    else {
-        app.mnuOpenAscii_Click();
-        data.fields = {{DataField::Text1, "30"}, {DataField::Text2, "160"}, {DataField::Text3, "40"}};
-        app.frmData_cmdOK_Click();
-    }
-    ASSERT_TRUE(test::StoreOf(app).hasProfile());
-    c.select(o.normMode == 2 ? Option::optNormTrace : o.normMode == 1 ? Option::optNormCSG : Option::optNormNone);
-    c.texts[Field::txtTraceCSG] = std::to_string(o.csgTraces);
-    app.cmdAll_Click();
+    test::Window w;
+    w.app.Form_Load();
+    const std::map<std::string, void (App::*)()> opens = {
+        {".su", &App::mnuOpenSU_Click}, {".rd3", &App::mnuOpenRD3_Click}, {".dt1", &App::mnuOpenDT1_Click}};
+    const auto open = opens.find(fs::path(in).extension().string());
+    w.open(open == opens.end() ? nullptr : open->second, in, "30", "160", "40");
+    ASSERT_TRUE(w.s.hasProfile());
+    w.c.select(o.normMode == 2 ? Option::optNormTrace : o.normMode == 1 ? Option::optNormCSG : Option::optNormNone);
+    w.c.texts[Field::txtTraceCSG] = std::to_string(o.csgTraces);
+    w.app.cmdAll_Click();
+    const std::string picksIn = batch::PicksFileFor(o.picksPattern, in);
     if (o.picks == batch::PicksSource::File && o.align) {
-        d.files.push_back(batch::PicksFileFor(o.picksPattern, in));
-        app.mnuFromFile_Click();
+        w.d.files = {picksIn};
+        w.app.mnuFromFile_Click();
     } else if (o.picks == batch::PicksSource::Auto) {
-        app.mnuAutomatic_Click();
-        data.fields = {{DataField::txtKey1st, std::to_string(o.autoWindow[0])},
-                       {DataField::txtKeyLast, std::to_string(o.autoWindow[1])},
-                       {DataField::txtTarg1st, std::to_string(o.autoWindow[2])},
-                       {DataField::txtTargLast, std::to_string(o.autoWindow[3])}};
+        w.app.mnuAutomatic_Click();
+        w.frm.fields = {{DataField::txtKey1st, std::to_string(o.autoWindow[0])},
+                        {DataField::txtKeyLast, std::to_string(o.autoWindow[1])},
+                        {DataField::txtTarg1st, std::to_string(o.autoWindow[2])},
+                        {DataField::txtTargLast, std::to_string(o.autoWindow[3])}};
         if (o.align)
-            app.frmData_cmdOK2_Click();
+            w.app.frmData_cmdOK2_Click();
         else
-            app.pickByCrossCorrelation(false);
-    } else if (o.picks == batch::PicksSource::File) {
+            w.app.pickByCrossCorrelation(false);
+    } else {
         std::string error;
-        ASSERT_TRUE(ReadPicksFile(batch::PicksFileFor(o.picksPattern, in), 30, test::StoreOf(app).Picks, error));
+        ASSERT_TRUE(ReadPicksFile(picksIn, 30, w.s.Picks, error)) << error;
     }
-    d.files.push_back(out);
-    if (f == batch::OutputFormat::SU)
-        app.mnuSaveSU_Click();
-    else if (f == batch::OutputFormat::RD3)
-        app.mnuSaveRD3_Click();
-    else
-        app.mnuSaveAscii_Click();
-    if (!picksOut.empty()) {
-        d.files.push_back(picksOut);
-        app.mnuSavePick_Click();
-    }
-    ASSERT_EQ(d.used.size(), 2u + !picksOut.empty() + (o.picks == batch::PicksSource::File && o.align));
+    w.d.files = {stem + f.extensions[0], picksOut};
+    (w.app.*f.save)();
+    w.app.mnuSavePick_Click();
+    ASSERT_TRUE(w.d.messages.empty()) << w.d.messages[0].second;
+    ASSERT_EQ(w.d.used.size(), 3u + (o.picks == batch::PicksSource::File && o.align));
 }
 
 } // namespace
@@ -257,18 +244,15 @@ TEST(Batch, WritesWhatTheWindowWrites)
         ASSERT_EQ(run(args), 0);
         const Parsed p = batch::ParseArgs(args);
         for (const std::string &input : {in.su, in.rd3, in.dt1, in.ascii}) {
-            const std::string stem = batch::StemOf(input);
-            for (const auto f : {batch::OutputFormat::SU, batch::OutputFormat::RD3, batch::OutputFormat::Ascii}) {
-                SCOPED_TRACE(stem + "." + batch::OutputExtension(f));
-                const std::string mine = dir / (stem + ".window." + batch::OutputExtension(f));
-                const std::string picks = dir / (stem + ".window.picks.dat");
+            const std::string stem = fs::path(input).stem().string();
+            for (const Output &f : outputs) {
+                SCOPED_TRACE(stem + " as " + f.name);
+                const std::string mine = dir / (stem + ".window"), picks = mine + ".picks.dat";
                 windowSteps(input, p.options, f, mine, picks);
-                const std::string theirs = out + "/" + stem + "." + batch::OutputExtension(f);
-                const auto files = batch::FilesOfOutput(f, theirs), windowFiles = batch::FilesOfOutput(f, mine);
-                for (size_t k = 0; k < files.size(); ++k) {
-                    const std::string b = bytesOf(files[k]);
-                    EXPECT_FALSE(b.empty()) << files[k];
-                    EXPECT_EQ(b, bytesOf(windowFiles[k])) << files[k];
+                for (const std::string &e : f.extensions) {
+                    const std::string b = bytesOf(out + "/" + stem + e);
+                    EXPECT_FALSE(b.empty()) << stem + e;
+                    EXPECT_EQ(b, bytesOf(mine + e)) << stem + e;
                 }
                 EXPECT_EQ(bytesOf(out + "/" + stem + ".picks.dat"), bytesOf(picks));
             }

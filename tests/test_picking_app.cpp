@@ -1,17 +1,9 @@
 // Picking through the command flow: the mouse on the trace canvas with the
 // exact marks it draws, the pick rules' menu, Reset, Current Picking with its
 // questions, and the picks file through Save Picking and From File.
-#include "app/app.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "support/recording_canvas.h"
+#include "support/app_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <tuple>
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -49,37 +41,21 @@ Prims head(const test::RecordingCanvas &cv, size_t n)
 }
 
 // 10 traces of 100 samples over 50 time units; trace t crosses zero upwards
-// between samples 30 + t and 31 + t, at 30.25 + t. With the canvases below
-// dy = 10 and dx = 417.
-struct PickingTest : ::testing::Test {
-    test::FakeControls c;
-    test::FakeDialogs d;
-    test::RecordingCanvas profile{4170, 1000}, trace{1935, 1000};
-    App app{c, d, profile, trace};
-    fs::path dir = fs::temp_directory_path()
-        / ("orvane_pick_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-
+// between samples 30 + t and 31 + t, at 30.25 + t; dy = 10 and dx = 417.
+struct PickingTest : test::AppFixture {
     void SetUp() override
     {
-        fs::create_directories(dir);
-        app.Form_Load();
-        ProfileStore &s = test::StoreOf(app);
-        s.RawData.allocate(10, 100);
+        AppFixture::SetUp();
+        Array2D a;
+        a.allocate(10, 100);
         for (int t = 1; t <= 10; ++t)
             for (int k = 1; k <= 100; ++k)
-                s.RawData(t, k) = float(k - (30 + t)) - 0.25f;
-        s.PlotData = s.RawData;
-        s.NTraces = 10, s.NSamples = 100, s.TotalTime = 50;
-        s.Picks.assign(11, 0.0f);
-        c.texts[Field::txt1sttr] = c.texts[Field::txt1stsamp] = "1";
-        c.texts[Field::txtLsttr] = "10";
-        c.texts[Field::txtLstsamp] = "100";
-        app.cmdRePlot_Click();
+                a(t, k) = float(k - (30 + t)) - 0.25f;
+        show(a, 50);
         app.upd.setValue(1);
         s.PlotReady = 1;
         clearCanvases();
     }
-    void TearDown() override { fs::remove_all(dir); }
     void clearCanvases() { profile.prims.clear(), trace.prims.clear(); }
 };
 
@@ -109,7 +85,7 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     app.pctTrace_MouseMove(100);
     clearCanvases();
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(test::StoreOf(app).Picks[1], 6);
+    EXPECT_EQ(s.Picks[1], 6);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6");
     EXPECT_EQ(head(profile, 6), cat(marks(0, 0, 310, false), cross(0, 120)));
     EXPECT_EQ(head(trace, 2), marks(0, 0, 310, true));
@@ -118,13 +94,13 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     profile.prims.clear();
     app.pctTrace_MouseDown(MouseMiddle, 105); // P = 12.5, exact
     EXPECT_EQ(head(profile, 2), cross(417, 125));
-    EXPECT_EQ(test::StoreOf(app).Picks[2], 6.25f);
+    EXPECT_EQ(s.Picks[2], 6.25f);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6.25");
 
     // The stepper stays on the last trace of the group.
     app.upd.setValue(10);
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(test::StoreOf(app).Picks[10], 6);
+    EXPECT_EQ(s.Picks[10], 6);
     EXPECT_EQ(app.upd.Value(), 10);
 }
 
@@ -145,16 +121,16 @@ TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
         SCOPED_TRACE(k.range);
         app.upd.setValue(1);
         c.texts[Field::txtPickRange] = k.range;
-        const auto picks = test::StoreOf(app).Picks;
+        const auto picks = s.Picks;
         clearCanvases();
         (app.*k.rule)();
         for (int m = 0; m < int(MenuCheck::Count); ++m)
             EXPECT_EQ(c.checked(MenuCheck(m)), MenuCheck(m) == k.item);
-        EXPECT_EQ(test::StoreOf(app).PickMode, int(k.item) + 1);
-        EXPECT_EQ(test::StoreOf(app).Picks, picks);
+        EXPECT_EQ(s.PickMode, int(k.item) + 1);
+        EXPECT_EQ(s.Picks, picks);
         EXPECT_TRUE(profile.prims.empty());
         app.pctTrace_MouseDown(MouseLeft, k.y);
-        EXPECT_FLOAT_EQ(test::StoreOf(app).Picks[1], k.position * 0.5f);
+        EXPECT_FLOAT_EQ(s.Picks[1], k.position * 0.5f);
         EXPECT_EQ(c.text(Field::txtPickRange), k.rangeAfter);
     }
 }
@@ -177,31 +153,31 @@ TEST_F(PickingTest, CurrentPickingAsksThenAligns)
         SetUp();
         d.messages.clear();
         d.answers = k.answers;
-        std::fill(test::StoreOf(app).Picks.begin() + 1, test::StoreOf(app).Picks.end(), 5.0f);
-        std::copy(k.picks.begin(), k.picks.end(), test::StoreOf(app).Picks.begin() + 1);
-        const auto picks = test::StoreOf(app).Picks;
-        const Array2D raw = test::StoreOf(app).RawData;
+        std::fill(s.Picks.begin() + 1, s.Picks.end(), 5.0f);
+        std::copy(k.picks.begin(), k.picks.end(), s.Picks.begin() + 1);
+        const auto picks = s.Picks;
+        const Array2D raw = s.RawData;
         app.mnuCurrentPick_Click();
         EXPECT_EQ(d.messages, k.said);
-        EXPECT_EQ(!(test::StoreOf(app).RawData == raw), k.moved);
+        EXPECT_EQ(!(s.RawData == raw), k.moved);
         if (k.moved) {
             // Trace 2 (pick at sample 12) moved up by 2 onto the reference 10,
             // and the re-plot drew the new amplitudes.
-            EXPECT_EQ(test::StoreOf(app).RawData(2, 1), raw(2, 3));
-            EXPECT_EQ(test::StoreOf(app).PlotData(2, 1), raw(2, 3));
+            EXPECT_EQ(s.RawData(2, 1), raw(2, 3));
+            EXPECT_EQ(s.PlotData(2, 1), raw(2, 3));
         }
-        EXPECT_EQ(test::StoreOf(app).Picks, picks);
+        EXPECT_EQ(s.Picks, picks);
     }
 }
 
 TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
 {
-    test::StoreOf(app).Picks[3] = 4;
+    s.Picks[3] = 4;
     c.texts[Field::txt1sttr] = "2";
     c.texts[Field::txtLsttr] = " 7";
     app.upd.setValue(6);
     app.mnuReset_Click();
-    EXPECT_EQ(test::StoreOf(app).Picks, std::vector<float>(11, 0.0f));
+    EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
     EXPECT_EQ(std::tuple(app.upd.Min(), app.upd.Max(), app.upd.Value()), std::tuple(2, 7, 2));
     // Redrawn without crosses (red lines).
     EXPECT_FALSE(profile.only(Prim::Clear).empty());
@@ -214,7 +190,7 @@ TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
 TEST_F(PickingTest, PicksFileThroughTheMenus)
 {
     const std::vector<float> picks = {0, 5, 6, 5.5f, 5, 5, 5, 5, 5, 5, 5};
-    test::StoreOf(app).Picks = picks;
+    s.Picks = picks;
     const auto saved = (dir / "picks.dat").string();
     d.files = {saved};
     app.mnuSavePick_Click();
@@ -223,19 +199,19 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     text << std::ifstream(saved, std::ios::binary).rdbuf();
     EXPECT_EQ(text.str().substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
 
-    test::StoreOf(app).Picks.assign(11, 0.0f);
-    const Array2D raw = test::StoreOf(app).RawData;
+    s.Picks.assign(11, 0.0f);
+    const Array2D raw = s.RawData;
     d.files = {saved};
     app.mnuFromFile_Click();
     EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
     EXPECT_TRUE(d.messages.empty());
     for (size_t t = 1; t <= 10; ++t)
-        EXPECT_FLOAT_EQ(test::StoreOf(app).Picks[t], picks[t]);
-    EXPECT_EQ(test::StoreOf(app).RawData(2, 1), raw(2, 3));
+        EXPECT_FLOAT_EQ(s.Picks[t], picks[t]);
+    EXPECT_EQ(s.RawData(2, 1), raw(2, 3));
 
     // Refusals and a cancel: picks and profile stay as they were.
-    const auto picksNow = test::StoreOf(app).Picks;
-    const Array2D rawNow = test::StoreOf(app).RawData;
+    const auto picksNow = s.Picks;
+    const Array2D rawNow = s.RawData;
     std::ofstream(dir / "short.dat", std::ios::binary) << " 1  .005 \r\n 2  .006 \r\n";
     std::ofstream(dir / "text.dat", std::ios::binary) << " 1 abc\r\n";
     for (const fs::path &p : {dir / "short.dat", dir / "text.dat", dir / "missing.dat", dir, fs::path()}) {
@@ -248,10 +224,10 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
         if (!path.empty()) {
             EXPECT_NE(d.messages[0].second.find(path), std::string::npos);
         }
-        EXPECT_EQ(test::StoreOf(app).Picks, picksNow);
-        EXPECT_TRUE(test::StoreOf(app).RawData == rawNow);
+        EXPECT_EQ(s.Picks, picksNow);
+        EXPECT_TRUE(s.RawData == rawNow);
     }
-    EXPECT_EQ(test::StoreOf(app).DataFileName, ""); // the cancel came last
+    EXPECT_EQ(s.DataFileName, ""); // the cancel came last
 
     // A save that fails says so.
     d.files = {(dir / "no" / "such.dat").string()};
@@ -265,10 +241,10 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
 // Picking writes an empty file.
 TEST_F(PickingTest, NoProfile)
 {
-    test::StoreOf(app).PlotReady = 0;
+    s.PlotReady = 0;
     app.pctTrace_MouseMove(100);
     app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(test::StoreOf(app).Picks, std::vector<float>(11, 0.0f));
+    EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
     EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
 
     test::FakeControls c2;
