@@ -1,27 +1,14 @@
 // The command line: what each argument list asks for, what a file named at
 // start becomes, and that opening it at start gives what the menu gives.
-#include "app/app.h"
 #include "app/cmdline.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "ui/form1.h"
+#include "support/form1_fixture.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <string>
-#include <vector>
 
 namespace orv {
 namespace {
@@ -116,11 +103,6 @@ std::vector<std::string> ModalsDuring(const std::function<void()> &act)
     return shown;
 }
 
-bool TakesInput(Form1 &w)
-{
-    return w.centralWidget()->isEnabled() && w.menuBar()->isEnabled() && !QApplication::overrideCursor();
-}
-
 TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
 {
     const fs::path examples = ORVANE_EXAMPLES_DIR;
@@ -143,7 +125,7 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
         d.files.push_back(c.data.string());
         Form1 byMenu(&d);
         byMenu.show();
-        byMenu.findChild<QAction *>(QString::fromLatin1(c.menu))->trigger();
+        test::Trigger(byMenu, c.menu);
         ASSERT_TRUE(test::StoreOf(byMenu.app()).hasProfile());
 
         Form1 atStart;
@@ -158,10 +140,10 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
             EXPECT_EQ(atStart.captionLabel(k)->text(), byMenu.captionLabel(k)->text());
         EXPECT_TRUE(atStart.layoutDone());
         EXPECT_EQ(atStart.size(), byMenu.size());
-        EXPECT_TRUE(TakesInput(atStart));
+        EXPECT_TRUE(test::TakesInput(atStart));
 
         // The answer was for that one open: the menu's next one asks.
-        const auto next = ModalsDuring([&] { atStart.findChild<QAction *>(QString::fromLatin1(c.menu))->trigger(); });
+        const auto next = ModalsDuring([&] { test::Trigger(atStart, c.menu); });
         EXPECT_EQ(next, std::vector<std::string>{"QFileDialog"});
     }
 }
@@ -189,10 +171,10 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
         EXPECT_NE(shown[0].find(c.message), std::string::npos) << shown[0];
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
         EXPECT_FALSE(test::StoreOf(w.app()).hasProfile());
-        EXPECT_TRUE(TakesInput(w));
+        EXPECT_TRUE(test::TakesInput(w));
 
         // The window goes on: a good file opens in it.
-        const auto after = ModalsDuring([&] { w.openAtStart(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su"); });
+        const auto after = ModalsDuring([&] { w.openAtStart(test::ExampleLine); });
         EXPECT_TRUE(after.empty());
         EXPECT_EQ(test::StoreOf(w.app()).NTraces, 300);
     }

@@ -1,34 +1,16 @@
 // The main window on the offscreen platform: design places, menus, About
 // panel, the one-time layout and a whole open / re-plot / step / exit run.
-#include "app/app.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "ui/form1.h"
-#include "ui/qtcanvas.h"
+#include "support/form1_fixture.h"
 #include "ui/qtdialogs.h"
 #include "ui/updown.h"
 
-#include <QAction>
 #include <QFileDialog>
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <string>
 #include <thread>
 
 #include <fcntl.h>
@@ -38,13 +20,9 @@
 namespace orv {
 namespace {
 
-int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+using test::Find;
 
-template <typename T = QWidget>
-T *Find(Form1 &w, const char *name)
-{
-    return w.findChild<T *>(QString::fromLatin1(name));
-}
+int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
 TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
 {
@@ -57,14 +35,11 @@ TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
         {"Label5", "inner", "No. of Traces", 1680, 120, 2175, 255}, {"Text1", "inner", "", 8160, 120, 495, 285},
         {"upd", "inner", "", 13440, 120, 255, 375}, {"Frame4", "inner", "Draw", 840, 8520, 4335, 2055},
         {"txtLsttr", "Frame4", "", 840, 480, 495, 285}, {"cmdNextGroup", "Frame4", "Next Group", 3000, 840, 1095, 375},
-        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615},
-        {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
-        {"txtGroupOverlap", "Frame4", "0", 3000, 1560, 975, 285},
-        {"txtAmpClip", "inner", "1000", 6720, 9240, 495, 285},
+        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615}, {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
+        {"txtGroupOverlap", "Frame4", "0", 3000, 1560, 975, 285}, {"txtAmpClip", "inner", "1000", 6720, 9240, 495, 285},
         {"Label2", "inner", "Left Click = Automatic Pick Right Click = Exact Pick", 7560, 9000, 1935, 615},
         {"lblReadTr", "inner", "Reading Trace # 1", 9840, 9120, 1815, 375},
-        {"txtPickRange", "inner", "20", 13200, 9000, 615, 285},
-        {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135},
+        {"txtPickRange", "inner", "20", 13200, 9000, 615, 285}, {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135},
         {"Label20", "frmAbout", "The Orvane developers", 120, 1800, 4335, 255},
         {"cmdAbouOK", "frmAbout", "OK", 1680, 2640, 1215, 375},
     };
@@ -171,14 +146,13 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     EXPECT_EQ(geometries(), before);
 }
 
-// A whole run as a user does it: open the example line, re-plot, step, exit.
-TEST(Form1, OpenRePlotStepAndExit)
+// A whole run as a user does it: open the example line, re-plot, step, see
+// About (opaque: over the profile as over an empty canvas), exit.
+TEST(Form1, OpenRePlotStepAboutAndExit)
 {
     test::FakeDialogs d;
-    d.files.push_back(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
-    Form1 w(&d);
-    w.show();
-    w.findChild<QAction *>(QStringLiteral("mnuOpenSU"))->trigger();
+    auto owned = test::OpenedWindow(d);
+    Form1 &w = *owned;
     EXPECT_TRUE(w.layoutDone());
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(Find<QLabel>(w, "Label5")->text(), QStringLiteral("No. of Traces = 300"));
@@ -202,7 +176,13 @@ TEST(Form1, OpenRePlotStepAndExit)
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 1"));
     EXPECT_FALSE(w.upd()->downButton()->isEnabled()); // at the first trace
 
-    w.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+    w.app().mnuAbout_Click();
+    const QRect panel = w.frmAbout()->geometry();
+    const QImage over = w.pctProfile()->grab(panel).toImage();
+    w.pctProfile()->clear();
+    EXPECT_EQ(over, w.pctProfile()->grab(panel).toImage());
+
+    test::Trigger(w, "mnuExit");
     EXPECT_TRUE(w.quitRequested());
     EXPECT_FALSE(w.isVisible());
 }
@@ -271,24 +251,6 @@ TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
     watchdog.join();
     EXPECT_FALSE(rescued);
     EXPECT_TRUE(kindIcons);
-}
-
-// The About panel hides the drawing under it: over a loaded profile it looks
-// exactly as over an empty canvas.
-TEST(Form1, AboutPanelIsOpaque)
-{
-    test::FakeDialogs d;
-    d.files.push_back(std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
-    Form1 w(&d);
-    w.show();
-    w.findChild<QAction *>(QStringLiteral("mnuOpenSU"))->trigger();
-    ASSERT_TRUE(d.messages.empty());
-    w.app().mnuAbout_Click();
-    const QRect panel = w.frmAbout()->geometry();
-    const QImage over = w.pctProfile()->grab(panel).toImage();
-    w.pctProfile()->clear();
-    const QImage empty = w.pctProfile()->grab(panel).toImage();
-    EXPECT_EQ(over, empty);
 }
 
 } // namespace

@@ -1,31 +1,17 @@
-// The text format's parameter dialog in the real window, offscreen.
-#include "app/app.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "ui/form1.h"
-#include "ui/frmdata.h"
+// The text format's parameter dialog and the Cancel button of a read, in the
+// real window.
+#include "support/app_fixture.h"
+#include "support/form1_fixture.h"
 
-#include <QAction>
-#include <QCoreApplication>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <fstream>
 #include <functional>
 
 namespace orv {
 namespace {
 
-bool MainWindowTakesInput(Form1 &w) { return w.centralWidget()->isEnabled() && w.menuBar()->isEnabled(); }
+using test::Held;
+using test::TakesInput;
 
 TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
 {
@@ -38,63 +24,46 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     Form1 w(&d);
     w.show();
     FrmData *frm = w.frmData();
-    QAction *open = w.findChild<QAction *>(QStringLiteral("mnuOpenAscii"));
-    open->trigger();
+    test::Trigger(w, "mnuOpenAscii");
     ASSERT_TRUE(frm->isVisible());
     EXPECT_EQ(frm->windowTitle(), QStringLiteral("Enter Data"));
-    EXPECT_EQ(frm->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), QStringLiteral("Acqu. Parameters"));
-    const char *captions[][2] = {{"Label1", "No. of Traces"}, {"Label2", "No. of Samples"}, {"Label3", "Total Time"}};
-    for (const auto &c : captions)
-        EXPECT_EQ(frm->findChild<QLabel *>(QString::fromLatin1(c[0]))->text(), QString::fromLatin1(c[1]));
+    EXPECT_EQ(test::Find<QGroupBox>(*frm, "Frame1")->title(), QStringLiteral("Acqu. Parameters"));
+    const std::pair<const char *, const char *> labels[] = {
+        {"Label1", "No. of Traces"}, {"Label2", "No. of Samples"}, {"Label3", "Total Time"}};
+    for (const auto &[label, text] : labels)
+        EXPECT_EQ(test::Find<QLabel>(*frm, label)->text(), QString::fromLatin1(text));
     EXPECT_EQ(frm->cmdOK()->text(), QStringLiteral("&Ok"));
     EXPECT_EQ(frm->cmdCancel()->text(), QStringLiteral("&Cancel"));
     EXPECT_EQ(frm->width(), 220); // 3300 twips
-    EXPECT_FALSE(MainWindowTakesInput(w));
+    EXPECT_TRUE(Held(w));
 
     // A zero: the stop message, and the dialog stays.
-    frm->field(DataField::Text1)->setText(QStringLiteral("2"));
-    frm->field(DataField::Text2)->setText(QStringLiteral("0"));
-    frm->field(DataField::Text3)->setText(QStringLiteral("6"));
+    test::Fill(*frm, {{DataField::Text1, "2"}, {DataField::Text2, "0"}, {DataField::Text3, "6"}});
     frm->cmdOK()->click();
     EXPECT_EQ(d.criticals, 1);
     EXPECT_TRUE(frm->isVisible());
-    EXPECT_FALSE(MainWindowTakesInput(w));
+    EXPECT_TRUE(Held(w));
 
     // Good values: read, closed, the main window usable again.
-    frm->field(DataField::Text2)->setText(QStringLiteral("3"));
+    test::Fill(*frm, {{DataField::Text2, "3"}});
     d.files.push_back(path);
     frm->cmdOK()->click();
     EXPECT_FALSE(frm->isVisible());
-    EXPECT_TRUE(MainWindowTakesInput(w));
+    EXPECT_TRUE(TakesInput(w));
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
     EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
     EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
 
     // "&Cancel", and the window's own close control, each give the main
     // window back and keep the profile.
-    open->trigger();
-    EXPECT_TRUE(frm->field(DataField::Text1)->text().isEmpty());
-    frm->cmdCancel()->click();
-    EXPECT_FALSE(frm->isVisible());
-    EXPECT_TRUE(MainWindowTakesInput(w));
-    open->trigger();
-    frm->close();
-    EXPECT_FALSE(frm->isVisible());
-    EXPECT_TRUE(MainWindowTakesInput(w));
-    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
-}
-
-// A Seismic Unix file of nt traces of ns samples.
-void WriteSU(const std::string &path, int nt, int ns)
-{
-    std::string b;
-    for (int k = 1; k <= nt; ++k) {
-        std::string trace(240 + 4 * size_t(ns), '\0');
-        const int16_t nsDt[2] = {int16_t(ns), 1000};
-        std::memcpy(trace.data() + 114, nsDt, 4);
-        b += trace;
+    for (const bool button : {true, false}) {
+        test::Trigger(w, "mnuOpenAscii");
+        EXPECT_TRUE(frm->field(DataField::Text1)->text().isEmpty());
+        button ? frm->cmdCancel()->click() : void(frm->close());
+        EXPECT_FALSE(frm->isVisible());
+        EXPECT_TRUE(TakesInput(w));
     }
-    std::ofstream(path, std::ios::binary) << b;
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
 }
 
 // When the Cancel button comes up, a key for the gain field and a click on
@@ -108,9 +77,8 @@ public:
             ++shows;
             QCoreApplication::postEvent(field_, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
             const QPointF at(button_->width() / 2.0, button_->height() / 2.0);
-            const QPointF global = button_->mapToGlobal(at);
             for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(button_, new QMouseEvent(t, at, global, Qt::LeftButton,
+                QCoreApplication::postEvent(button_, new QMouseEvent(t, at, button_->mapToGlobal(at), Qt::LeftButton,
                                                                     t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                                                                     Qt::NoModifier));
         }
@@ -131,41 +99,30 @@ TEST(Form1Formats, CancelButtonStopsARead)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const std::string first = dir.filePath(QStringLiteral("first.su")).toStdString();
-    const std::string second = dir.filePath(QStringLiteral("second.su")).toStdString();
-    const std::string text = dir.filePath(QStringLiteral("third.dat")).toStdString();
-    WriteSU(first, 30, 20);
-    WriteSU(second, 50, 40);
-    std::string numbers;
-    for (int k = 0; k < 60 * 10; ++k)
-        numbers += "1 ";
-    std::ofstream(text) << numbers;
-
+    const auto write = [&](const char *name, const std::string &bytes) {
+        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    const std::string first = write("first.su", test::SUBytes(30, 20)), second = write("second.su", test::SUBytes(50, 40));
+    const std::string text = write("third.dat", test::Ones(60 * 10));
     test::FakeDialogs d;
-    Form1 w(&d);
-    w.show();
-    QAction *openSU = w.findChild<QAction *>(QStringLiteral("mnuOpenSU"));
-    QAction *openText = w.findChild<QAction *>(QStringLiteral("mnuOpenAscii"));
-    d.files = {first};
-    openSU->trigger();
+    auto owned = test::OpenedWindow(d, first);
+    Form1 &w = *owned;
     ASSERT_EQ(test::StoreOf(w.app()).NTraces, 30);
 
-    const ReadPacing was = Pacing();
-    Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    const test::EagerPacing eager;
     QPushButton *cancel = w.cmdCancelRead();
     QLineEdit *gain = w.field(Field::txtGainValue);
     const QString gainText = gain->text();
     const QLabel *caption = w.captionLabel(Caption::lblReadTr);
     const auto readText = [&] {
-        openText->trigger();
-        FrmData *frm = w.frmData();
-        frm->field(DataField::Text1)->setText(QStringLiteral("60"));
-        frm->field(DataField::Text2)->setText(QStringLiteral("10"));
-        frm->field(DataField::Text3)->setText(QStringLiteral("5"));
-        frm->cmdOK()->click();
+        test::Trigger(w, "mnuOpenAscii");
+        test::Fill(*w.frmData(), {{DataField::Text1, "60"}, {DataField::Text2, "10"}, {DataField::Text3, "5"}});
+        w.frmData()->cmdOK()->click();
     };
     const struct { const char *name; std::string path; std::function<void()> open; } cases[] = {
-        {"SU", second, [&] { openSU->trigger(); }},
+        {"SU", second, [&] { test::Trigger(w, "mnuOpenSU"); }},
         {"text", text, readText},
     };
     for (const auto &k : cases) {
@@ -190,8 +147,7 @@ TEST(Form1Formats, CancelButtonStopsARead)
 
     // Left alone, the same read goes through.
     d.files = {second};
-    openSU->trigger();
-    Pacing() = was;
+    test::Trigger(w, "mnuOpenSU");
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 50);
     EXPECT_TRUE(cancel->isHidden());
 }

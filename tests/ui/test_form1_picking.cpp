@@ -1,43 +1,13 @@
 // Picking in the real window: mouse events on the trace canvas of the
 // offscreen Form1, and what the not-XOR marks leave in the canvases' pixels.
-#include "app/app.h"
 #include "core/numbers.h"
-#include "support/store_access.h"
-#include "support/fakes.h"
-#include "ui/form1.h"
-#include "ui/frmdata.h"
-#include "ui/qtcanvas.h"
-
 #include "support/crosscorr_reference.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMouseEvent>
-#include <QPushButton>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
+#include "support/form1_fixture.h"
 
 namespace orv {
 namespace {
 
-const std::string kExample = std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su";
-
-// A shown window with the example line opened through the menu.
-std::unique_ptr<Form1> OpenedWindow(test::FakeDialogs &d)
-{
-    d.files.push_back(kExample);
-    auto w = std::make_unique<Form1>(&d);
-    w->show();
-    w->findChild<QAction *>(QStringLiteral("mnuOpenSU"))->trigger();
-    return w;
-}
+using test::OpenedWindow;
 
 void Mouse(QWidget *target, QEvent::Type type, int yPx, Qt::MouseButton button = Qt::NoButton)
 {
@@ -83,7 +53,7 @@ TEST(Form1Picking, MouseOnTheTraceCanvasPicksAndSteps)
 
     // Current Picking on the incomplete picks: the question, answered No.
     d.answers = {false};
-    w->findChild<QAction *>(QStringLiteral("mnuCurrentPick"))->trigger();
+    test::Trigger(*w, "mnuCurrentPick");
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_EQ(d.messages[0].first, "Missing Picks");
 }
@@ -123,12 +93,10 @@ TEST(Form1Picking, AutomaticThroughTheRealDialog)
     auto w = OpenedWindow(d);
     ProfileStore &s = test::StoreOf(w->app());
     FrmData *frm = w->frmData();
-    auto held = [&] { return !w->centralWidget()->isEnabled() && !w->menuBar()->isEnabled(); };
+    const auto held = [&] { return test::Held(*w); };
     auto fill = [&](const char *k1, const char *kl, const char *t1, const char *tl) {
-        frm->field(DataField::txtKey1st)->setText(QString::fromLatin1(k1));
-        frm->field(DataField::txtKeyLast)->setText(QString::fromLatin1(kl));
-        frm->field(DataField::txtTarg1st)->setText(QString::fromLatin1(t1));
-        frm->field(DataField::txtTargLast)->setText(QString::fromLatin1(tl));
+        test::Fill(*frm, {{DataField::txtKey1st, k1}, {DataField::txtKeyLast, kl}, {DataField::txtTarg1st, t1},
+                          {DataField::txtTargLast, tl}});
     };
     Press(*w, 200, Qt::LeftButton); // a pick by hand, to be kept by a close
     const std::vector<float> handPicks = s.Picks;
