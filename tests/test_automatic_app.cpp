@@ -48,32 +48,39 @@ TEST_F(AutomaticTest, PicksEveryTraceAlignsAndReplaces)
     EXPECT_EQ(s.RawData(2, 33), 3.0f);
 }
 
-// Every refusal names its field and range, keeps the dialog open and
-// changes nothing.
-TEST_F(AutomaticTest, OutOfRangeValuesAreRefused)
+// Refusals, each naming its field and range with the dialog kept open, a
+// Cancel and a stop asked for while the run goes on change nothing.
+TEST_F(AutomaticTest, RefusedCancelledOrStoppedRunsChangeNothing)
 {
     s.Picks[2] = 9;
-    const std::vector<float> picks = s.Picks;
-    const Array2D raw = s.RawData;
-    const struct {
-        const char *k1, *kl, *t1, *tl, *field;
-    } rows[] = {
+    const auto before = state();
+    enum How { Ok, Cancel, Stop };
+    const struct { const char *k1, *kl, *t1, *tl, *field; How how = Ok; } rows[] = {
         {"", "", "", "", "The Key Trace's \"1st Samp.\""},
         {"0.5", "10", "1", "100", "The Key Trace's \"1st Samp.\""},
         {"5", "101", "1", "100", "The Key Trace's \"Last Samp\""},
         {"5", "10", "-3", "100", "The Target Trace's \"1st Samp\""},
         {"5", "10", "1", "70000", "The Target Trace's \"Last Samp\""},
         {"5", "10", "1", "1e999", "The Target Trace's \"Last Samp\""},
+        {"28", "40", "1", "100", nullptr, Cancel},
+        {"28", "40", "1", "100", nullptr, Stop},
     };
     for (const auto &r : rows) {
+        SCOPED_TRACE(r.field ? r.field : r.how == Cancel ? "Cancel" : "stop");
         d.messages.clear();
         automatic(r.k1, r.kl, r.t1, r.tl);
-        app.frmData_cmdOK2_Click();
-        ASSERT_EQ(d.messages.size(), 1u) << r.field;
-        EXPECT_EQ(d.messages[0].second, std::string(r.field) + " must be a sample number from 1 to 100.");
-        EXPECT_TRUE(frm.open);
-        EXPECT_EQ(s.Picks, picks);
-        EXPECT_TRUE(s.RawData == raw);
+        frm.stopAtPoll = r.how == Stop ? frm.polls + 1 : 0;
+        r.how == Cancel ? app.frmData_cmdCancel2_Click() : app.frmData_cmdOK2_Click();
+        if (r.field) {
+            ASSERT_EQ(d.messages.size(), 1u);
+            EXPECT_EQ(d.messages[0].second, std::string(r.field) + " must be a sample number from 1 to 100.");
+        } else {
+            EXPECT_TRUE(d.messages.empty());
+        }
+        EXPECT_EQ(frm.open, r.field != nullptr);
+        EXPECT_FALSE(frm.working);
+        EXPECT_FALSE(app.busy());
+        EXPECT_TRUE(state() == before);
     }
 }
 
@@ -115,29 +122,12 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
     }
 }
 
-TEST_F(AutomaticTest, CancelStopAndNoProfileChangeNothing)
+TEST_F(AutomaticTest, WithoutAProfileTheDialogIsNotShown)
 {
-    s.Picks[1] = 3;
-    const std::vector<float> picks = s.Picks;
-    automatic("28", "40", "1", "100");
-    app.frmData_cmdCancel2_Click();
-    EXPECT_FALSE(frm.open);
-    EXPECT_EQ(s.Picks, picks);
-
-    // A stop asked for while the run goes on: as Cancel.
-    automatic("28", "40", "1", "100");
-    frm.stopAtPoll = frm.polls + 1;
-    app.frmData_cmdOK2_Click();
-    EXPECT_FALSE(frm.open);
-    EXPECT_FALSE(frm.working);
-    EXPECT_FALSE(app.busy());
-    EXPECT_EQ(s.Picks, picks);
-
-    App empty{c, d, profile, trace, &frm};
-    frm.shows = 0;
-    empty.mnuAutomatic_Click();
-    EXPECT_EQ(frm.shows, 0);
-    EXPECT_EQ(d.messages.back().second, "There is no profile to pick.");
+    test::Window empty;
+    empty.app.mnuAutomatic_Click();
+    EXPECT_EQ(empty.frm.shows, 0);
+    EXPECT_EQ(empty.d.messages.back().second, "There is no profile to pick.");
 }
 
 } // namespace
