@@ -7,20 +7,32 @@ namespace fs = std::filesystem;
 using namespace orv;
 using AppTest = test::AppFixture;
 
+// Save SU File and the alignment commands say so; Save Picking writes an
+// empty file.
 TEST_F(AppTest, WithoutAProfileCommandsLeaveEverythingAlone)
 {
     EXPECT_EQ(s.PickMode, 1);
     range("5", "abc", "-3", "");
+    c.texts[Field::txtPickRange] = "abc";
     const auto typed = c.texts;
     app.cmdRePlot_Click();
     app.cmdAll_Click();
     app.cmdNextGroup_Click();
     app.upd.up();
-    app.mnuSaveSU_Click(); // said, without a file dialog
+    app.pctTrace_MouseMove(100);
+    app.pctTrace_MouseDown(MouseLeft, 100);
+    app.mnuSaveSU_Click();
+    app.mnuCurrentPick_Click();
+    app.mnuFromFile_Click();
+    app.mnuReset_Click();
     EXPECT_EQ(c.texts, typed);
     EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
+    EXPECT_EQ(c.pointer(), PointerDefault);
     EXPECT_TRUE(d.filters.empty());
-    EXPECT_EQ(d.messages.size(), 1u);
+    EXPECT_EQ(d.messages.size(), 3u);
+    d.files = {(dir / "empty.dat").string()};
+    app.mnuSavePick_Click();
+    EXPECT_EQ(fs::file_size(dir / "empty.dat"), 0u);
 }
 
 TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)

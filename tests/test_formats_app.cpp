@@ -218,7 +218,9 @@ TEST_F(FormatsAppTest, ReadersStopAtOnce)
         {"SU of empty headers", su(file("e.su", std::string(2400, '\0')))},
         {"RD3", [&](Profile &p, std::string &e, const ReadControl &c) { return ReadRD3File(rd3, p, n, e, c); }},
         {"DT1", [&](Profile &p, std::string &e, const ReadControl &c) { return ReadDT1File(dt1, p, n, e, c); }},
-        {"text", [&](Profile &p, std::string &e, const ReadControl &c) { return ReadAsciiFile(dat, 100, 30000, 1, p, e, c); }},
+        {"text", [&](Profile &p, std::string &e, const ReadControl &c) {
+             return ReadAsciiFile(dat, 100, 30000, 1, p, e, c);
+         }},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
@@ -272,7 +274,8 @@ TEST_F(FormatsAppTest, ReadsThatWouldNotFitInMemoryAreRefused)
             ASSERT_EQ(d.messages.size(), 1u);
             EXPECT_EQ(d.messages[0].second,
                       "The file " + k.path + " is too large to load: it needs " + (su ? "8196" : "12")
-                          + " MB of memory (" + k.sizes + " and their working copy, 4 MB for the profile loaded now) and "
+                          + " MB of memory (" + k.sizes
+                          + " and their working copy, 4 MB for the profile loaded now) and "
                           + std::to_string(limit / MB) + " MB are available.");
             EXPECT_TRUE(state() == before);
         }

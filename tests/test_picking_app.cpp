@@ -236,35 +236,12 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     EXPECT_NE(d.messages[0].second.find("no/such.dat"), std::string::npos);
 }
 
-// While a profile is being read (PlotReady 0) or before one is loaded the
-// mouse does nothing; with no profile the alignment commands say so and Save
-// Picking writes an empty file.
-TEST_F(PickingTest, NoProfile)
+// While a profile is being read (PlotReady 0) the mouse does nothing.
+TEST_F(PickingTest, NoProfileYet)
 {
     s.PlotReady = 0;
     app.pctTrace_MouseMove(100);
     app.pctTrace_MouseDown(MouseRight, 100);
     EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
     EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
-
-    test::FakeControls c2;
-    test::RecordingCanvas p2, t2;
-    App empty{c2, d, p2, t2};
-    empty.Form_Load();
-    c2.texts[Field::txtPickRange] = "abc";
-    empty.pctTrace_MouseMove(100);
-    empty.pctTrace_MouseDown(MouseLeft, 100);
-    EXPECT_EQ(c2.texts[Field::txtPickRange], "abc");
-    EXPECT_TRUE(p2.prims.empty() && t2.prims.empty());
-    EXPECT_EQ(c2.pointer(), PointerDefault);
-
-    d.messages.clear();
-    empty.mnuCurrentPick_Click();
-    empty.mnuFromFile_Click();
-    empty.mnuReset_Click();
-    EXPECT_EQ(d.messages.size(), 2u);
-    EXPECT_TRUE(d.filters.empty());
-    d.files = {(dir / "empty.dat").string()};
-    empty.mnuSavePick_Click();
-    EXPECT_EQ(fs::file_size(dir / "empty.dat"), 0u);
 }

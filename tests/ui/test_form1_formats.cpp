@@ -104,7 +104,8 @@ TEST(Form1Formats, CancelButtonStopsARead)
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     };
-    const std::string first = write("first.su", test::SUBytes(30, 20)), second = write("second.su", test::SUBytes(50, 40));
+    const std::string first = write("first.su", test::SUBytes(30, 20));
+    const std::string second = write("second.su", test::SUBytes(50, 40));
     const std::string text = write("third.dat", test::Ones(60 * 10));
     test::FakeDialogs d;
     auto owned = test::OpenedWindow(d, first);
