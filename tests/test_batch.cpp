@@ -84,10 +84,9 @@ const Output outputs[] = {{"su", &App::mnuSaveSU_Click, {".su"}},
                           {"rd3", &App::mnuSaveRD3_Click, {".rd3", ".rad"}},
                           {"ascii", &App::mnuSaveAscii_Click, {".dat"}}};
 
-// The window's command flow on one input: open, All Profile with the
-// normalization, picks (From File or Automatic, both of which align), the
-// save of `f` to stem + its extensions, and the picks saved to picksOut.
-// Without alignment the window has no picking step: the picks go straight in.
+// The window's steps for one input: open, All Profile, picks (From File or
+// Automatic; without alignment the window has no picking step, so the picks
+// go straight in), Save Profile as `f` to stem, Save Picking to picksOut.
 void windowSteps(const std::string &in, const Options &o, const Output &f, const std::string &stem,
                  const std::string &picksOut)
 {
@@ -260,9 +259,8 @@ TEST(Batch, WritesWhatTheWindowWrites)
     }
 }
 
-// A bad input among good ones: the others are written, the bad one leaves
-// nothing, existing outputs are kept unless --overwrite, inputs never
-// replaced; the thread count changes no byte.
+// A bad input among good ones leaves nothing and stops no other; outputs kept
+// unless --overwrite, inputs never replaced; the thread count changes no byte.
 TEST(Batch, FailuresThreadsAndOverwrites)
 {
     TempDir dir;
@@ -303,8 +301,7 @@ TEST(Batch, FailuresThreadsAndOverwrites)
     EXPECT_EQ(bytesOf(in.su), before);
 }
 
-// Blocks a batch run frees are handed to the next file of the same size:
-// the same memory, zeroed again when asked.
+// A freed block comes back for the next file of its size, zeroed when asked.
 TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
 {
     RecycleArrayMemory();
@@ -320,9 +317,8 @@ TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
     }
 }
 
-// The flusher behind a batch run: files reported from several threads are
-// flushed and the end says so; a folder gone before the end is reported,
-// not passed over as flushed.
+// Files reported from several threads are flushed; a folder gone before the
+// end is reported, not passed over as flushed.
 TEST(BatchFlush, FlusherReportsWhatItCouldNotFlush)
 {
     for (const bool removed : {false, true}) {

@@ -209,10 +209,8 @@ TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
     QApplication::restoreOverrideCursor();
 }
 
-// The file dialog lists a folder holding a FIFO, whose first read would
-// never return, and closes: nothing reads a file's contents for its icon.
-// It opens where a file was last read or written whole, never where a
-// choice failed.
+// The file dialog lists a folder holding a FIFO and closes: nothing reads a
+// file for its icon. It opens where a file was last read or written whole.
 TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
 {
     QTemporaryDir dir;

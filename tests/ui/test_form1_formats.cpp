@@ -91,10 +91,8 @@ private:
     QLineEdit *field_;
 };
 
-// A read that lasts shows the Cancel button just below its progress caption;
-// while it is up, a click on it gets through and stops the read, and a key
-// for a field is dropped. The loaded profile stays and nothing is said. A
-// text file is read while the parameter dialog holds the rest of the window.
+// A lasting read (SU, or text behind the parameter dialog) shows Cancel below
+// its caption; a click on it stops the read, a key for a field is dropped.
 TEST(Form1Formats, CancelButtonStopsARead)
 {
     QTemporaryDir dir;

@@ -83,10 +83,8 @@ TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
     EXPECT_EQ(test::StoreOf(a->app()).Picks, test::StoreOf(b->app()).Picks);
 }
 
-// Adjust Air Wave > Automatic through the real dialog: its frame, the
-// picks of the plain sequential loop on the plotted amplitudes, the
-// alignment, the re-plot, and the main window given back; and the window's
-// own close control, which changes nothing.
+// Automatic through the real dialog: its frame, the plain loop's picks on the
+// plotted amplitudes, the alignment and re-plot; its close control changes nothing.
 TEST(Form1Picking, AutomaticThroughTheRealDialog)
 {
     test::FakeDialogs d;
