@@ -60,10 +60,11 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     EXPECT_FALSE(profile.drawn().empty());
     EXPECT_TRUE(d.messages.empty());
 
-    trace.prims.clear();
+    profile.prims.clear(), trace.prims.clear();
     app.upd.up();
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 2");
     EXPECT_FALSE(trace.only(test::Prim::Clear).empty());
+    EXPECT_FALSE(profile.drawn().empty()); // the highlight moved
     app.upd.setValue(99); // outside the window: labelled, nothing read outside the arrays
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 99");
 }
@@ -88,6 +89,7 @@ TEST_F(AppTest, RePlotRangeRules)
         {"50", "20", "-5", "500", "1000", "24", {20, 20, 1, 500, 1000, 24}},
         {"12.5", "13.5", "1", "500", "1000", "24", {12, 14, 1, 500, 1000, 24}},
         {"abc", "24", "1", "500", "-3", "0", {1, 24, 1, 500, 0, 1}},
+        {"1", "24", "1", "500", "-1", "24", {1, 24, 1, 500, 0, 24}},
         {"1", "40000", "1", "70000", "99999", "24", {1, 120, 1, 500, 32767, 24}},
         {"5", "0", "3", "-7", "1000", "24", {1, 1, 1, 1, 1000, 24}}, // last values raised to 1
         {"1", "24", "600", "550", "1000", "24", {1, 24, 500, 500, 1000, 24}},

@@ -177,6 +177,10 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     w.upd()->downButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 1"));
     EXPECT_FALSE(w.upd()->downButton()->isEnabled()); // at the first trace
+    Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
+    Find<QPushButton>(w, "cmdRePlot")->click();
+    w.upd()->upButton()->click();
+    EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
 
     w.app().mnuAbout_Click();
     const QRect panel = w.frmAbout()->geometry();
