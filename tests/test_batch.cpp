@@ -166,6 +166,7 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
         {{"--picks", "p.dat", "--out", "o", "--format", "su", "a.su", "b.su"},
          "--picks with several inputs needs a pattern with {stem}, such as {stem}.dat"},
         {{"-j", "0", "a.su"}, "-j takes a number from 1 to 1024, not \"0\""},
+        {{"-j", "1025", "a.su"}, "-j takes a number from 1 to 1024, not \"1025\""},
         {{"--traces", "10", "--samples", "2.5", "a.txt"}, "--samples takes a whole number from 1 to 32767, not \"2.5\""},
         {{"--total-time", "-1", "a.txt"}, "--total-time takes a time in ms above 0, not \"-1\""},
         {{"--out", "o", "--format", "su", "--traces", "10", "a.txt"},
