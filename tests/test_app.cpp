@@ -64,7 +64,8 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     app.upd.up();
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 2");
     EXPECT_FALSE(trace.only(test::Prim::Clear).empty());
-    EXPECT_FALSE(profile.drawn().empty()); // the highlight moved
+    const auto lines = profile.only(test::Prim::ColorLine); // the highlight moved
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const test::Prim &p) { return p.colour == ColorGreen; }));
     app.upd.setValue(99); // outside the window: labelled, nothing read outside the arrays
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 99");
 }
