@@ -48,7 +48,10 @@ public:
     // Mouse moved over the window background or over pctProfile.
     void Form_MouseMove();
 
-    // File > Open Profile and File > Save Profile, one pair per format.
+    // File > Open Profile and File > Save Profile of a format; the named
+    // ones are the same, for each format.
+    void mnuOpen_Click(FormatId f);
+    void mnuSave_Click(FormatId f);
     void mnuOpenSU_Click();
     void mnuOpenRD3_Click();
     void mnuOpenDT1_Click();
@@ -62,14 +65,6 @@ public:
     void mnuExit_Click();
     void mnuAbout_Click();
     void cmdAbouOK_Click();
-
-    // The readers and writers with their dialogs, pointer and messages.
-    void ReadSU();
-    void ReadRD3();
-    void ReadDT1();
-    void WriteSU();
-    void WriteRD3();
-    void WriteAscii();
 
     // Mouse over the trace canvas: y in twips; button 1 left, 2 right, 4 middle.
     void pctTrace_MouseMove(float y);
@@ -107,7 +102,7 @@ public:
 private:
     // The one open flow and the one save flow, driven by the format.
     void openProfile(const ProfileFormat &f);
-    bool readProfile(const ProfileFormat &f);
+    bool readProfile(const ProfileFormat &f, const Acquisition &sizes = {});
     void saveProfile(const ProfileFormat &f);
     // Swaps a freshly read profile and its working copy into the store.
     void commitProfile(Profile &&p, Array2D &&plot, const std::string &path);

@@ -75,15 +75,24 @@ void App::openProfile(const ProfileFormat &f)
     showNotice();
 }
 
-void App::mnuOpenSU_Click() { openProfile(SUFormat()); }
-void App::mnuOpenRD3_Click() { openProfile(RD3Format()); }
-void App::mnuOpenDT1_Click() { openProfile(DT1Format()); }
+void App::mnuOpen_Click(FormatId f)
+{
+    if (FormatOf(f).asksSizes)
+        mnuOpenAscii_Click();
+    else
+        openProfile(FormatOf(f));
+}
 
-void App::ReadSU() { readProfile(SUFormat()); }
-void App::ReadRD3() { readProfile(RD3Format()); }
-void App::ReadDT1() { readProfile(DT1Format()); }
+void App::mnuSave_Click(FormatId f) { saveProfile(FormatOf(f)); }
 
-bool App::readProfile(const ProfileFormat &f)
+void App::mnuOpenSU_Click() { mnuOpen_Click(FormatId::SU); }
+void App::mnuOpenRD3_Click() { mnuOpen_Click(FormatId::RD3); }
+void App::mnuOpenDT1_Click() { mnuOpen_Click(FormatId::DT1); }
+void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
+void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
+void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
+
+bool App::readProfile(const ProfileFormat &f, const Acquisition &sizes)
 {
     if (busy_)
         return false;
@@ -164,7 +173,7 @@ bool App::readProfile(const ProfileFormat &f)
             return !stopped;
         };
         try {
-            ok = f.read(path, p, notice, error, control);
+            ok = f.read(path, sizes, p, notice, error, control);
         } catch (const std::bad_alloc &) {
             ok = false;
             error = "is too large to load: there is not enough memory for it";
@@ -285,8 +294,8 @@ void App::frmData_cmdOK_Click()
         return;
     }
     // The loaded profile keeps its sizes until a new one has been read whole.
-    const ProfileFormat f = AsciiFormat(static_cast<float>(nt), static_cast<float>(ns), static_cast<float>(tt));
-    if (readProfile(f)) {
+    const Acquisition sizes{static_cast<float>(nt), static_cast<float>(ns), static_cast<float>(tt)};
+    if (readProfile(FormatOf(FormatId::Ascii), sizes)) {
         store.PlotReady = 1; // picking works at once, as after the other formats
         showNotice();
     }
@@ -319,17 +328,9 @@ void App::postLoadAscii()
     ShowAxisLabels(s, c_);
 }
 
-void App::mnuSaveSU_Click() { WriteSU(); }
-void App::mnuSaveRD3_Click() { WriteRD3(); }
-void App::mnuSaveAscii_Click() { WriteAscii(); }
-
-void App::WriteSU() { saveProfile(SUFormat()); }
-void App::WriteRD3() { saveProfile(RD3Format()); }
-void App::WriteAscii() { saveProfile(AsciiFormat(store.NTraces, store.NSamples, store.TotalTime)); }
-
 void App::saveProfile(const ProfileFormat &f)
 {
-    if (busy_)
+    if (busy_ || !f.write)
         return;
     if (!store.hasProfile()) {
         d_.message("Save Profile", "There is no profile to save.");

@@ -4,7 +4,6 @@
 #include "app/profile_formats.h"
 #include "batch/headless.h"
 #include "core/numbers.h"
-#include "formats/pairname.h"
 #include "picks/picksfile.h"
 
 #include <chrono>
@@ -42,14 +41,7 @@ bool IdOf(const std::string &path, FileId &id)
     return true;
 }
 
-std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path)
-{
-    std::vector<std::string> files{path};
-    std::string header, error;
-    if (f == OutputFormat::RD3 && PartnerNameToWrite(path, 3, "rad", header, error))
-        files.insert(files.begin(), header);
-    return files;
-}
+std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path) { return FilesWritten(f, path); }
 
 std::vector<std::string> OutputFiles(const Plan &plan)
 {
@@ -109,23 +101,14 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
     if (!DataFileOf(in, named, dataFile, why))
         return failed("The file " + in + " " + why);
     dialogs.answer(dataFile);
-    switch (named) {
-    case NamedFormat::SU:
-        app.mnuOpenSU_Click();
-        break;
-    case NamedFormat::RD3:
-        app.mnuOpenRD3_Click();
-        break;
-    case NamedFormat::DT1:
-        app.mnuOpenDT1_Click();
-        break;
-    case NamedFormat::None:
-        app.mnuOpenAscii_Click();
+    if (named != NamedFormat::None) {
+        app.mnuOpen_Click(named);
+    } else {
+        app.mnuOpen_Click(FormatId::Ascii);
         data.setText(DataField::Text1, PlainText(*o.traces));
         data.setText(DataField::Text2, PlainText(*o.samples));
         data.setText(DataField::Text3, PlainText(*o.totalTime));
         app.frmData_cmdOK_Click();
-        break;
     }
     if (!dialogs.used(dataFile))
         return failed(dialogs.lastMessage().empty() ? "The file " + dataFile + " was not read" : dialogs.lastMessage());
@@ -197,17 +180,7 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
             app.store.PlotData = amplitudes;
         dialogs.forget();
         dialogs.answer(path);
-        switch (format) {
-        case OutputFormat::SU:
-            app.mnuSaveSU_Click();
-            break;
-        case OutputFormat::RD3:
-            app.mnuSaveRD3_Click();
-            break;
-        case OutputFormat::Ascii:
-            app.mnuSaveAscii_Click();
-            break;
-        }
+        app.mnuSave_Click(format);
         if (!dialogs.used(path))
             return failed(dialogs.lastMessage());
         for (const std::string &f : FilesOfOutput(format, path))

@@ -16,10 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -199,4 +202,54 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
 }
 
 } // namespace
+} // namespace orv
+
+// The MIME list and the README's format table say what the format table says.
+namespace orv {
+
+TEST(Formats, MimeListAndReadmeTableFollowTheFormatTable)
+{
+    const auto slurp = [](const char *name) {
+        std::ifstream in(std::string(ORVANE_EXAMPLES_DIR) + "/../" + name);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string mime = slurp("packaging/orvane-mime.xml"), readme = slurp("README.md");
+    std::vector<std::vector<std::string>> rows; // the cells of the table under "## Profile formats"
+    std::istringstream lines(readme.substr(readme.find("## Profile formats")));
+    for (std::string line; std::getline(lines, line) && (rows.empty() || line.rfind('|', 0) == 0);) {
+        if (line.rfind("| ", 0) != 0)
+            continue;
+        std::vector<std::string> cells;
+        std::istringstream cut(line);
+        for (std::string cell; std::getline(cut, cell, '|');)
+            cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), Formats().size() + 1); // the heading row first
+    size_t globs = 0;
+    for (size_t at = 0; (at = mime.find("<glob pattern=", at)) != std::string::npos; ++at)
+        ++globs;
+    size_t named = 0;
+    for (const ProfileFormat &f : Formats()) {
+        const std::vector<std::string> &cells = rows[static_cast<size_t>(f.id) + 1];
+        ASSERT_EQ(cells.size(), 5u) << f.name;
+        EXPECT_NE(cells[2].find(std::string(f.caption) + " "), std::string::npos) << f.name;
+        EXPECT_NE(cells[3].find(f.write ? std::string(f.caption) + " " : "(read only)"), std::string::npos) << f.name;
+        if (!f.named)
+            continue;
+        ++named;
+        std::string upper = f.extension;
+        for (char &ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (const std::string &ext : {std::string(f.extension), upper}) {
+            EXPECT_NE(mime.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
+        }
+        EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
+        if (f.header) {
+            EXPECT_NE(cells[4].find("`." + std::string(f.header) + "`"), std::string::npos) << f.name;
+        }
+    }
+    EXPECT_EQ(globs, 2 * named);
+}
+
 } // namespace orv
