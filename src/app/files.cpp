@@ -1,12 +1,13 @@
-// Opening and saving profiles: the file dialog, the busy pointer and guard,
-// the throttled progress caption, the working copy, the refusal message and
-// the commit into the store, then the post-load step.
+// Opening and saving profiles. The session reads a file with the busy guard
+// and the throttled progress caption into a staging profile and its working
+// copy, commits it into the store and runs the post-load step, or writes the
+// working amplitudes; the window's commands ask for the file and show what
+// came of it.
 #include "app/app.h"
 
 #include "app/busy.h"
 #include "core/numbers.h"
 #include "display/display.h"
-#include "formats/ascii.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,64 +46,17 @@ bool copyRows(const Array2D &from, Array2D &to, const ReadControl &control, int 
 
 } // namespace
 
-void App::openCaptions()
+void Session::openCaptions()
 {
     c_.setCaption(Caption::Label5, "No. of Traces = " + PlainText(store.NTraces));
     c_.setCaption(Caption::Label6, "No. of Samples = " + PlainText(store.NSamples));
 }
 
-void App::showNotice()
-{
-    if (!notice_.empty()) {
-        d_.message("Open Profile", notice_);
-        notice_.clear();
-    }
-}
-
-// The open commands: layout, the reader, then the counts. Every path lets
-// picking through once its profile is drawn.
-void App::openProfile(const ProfileFormat &f)
+Result Session::open(FormatId id, const std::string &path, const Acquisition &sizes)
 {
     if (busy_)
-        return;
-    if (f.guardsPicking)
-        store.PlotReady = 0;
-    c_.adjustform();
-    readProfile(f);
-    store.PlotReady = 1;
-    openCaptions();
-    store.RangeShown = 0;
-    showNotice();
-}
-
-void App::mnuOpen_Click(FormatId f)
-{
-    if (FormatOf(f).asksSizes)
-        mnuOpenAscii_Click();
-    else
-        openProfile(FormatOf(f));
-}
-
-void App::mnuSave_Click(FormatId f) { saveProfile(FormatOf(f)); }
-
-void App::mnuOpenSU_Click() { mnuOpen_Click(FormatId::SU); }
-void App::mnuOpenRD3_Click() { mnuOpen_Click(FormatId::RD3); }
-void App::mnuOpenDT1_Click() { mnuOpen_Click(FormatId::DT1); }
-void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
-void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
-void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
-
-bool App::readProfile(const ProfileFormat &f, const Acquisition &sizes)
-{
-    if (busy_)
-        return false;
-    c_.setPointer(PointerBusy);
-    const std::string path = d_.openFile(f.filter);
-    if (path.empty()) {
-        store.DataFileName.clear();
-        c_.setPointer(PointerDefault);
-        return false;
-    }
+        return Result::Cancelled();
+    const ProfileFormat &f = FormatOf(id);
 
     // Nothing reaches the store until the whole file has been read and its
     // working copy made; while the progress caption repaints, other commands
@@ -194,21 +148,9 @@ bool App::readProfile(const ProfileFormat &f, const Acquisition &sizes)
 
     if (!ok) {
         c_.setPointer(PointerDefault);
-        if (!stopped)
-            d_.message("Open Profile", "The file " + path + " " + error + ".");
-        return false;
+        return stopped ? Result::Cancelled() : Result::Refused("The file " + path + " " + error + ".");
     }
 
-    commitProfile(std::move(p), std::move(plot), path);
-    d_.fileUsed(path);
-    postLoad(f.draw);
-    // Said once the open command has shown the new counts.
-    notice_ = notice;
-    return true;
-}
-
-void App::commitProfile(Profile &&p, Array2D &&plot, const std::string &path)
-{
     // Nothing here allocates, so the swap cannot fail half-way; the old
     // profile's arrays are freed as the new ones move in.
     store.RawData = std::move(p.RawData);
@@ -217,9 +159,12 @@ void App::commitProfile(Profile &&p, Array2D &&plot, const std::string &path)
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
     store.DataFileName = path;
+    postLoad(f.draw);
+    store.PlotReady = 1; // picking works once the profile is drawn, whatever its format
+    return Result::Done(notice);
 }
 
-void App::defaultFields(const std::string &lastTrace)
+void Session::defaultFields(const std::string &lastTrace)
 {
     c_.setText(Field::txt1sttr, "1");
     c_.setText(Field::txtLsttr, lastTrace);
@@ -231,7 +176,7 @@ void App::defaultFields(const std::string &lastTrace)
     c_.setText(Field::txtGroupOverlap, "0");
 }
 
-void App::postLoad(PostLoadDraw draw)
+void Session::postLoad(PostLoadDraw draw)
 {
     if (draw == PostLoadDraw::Text) {
         postLoadAscii();
@@ -266,15 +211,129 @@ void App::postLoad(PostLoadDraw draw)
     ShowAxisLabels(s, c_);
 }
 
-// ASCII: the sizes come from frmData, whose "&Ok" reads the file.
-void App::mnuOpenAscii_Click()
+void Session::postLoadAscii()
 {
-    if (busy_ || !frmData_)
-        return;
-    c_.adjustform();
-    frmData_->showAcquisition();
-    store.RangeShown = 0;
+    ProfileStore &s = store;
+    defaultFields(s.NTraces > 200 ? "200" : SignedText(s.NTraces));
+    openCaptions();
+    c_.setText(Field::Text1, SignedText(s.TotalTime / s.NSamples));
+    s.Picks.assign(static_cast<size_t>(s.NTraces) + 1, 0.0f);
+    upd.setMax(static_cast<int32_t>(s.NTraces));
+    readDisplayOptions();
+    PlotProfile(s, c_, pctProfile_);
+    PlotTrace(s, pctTrace_, 1);
+    // The stepper's range starts at the first trace too, so its value is
+    // never below its minimum.
+    upd.setMin(1);
+    upd.setValue(1);
+    c_.setTitle("Orvane   -  " + s.DataFileName);
+    c_.setPointer(PointerDefault);
+    ShowAxisLabels(s, c_);
 }
+
+Result Session::saveProfile(FormatId id, const std::string &path, bool keepAmplitudes)
+{
+    const ProfileFormat &f = FormatOf(id);
+    if (busy_ || !f.write)
+        return Result::Cancelled();
+    if (!store.hasProfile())
+        return Result::Refused("There is no profile to save.");
+    store.DataFileName = path;
+    std::string error;
+    bool ok;
+    if (keepAmplitudes) {
+        const Array2D amplitudes = store.PlotData;
+        ok = f.write(path, store, error);
+        store.PlotData = amplitudes;
+    } else {
+        ok = f.write(path, store, error);
+    }
+    c_.setPointer(PointerDefault);
+    if (!ok)
+        return Result::Refused("The profile cannot be saved to " + path + ": " + error + ".");
+    return Result::Done();
+}
+
+// The window's commands: they ask for the file and show the result.
+
+bool App::shown(const char *title, const Result &r, const std::string &path)
+{
+    if (r.done())
+        d_.fileUsed(path);
+    else if (!r.message.empty())
+        d_.message(title, r.message);
+    return r.done();
+}
+
+void App::showNotice()
+{
+    if (!notice_.empty()) {
+        d_.message("Open Profile", notice_);
+        notice_.clear();
+    }
+}
+
+void App::mnuOpen_Click(FormatId f)
+{
+    if (busy_)
+        return;
+    if (FormatOf(f).asksSizes) {
+        // The sizes come from frmData, whose "&Ok" reads the file.
+        if (!frmData_)
+            return;
+        sizesFor_ = f;
+        c_.adjustform();
+        frmData_->showAcquisition();
+        store.RangeShown = 0;
+        return;
+    }
+    // Layout, the reader, then the counts. Every path lets picking through
+    // once its profile is drawn.
+    const ProfileFormat &pf = FormatOf(f);
+    if (pf.guardsPicking)
+        store.PlotReady = 0;
+    c_.adjustform();
+    if (const std::string path = askFile(pf.filter, true); !path.empty()) {
+        const Result r = open(f, path);
+        shown("Open Profile", r, path);
+        notice_ = r.notice; // said once the counts are shown
+    }
+    store.PlotReady = 1;
+    openCaptions();
+    store.RangeShown = 0;
+    showNotice();
+}
+
+std::string App::askFile(const std::string &filter, bool toOpen)
+{
+    c_.setPointer(PointerBusy);
+    const std::string path = toOpen ? d_.openFile(filter) : d_.saveFile(filter);
+    if (path.empty()) {
+        store.DataFileName.clear();
+        c_.setPointer(PointerDefault);
+    }
+    return path;
+}
+
+void App::mnuSave_Click(FormatId f)
+{
+    if (busy_ || !FormatOf(f).write)
+        return;
+    if (!store.hasProfile()) {
+        d_.message("Save Profile", "There is no profile to save.");
+        return;
+    }
+    if (const std::string path = askFile(FormatOf(f).filter, false); !path.empty())
+        shown("Save Profile", saveProfile(f, path), path);
+}
+
+void App::mnuOpenSU_Click() { mnuOpen_Click(FormatId::SU); }
+void App::mnuOpenRD3_Click() { mnuOpen_Click(FormatId::RD3); }
+void App::mnuOpenDT1_Click() { mnuOpen_Click(FormatId::DT1); }
+void App::mnuOpenAscii_Click() { mnuOpen_Click(FormatId::Ascii); }
+void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
+void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
+void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
 
 void App::frmData_cmdOK_Click()
 {
@@ -295,9 +354,12 @@ void App::frmData_cmdOK_Click()
     }
     // The loaded profile keeps its sizes until a new one has been read whole.
     const Acquisition sizes{static_cast<float>(nt), static_cast<float>(ns), static_cast<float>(tt)};
-    if (readProfile(FormatOf(FormatId::Ascii), sizes)) {
-        store.PlotReady = 1; // picking works at once, as after the other formats
-        showNotice();
+    if (const std::string path = askFile(FormatOf(sizesFor_).filter, true); !path.empty()) {
+        const Result r = open(sizesFor_, path, sizes);
+        if (shown("Open Profile", r, path)) {
+            notice_ = r.notice;
+            showNotice();
+        }
     }
     frmData_->closeDialog();
 }
@@ -306,50 +368,6 @@ void App::frmData_cmdCancel_Click()
 {
     if (frmData_)
         frmData_->closeDialog();
-}
-
-void App::postLoadAscii()
-{
-    ProfileStore &s = store;
-    defaultFields(s.NTraces > 200 ? "200" : SignedText(s.NTraces));
-    openCaptions();
-    c_.setText(Field::Text1, SignedText(s.TotalTime / s.NSamples));
-    s.Picks.assign(static_cast<size_t>(s.NTraces) + 1, 0.0f);
-    upd.setMax(static_cast<int32_t>(s.NTraces));
-    readDisplayOptions();
-    PlotProfile(s, c_, pctProfile_);
-    PlotTrace(s, pctTrace_, 1);
-    // The stepper's range starts at the first trace too, so its value is
-    // never below its minimum.
-    upd.setMin(1);
-    upd.setValue(1);
-    c_.setTitle("Orvane   -  " + s.DataFileName);
-    c_.setPointer(PointerDefault);
-    ShowAxisLabels(s, c_);
-}
-
-void App::saveProfile(const ProfileFormat &f)
-{
-    if (busy_ || !f.write)
-        return;
-    if (!store.hasProfile()) {
-        d_.message("Save Profile", "There is no profile to save.");
-        return;
-    }
-    c_.setPointer(PointerBusy);
-    const std::string path = d_.saveFile(f.filter);
-    store.DataFileName = path;
-    if (path.empty()) {
-        c_.setPointer(PointerDefault);
-        return;
-    }
-    std::string error;
-    const bool ok = f.write(path, store, error);
-    c_.setPointer(PointerDefault);
-    if (ok)
-        d_.fileUsed(path);
-    else
-        d_.message("Save Profile", "The profile cannot be saved to " + path + ": " + error + ".");
 }
 
 } // namespace orv
