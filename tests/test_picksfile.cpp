@@ -122,7 +122,7 @@ TEST_F(PicksFileTest, FilesOnDisk)
     fs::remove(longName);
 
     EXPECT_FALSE(orv::WritePicksFile((dir / "none" / "p.dat").string(), {0, 1}, 1, error));
-    EXPECT_EQ(error, "cannot be saved: No such file or directory");
+    EXPECT_EQ(error, "No such file or directory");
     EXPECT_FALSE(fs::exists(dir / "none"));
 
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
