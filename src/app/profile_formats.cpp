@@ -76,13 +76,13 @@ bool writeAscii(const std::string &path, ProfileStore &s, std::string &error)
 }
 
 constexpr ProfileFormat Table[] = {
-    {FormatId::SU, "su", "SU", "SU File", "su", nullptr, true, SUFilter, readSU, writeSU, false, true, true,
+    {FormatId::SU, "su", "SU", "SU File", "su", nullptr, true, "application/x-seismic-unix", SUFilter, readSU, writeSU, false, true, true,
      PostLoadDraw::RePlot},
-    {FormatId::RD3, "rd3", "RD3", "RD3 File", "rd3", "rad", true, RD3Filter, readRD3, writeRD3, false, false, false,
+    {FormatId::RD3, "rd3", "RD3", "RD3 File", "rd3", "rad", true, "application/x-ramac-rd3", RD3Filter, readRD3, writeRD3, false, false, false,
      PostLoadDraw::PlotAndTrace},
-    {FormatId::DT1, "dt1", "DT1", "DT1 File", "dt1", "hd", true, DT1Filter, readDT1, nullptr, false, false, true,
+    {FormatId::DT1, "dt1", "DT1", "DT1 File", "dt1", "hd", true, "application/x-pulseekko-dt1", DT1Filter, readDT1, nullptr, false, false, true,
      PostLoadDraw::PlotAndTrace},
-    {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, AsciiFilter, readAscii, writeAscii,
+    {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, nullptr, AsciiFilter, readAscii, writeAscii,
      true, false, false, PostLoadDraw::Text},
 };
 

@@ -3,7 +3,9 @@
 // Everything that names a format follows from this table: the Open Profile
 // and Save Profile items, the format a file's name says (`orvane FILE`, the
 // batch's inputs), the batch's --format names and output extensions, the
-// open and save flows. Adding a format is adding an enumerator and its row.
+// open and save flows. A test holds the MIME list, the desktop entry and the
+// README's format table to it. Adding a format is adding an enumerator and
+// its row.
 
 #include "core/readcontrol.h"
 #include "core/store.h"
@@ -47,6 +49,7 @@ struct ProfileFormat {
     const char *extension; // the data file's, lower case; a written file takes it
     const char *header;    // the header file's kept beside it, or nullptr
     bool named;            // a file's extension says this format (.dat does not: picks files share it)
+    const char *mime;      // its type in the MIME list and the desktop entry, for the named ones
     const char *filter;    // of the file dialogs
     ProfileReader read;
     ProfileWriter write;   // nullptr: read only, its Save item greyed out

@@ -204,10 +204,11 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
 } // namespace
 } // namespace orv
 
-// The MIME list and the README's format table say what the format table says.
 namespace orv {
 
-TEST(Formats, MimeListAndReadmeTableFollowTheFormatTable)
+// The MIME list, the desktop entry and the README's format table say what
+// the format table says.
+TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
 {
     const auto slurp = [](const char *name) {
         std::ifstream in(std::string(ORVANE_EXAMPLES_DIR) + "/../" + name);
@@ -230,6 +231,7 @@ TEST(Formats, MimeListAndReadmeTableFollowTheFormatTable)
     for (size_t at = 0; (at = mime.find("<glob pattern=", at)) != std::string::npos; ++at)
         ++globs;
     size_t named = 0;
+    std::string claimed;
     for (const ProfileFormat &f : Formats()) {
         const std::vector<std::string> &cells = rows[static_cast<size_t>(f.id) + 1];
         ASSERT_EQ(cells.size(), 5u) << f.name;
@@ -238,11 +240,15 @@ TEST(Formats, MimeListAndReadmeTableFollowTheFormatTable)
         if (!f.named)
             continue;
         ++named;
+        claimed += std::string(f.mime) + ";";
+        const size_t at = mime.find("<mime-type type=\"" + std::string(f.mime) + "\">");
+        ASSERT_NE(at, std::string::npos) << f.mime;
+        const std::string type = mime.substr(at, mime.find("</mime-type>", at) - at);
         std::string upper = f.extension;
         for (char &ch : upper)
             ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
         for (const std::string &ext : {std::string(f.extension), upper}) {
-            EXPECT_NE(mime.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
+            EXPECT_NE(type.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
         }
         EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
         if (f.header) {
@@ -250,6 +256,7 @@ TEST(Formats, MimeListAndReadmeTableFollowTheFormatTable)
         }
     }
     EXPECT_EQ(globs, 2 * named);
+    EXPECT_NE(slurp("packaging/orvane.desktop").find("\nMimeType=" + claimed + "\n"), std::string::npos);
 }
 
 } // namespace orv
