@@ -4,14 +4,14 @@
 
 namespace orv {
 
-Session::Session(Controls &controls, Canvas &pctProfile, Canvas &pctTrace)
+ProfileSession::ProfileSession(Controls &controls, Canvas &pctProfile, Canvas &pctTrace)
     : c_(controls), pctProfile_(pctProfile), pctTrace_(pctTrace)
 {
     upd.onChange = [this] { upd_Change(); };
 }
 
 App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData)
-    : Session(controls, pctProfile, pctTrace), d_(dialogs), frmData_(frmData)
+    : ProfileSession(controls, pctProfile, pctTrace), d_(dialogs), frmData_(frmData)
 {
 }
 

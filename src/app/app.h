@@ -20,7 +20,7 @@
 
 namespace orv {
 
-class App : public Session {
+class App : public ProfileSession {
 public:
     // frmData: the parameter dialog; without one the commands that need it
     // do nothing.

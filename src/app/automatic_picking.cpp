@@ -94,7 +94,7 @@ void App::frmData_cmdCancel2_Click()
 
 void App::frmData_cmdOK2_Click() { pickByCrossCorrelation(true); }
 
-Result Session::pickAutomatically(const std::array<double, 4> &typed, const PickingHooks &hooks)
+Result ProfileSession::pickAutomatically(const std::array<double, 4> &typed, const PickingHooks &hooks)
 {
     if (busy_ || !store.hasProfile())
         return Result::Cancelled();

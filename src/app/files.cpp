@@ -46,13 +46,13 @@ bool copyRows(const Array2D &from, Array2D &to, const ReadControl &control, int 
 
 } // namespace
 
-void Session::openCaptions()
+void ProfileSession::openCaptions()
 {
     c_.setCaption(Caption::Label5, "No. of Traces = " + PlainText(store.NTraces));
     c_.setCaption(Caption::Label6, "No. of Samples = " + PlainText(store.NSamples));
 }
 
-Result Session::open(FormatId id, const std::string &path, const Acquisition &sizes)
+Result ProfileSession::open(FormatId id, const std::string &path, const Acquisition &sizes)
 {
     if (busy_)
         return Result::Cancelled();
@@ -164,7 +164,7 @@ Result Session::open(FormatId id, const std::string &path, const Acquisition &si
     return Result::Done(notice);
 }
 
-void Session::defaultFields(const std::string &lastTrace)
+void ProfileSession::defaultFields(const std::string &lastTrace)
 {
     c_.setText(Field::txt1sttr, "1");
     c_.setText(Field::txtLsttr, lastTrace);
@@ -176,7 +176,7 @@ void Session::defaultFields(const std::string &lastTrace)
     c_.setText(Field::txtGroupOverlap, "0");
 }
 
-void Session::postLoad(PostLoadDraw draw)
+void ProfileSession::postLoad(PostLoadDraw draw)
 {
     if (draw == PostLoadDraw::Text) {
         postLoadAscii();
@@ -211,7 +211,7 @@ void Session::postLoad(PostLoadDraw draw)
     ShowAxisLabels(s, c_);
 }
 
-void Session::postLoadAscii()
+void ProfileSession::postLoadAscii()
 {
     ProfileStore &s = store;
     defaultFields(s.NTraces > 200 ? "200" : SignedText(s.NTraces));
@@ -231,7 +231,7 @@ void Session::postLoadAscii()
     ShowAxisLabels(s, c_);
 }
 
-Result Session::saveProfile(FormatId id, const std::string &path, bool keepAmplitudes)
+Result ProfileSession::saveProfile(FormatId id, const std::string &path, bool keepAmplitudes)
 {
     const ProfileFormat &f = FormatOf(id);
     if (busy_ || !f.write)

@@ -78,13 +78,13 @@ void App::mnuCurrentPick_Click()
     AdjustAirWave();
 }
 
-void Session::AdjustAirWave()
+void ProfileSession::AdjustAirWave()
 {
     ShiftOnPicks(store);
     cmdRePlot_Click();
 }
 
-Result Session::loadPicks(const std::string &path, bool align)
+Result ProfileSession::loadPicks(const std::string &path, bool align)
 {
     if (busy_)
         return Result::Cancelled();
@@ -102,7 +102,7 @@ Result Session::loadPicks(const std::string &path, bool align)
     return Result::Done();
 }
 
-Result Session::savePicks(const std::string &path)
+Result ProfileSession::savePicks(const std::string &path)
 {
     if (busy_)
         return Result::Cancelled();

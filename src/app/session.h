@@ -50,11 +50,11 @@ struct PickingHooks {
     std::function<bool(const std::string &question)> discardAnyway;
 };
 
-class Session {
+class ProfileSession {
 public:
-    Session(Controls &controls, Canvas &pctProfile, Canvas &pctTrace);
-    Session(const Session &) = delete;
-    Session &operator=(const Session &) = delete;
+    ProfileSession(Controls &controls, Canvas &pctProfile, Canvas &pctTrace);
+    ProfileSession(const ProfileSession &) = delete;
+    ProfileSession &operator=(const ProfileSession &) = delete;
 
     // The trace stepper; its value is the current trace.
     Stepper upd;

@@ -88,7 +88,7 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
 
     HeadlessControls controls;
     NullCanvas profile(ProfileWidth, ProfileHeight), trace(TraceWidth, ProfileHeight);
-    Session session(controls, profile, trace);
+    ProfileSession session(controls, profile, trace);
     session.pickingThreads = pickingThreads;
 
     // Open, as File > Open Profile does; a name that says no format is a

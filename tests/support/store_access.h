@@ -6,7 +6,7 @@
 namespace orv::test {
 
 struct StoreAccess {
-    static ProfileStore &of(Session &s) { return s.store; }
+    static ProfileStore &of(ProfileSession &s) { return s.store; }
 };
 
 inline ProfileStore &StoreOf(App &app) { return StoreAccess::of(app); }

@@ -2,6 +2,7 @@
 // start becomes, and that opening it at start gives what the menu gives.
 #include "app/app.h"
 #include "app/cmdline.h"
+#include "batch/options.h"
 #include "support/store_access.h"
 #include "support/fakes.h"
 #include "ui/form1.h"
@@ -251,6 +252,7 @@ TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
             EXPECT_NE(type.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
         }
         EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
+        EXPECT_NE(batch::UsageText().find("(." + std::string(f.extension)), std::string::npos) << f.name;
         if (f.header) {
             EXPECT_NE(cells[4].find("`." + std::string(f.header) + "`"), std::string::npos) << f.name;
         }
