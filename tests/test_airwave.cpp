@@ -1,11 +1,9 @@
-// Aligning a profile on its picks: missing picks, the reference pick and the
-// shift of RawData.
+// Aligning a profile on its picks: missing picks, the reference pick and the shift of RawData.
 #include "picking/airwave.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <vector>
 
 using namespace orv;
 
@@ -24,14 +22,12 @@ ProfileStore WithPicks(float nTraces, const std::vector<float> &picks)
     return st;
 }
 
-// One trace per pick, ns samples; sample s of trace t holds t * 1000 + s.
-// Only RawData is allocated: the shift needs nothing else.
+// One trace per pick, ns samples; sample s of trace t holds t * 1000 + s (only RawData allocated).
 ProfileStore Loaded(int ns, float totalTime, const std::vector<float> &picks)
 {
     const int nt = static_cast<int>(picks.size());
     ProfileStore st = WithPicks(static_cast<float>(nt), picks);
-    st.NSamples = static_cast<float>(ns);
-    st.TotalTime = totalTime;
+    st.NSamples = static_cast<float>(ns), st.TotalTime = totalTime;
     st.RawData.allocate(nt, ns);
     for (int t = 0; t <= nt; ++t)
         for (int s = 0; s <= ns; ++s)
@@ -70,9 +66,8 @@ TEST(AirWave, ReferencePick)
         EXPECT_EQ(ReferencePick(WithPicks(float(k.picks.size()), k.picks)), k.reference) << "case " << (&k - cases);
 }
 
-// Each trace moves up by ups[t - 1] samples (down for a negative value):
-// sample k takes sample k + up where that is a sample and keeps its value
-// otherwise; row 0 and sample 0 stay untouched.
+// Trace t moves up by ups[t - 1] samples (down if negative): sample k takes sample k + up where
+// that is a sample and keeps its value otherwise; row 0 and sample 0 stay untouched.
 TEST(AirWave, ShiftPutsEveryPickOnTheReferenceSample)
 {
     const struct { const char *what; int ns; float totalTime; std::vector<float> picks; std::vector<long> ups; } cases[] = {

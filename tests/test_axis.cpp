@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <string>
-#include <vector>
 
 using namespace orv;
 using namespace orv::test;
@@ -37,9 +35,9 @@ TEST(DisplayAxisLabels, SampleNumbersAndTimes)
 
 TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
 {
-    // 10 traces over 50 time units; columns follow the first-trace field, rows
-    // the trace canvas's height. A pick of 0 or outside the window is not
-    // drawn, one below the canvas is; no mode change, no clear.
+    // 10 traces over 50 time units; columns follow the first-trace field, rows the trace canvas's
+    // height. A pick of 0 or outside the window is not drawn, one below the canvas is; no mode
+    // change, no clear.
     const struct { int ft, lt; const char *firstField; float traceHeight, totalTime;
                    std::vector<std::pair<float, float>> want; } cases[] = {
         {3, 7, " 3", 2000, 50, {{3000, 400}, {7000, 2400}}}, // columns 2000, rows 20

@@ -1,15 +1,12 @@
-// Cross-correlation picking: the worked cases, the windows that give no
-// picks, and the fast path against the plain sequential loop on random
-// profiles, at every vector width and on one and two threads.
+// Cross-correlation picking: worked cases, windows that give no picks, and the fast path against
+// the plain sequential loop on random profiles, at every vector width and on one and two threads.
 #include "picking/crosscorr.h"
 
 #include "support/crosscorr_reference.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <random>
 
 namespace orv {
@@ -64,10 +61,7 @@ TEST(CrossCorr, WindowsWithoutPicksReadNothing)
     for (int t = 1; t <= 3; ++t)
         for (int s = 1; s <= 10; ++s)
             pd(t, s) = 1;
-    const struct {
-        CrossCorrWindow w;
-        const char *why;
-    } rows[] = {
+    const struct { CrossCorrWindow w; const char *why; } rows[] = {
         {{0, 0, 0, 0}, "empty fields: sample 0 holds 0"},
         {{5, 4, 1, 10}, "key window ending before it starts"},
         {{1, 8, 3, 9}, "target range shorter than the key window"},
@@ -82,11 +76,9 @@ TEST(CrossCorr, WindowsWithoutPicksReadNothing)
     EXPECT_EQ(Picks(pd, 5, 10, 10, {1, 3, 1, 10}), (std::vector<float>(6, 0.0f)));
 }
 
-// Random profiles with sizes that do not fill whole vectors, small whole
-// amplitudes (ties), sign changes, magnitudes whose products overflow to
-// infinity or sink to subnormals, and near ties: copies of the key window
-// a few units in the last place apart, where any change in how a sum is
-// rounded moves the pick.
+// Random profiles with sizes that do not fill whole vectors, small whole amplitudes (ties), sign
+// changes, products that overflow or sink to subnormals, and near ties: copies of the key window a
+// few units in the last place apart, where any change in how a sum is rounded moves the pick.
 TEST(CrossCorr, FastPathMatchesSequentialLoopBitForBit)
 {
     std::mt19937 rng(20261207);
@@ -98,12 +90,10 @@ TEST(CrossCorr, FastPathMatchesSequentialLoopBitForBit)
         const int kind = c % 4;
         for (int t = 1; t <= nt; ++t)
             for (int s = 1; s <= ns; ++s) {
-                if (kind == 0)
-                    pd(t, s) = static_cast<float>(uni(-3, 3));
-                else if (kind == 1)
-                    pd(t, s) = std::normal_distribution<float>(0, 1)(rng);
-                else
-                    pd(t, s) = uni(0, 9) == 0 ? extremes[uni(0, 5)] : std::normal_distribution<float>(0, 100)(rng);
+                pd(t, s) = kind == 0 ? static_cast<float>(uni(-3, 3))
+                    : kind == 1      ? std::normal_distribution<float>(0, 1)(rng)
+                    : uni(0, 9) == 0 ? extremes[uni(0, 5)]
+                                     : std::normal_distribution<float>(0, 100)(rng);
             }
         CrossCorrWindow w;
         w.KeyFirst = static_cast<int16_t>(uni(1, ns));
@@ -140,11 +130,7 @@ TEST(CrossCorr, StoppedRunGivesNothing)
     int calls = 0, pairs = 0;
     CrossCorrRun run;
     run.threads = 2;
-    run.progress = [&](int, int n) {
-        pairs = n;
-        ++calls;
-        return false;
-    };
+    run.progress = [&](int, int n) { return pairs = n, ++calls, false; };
     run.interval = std::chrono::milliseconds(0);
     EXPECT_FALSE(CrossCrol(pd, 50, 100, 100, {1, 50, 1, 100}, run).has_value());
     EXPECT_EQ(calls, 1);

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <initializer_list>
 #include <limits>
-#include <vector>
 
 using namespace orv;
 
@@ -16,8 +13,7 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kP = 77.5f; // the pointer's position, returned when a rule finds nothing
 
-// Samples 1..N of a trace; index 0 holds a value that would show if it
-// were ever read as a sample.
+// Samples 1..N of a trace; index 0 holds a value that would show if it were read as a sample.
 std::vector<float> Trace(std::initializer_list<float> samples)
 {
     std::vector<float> v{-1e9f};
@@ -28,14 +24,8 @@ std::vector<float> Trace(std::initializer_list<float> samples)
 TEST(PickRuleSearch, Rules)
 {
     const auto t = Trace({-1, 1, -1, 1});
-    const struct {
-        const char *what;
-        std::vector<float> trace;
-        int16_t S1, S2, mode;
-        float expected;
-    } cases[] = {
-        // Larger values just outside the window must not count; ties keep
-        // the first.
+    // Larger values just outside the window must not count; ties keep the first.
+    const struct { const char *what; std::vector<float> trace; int16_t S1, S2, mode; float expected; } cases[] = {
         {"max tie", Trace({9, 0.5f, 2, 2, 1, 9}), 2, 5, PickMax, 3},
         {"max at S1", Trace({9, 3, 1, 2, 9}), 2, 4, PickMax, 2},
         {"min", Trace({-9, 3, 1, 2, -9}), 2, 4, PickMin, 3},
@@ -47,11 +37,9 @@ TEST(PickRuleSearch, Rules)
         {"up, landing on a zero sample", Trace({-4, -2, 0, 5}), 1, 4, PickZeroUp, 3},
         {"down, leaving a zero sample", Trace({-1, 0, -2}), 1, 3, PickZeroDown, 2},
         {"first crossing wins", Trace({-1, 1, -1, 1}), 1, 4, PickZeroUp, 1.5f},
-        // Each step of 0.1 / (0.1 + 0.6) rounded to single; rounding only the
-        // sum gives 0x1.24924ap+0.
+        // Each step of 0.1 / (0.1 + 0.6) rounded to single; rounding only the sum gives 0x1.24924ap+0.
         {"down, single precision", Trace({0.1f, -0.6f}), 1, 2, PickZeroDown, 0x1.249248p+0f},
-        // Two exact zeros: rule 1 gives the trace's first sample, rule 2 the
-        // first of the two.
+        // Two exact zeros: rule 1 gives the trace's first sample, rule 2 the first of the two.
         {"up, run of zeros", Trace({5, 5, 5, 0, 0, 0, -1, 1}), 4, 8, PickZeroUp, 1},
         {"down, pair of zeros", Trace({3, -1, 0, 0, -2}), 2, 5, PickZeroDown, 3},
         // Nothing found, or nothing to search: the pointer's position.

@@ -1,5 +1,5 @@
-// The current trace alone on the trace canvas, and its highlight / restore
-// on the profile canvas, which must fall exactly on the profile plot.
+// The current trace alone on the trace canvas, and its highlight / restore on the profile canvas,
+// which must fall exactly on the profile plot.
 #include "display/display.h"
 
 #include "support/display_profile.h"
@@ -12,7 +12,6 @@
 #include <cmath>
 #include <limits>
 #include <tuple>
-#include <vector>
 
 using namespace orv;
 using namespace orv::test;
@@ -52,8 +51,8 @@ TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
     }
 }
 
-// The highlight and the restore draw, primitive for primitive, what the
-// profile plot drew for that trace; the highlight only colours its fill green.
+// The highlight and the restore draw, primitive for primitive, what the profile plot drew for that
+// trace; the highlight only colours its fill green.
 TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 {
     // flat: when not 0, every sample's value.
@@ -127,9 +126,8 @@ TEST(DisplayHighlightTrace, StepperOutsideTheWindowOrNoProfileDrawsNothing)
 
 TEST(DisplayPlotTrace, ExtremeAmplitudesStayOnTheCanvas)
 {
-    // 1540 wide: amplitudes -0.5..1 stretch over 20..1520 with 0 at 520.
-    // Non-finite samples lie on the position of amplitude 0; with the float
-    // limit in the trace its range overflows and the trace is flat at 20.
+    // 1540 wide: amplitudes -0.5..1 stretch over 20..1520 with 0 at 520; non-finite samples lie at
+    // amplitude 0; with the float limit in the trace its range overflows and it is flat at 20.
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const struct { const char *name; std::vector<float> v; float zero; } cases[] = {
         {"NaN and infinities", {0.5f, nan, -0.5f, inf, 1, -inf, -0.25f, nan, 0.75f}, 520},
@@ -143,17 +141,9 @@ TEST(DisplayPlotTrace, ExtremeAmplitudesStayOnTheCanvas)
         st.FirstTrace = st.LastTrace = 1, st.FirstSample = 1, st.LastSample = int16_t(ns);
         RecordingCanvas cv(1540, 100.0f * float(ns));
         PlotTrace(st, cv, 1);
-        std::vector<float> at; // where each sample is drawn: the point, then the wiggle lines
-        for (const Prim &p : cv.drawn()) {
-            ASSERT_TRUE(p.x1 >= 0 && p.x1 <= 1540 && (!p.isLine() || (p.x2 >= 0 && p.x2 <= 1540))) << p;
-            if (!p.isLine() || p.y1 != p.y2)
-                at.push_back(p.isLine() ? p.x2 : p.x1);
-        }
-        ASSERT_EQ(at.size(), k.v.size());
-        for (size_t s = 0; s < k.v.size(); ++s) {
-            if (!std::isfinite(k.v[s])) {
-                EXPECT_EQ(at[s], k.zero) << "sample " << s + 1;
-            }
-        }
+        const std::vector<float> at = RecordingCanvas::sampleXs(cv.drawn(), 0, 1540);
+        ASSERT_EQ(at.size(), k.v.size()); // also when a primitive leaves the canvas
+        for (size_t s = 0; s < k.v.size(); ++s)
+            EXPECT_TRUE(std::isfinite(k.v[s]) || at[s] == k.zero) << "sample " << s + 1 << " at " << at[s];
     }
 }
