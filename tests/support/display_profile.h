@@ -34,4 +34,14 @@ inline void SetWindow(FakeControls &c, const std::string &t1, const std::string 
     c.texts[Field::txt1stsamp] = s1, c.texts[Field::txtLstsamp] = sl;
 }
 
+// Controls showing the display window and the gain, as a plot reads them.
+inline FakeControls Window(const std::string &t1, const std::string &tl, const std::string &s1, const std::string &sl,
+                           const std::string &gain = "400")
+{
+    FakeControls c;
+    SetWindow(c, t1, tl, s1, sl);
+    c.texts[Field::txtGainValue] = gain;
+    return c;
+}
+
 } // namespace orv::test
