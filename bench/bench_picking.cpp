@@ -136,7 +136,7 @@ bool SetUpSession(Session &s)
     s.dialogs.files.push_back(file);
     s.app->mnuOpenSU_Click();
     QCoreApplication::processEvents();
-    const ProfileStore &st = s.app->store;
+    const ProfileStore &st = s.app->profile();
     if (!s.dialogs.messages.empty()) {
         s.error = "open: " + s.dialogs.messages.back().second;
         return false;
@@ -152,7 +152,7 @@ bool SetUpSession(Session &s)
 // whole-trace window.
 float YForSample(const Session &s, float P)
 {
-    const ProfileStore &st = s.app->store;
+    const ProfileStore &st = s.app->profile();
     const float dy = s.trace->ScaleHeight() / float(st.LastSample - st.FirstSample + 1);
     return (P - float(st.FirstSample) - 1.0f) * dy;
 }
@@ -182,7 +182,7 @@ void MouseMoveLoop(benchmark::State &state, bool repaint)
         if (++i == ys.size())
             i = 0;
     }
-    if (app.store.RangeShown != 1)
+    if (app.profile().RangeShown != 1)
         state.SkipWithError("the range marks were not drawn");
     benchmark::DoNotOptimize(s.trace->image().constBits());
 }
@@ -222,7 +222,7 @@ void ClickLoop(benchmark::State &state, bool repaint)
             state.ResumeTiming();
             break;
         }
-        const float sample = app.store.Picks[size_t(t)] * ClickSamples / ClickTotalTime;
+        const float sample = app.profile().Picks[size_t(t)] * ClickSamples / ClickTotalTime;
         ++picked;
         if (std::fabs(sample - Arrival(t)) < 25.0f)
             ++near;

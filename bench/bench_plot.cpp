@@ -155,7 +155,7 @@ bool Open(benchmark::State &state, Window &f, const std::string &file, int trace
     f.dialogs.files.push_back(file);
     f.app->mnuOpenSU_Click();
     QCoreApplication::processEvents();
-    if (!f.dialogs.messages.empty() || f.app->store.NTraces != traces) {
+    if (!f.dialogs.messages.empty() || f.app->profile().NTraces != traces) {
         state.SkipWithError("the profile did not open");
         return false;
     }
@@ -183,7 +183,7 @@ void RePlotLoop(benchmark::State &state, Window &f, bool repaint)
         if (repaint)
             QCoreApplication::processEvents();
     }
-    if (f.app->store.LastTrace != GroupTraces)
+    if (f.app->profile().LastTrace != GroupTraces)
         state.SkipWithError("the window is not the 200 traces");
     benchmark::DoNotOptimize(f.profile->image().constBits());
 }
@@ -202,7 +202,7 @@ void AllProfileLoop(benchmark::State &state, Window &f, bool repaint)
         if (repaint)
             QCoreApplication::processEvents();
     }
-    if (f.app->store.LastTrace != AllTraces)
+    if (f.app->profile().LastTrace != AllTraces)
         state.SkipWithError("All Profile did not show every trace");
     benchmark::DoNotOptimize(f.profile->image().constBits());
 }

@@ -27,16 +27,24 @@ if(XMLLINT)
   endforeach()
 endif()
 
-# The desktop entry claims the three profile types, and the MIME database
-# compiles each from the XML with its glob (in lower case: globs match
-# either case unless marked case-sensitive).
+# The desktop entry claims the profile types of the XML, and the MIME
+# database compiles each from the XML with its globs (those in lower case:
+# globs match either case unless marked case-sensitive). Which types and
+# globs there are is the format table's to say; a test holds the XML to it.
 file(READ ${SOURCE}/orvane.desktop entry)
 string(REGEX MATCH "\nMimeType=([^\n]*)" _ "${entry}")
 string(REGEX REPLACE ";$" "" types "${CMAKE_MATCH_1}")
-set(globs "application/x-seismic-unix:*.su" "application/x-ramac-rd3:*.rd3" "application/x-pulseekko-dt1:*.dt1")
-foreach(g ${globs})
-  string(REGEX REPLACE ":.*" "" type "${g}")
-  list(APPEND claimed ${type})
+file(STRINGS ${SOURCE}/orvane-mime.xml xml)
+foreach(line IN LISTS xml)
+  if(line MATCHES "<mime-type type=\"([^\"]+)\"")
+    set(type ${CMAKE_MATCH_1})
+    list(APPEND claimed ${type})
+  elseif(line MATCHES "<glob pattern=\"([^\"]+)\"")
+    string(TOLOWER "${CMAKE_MATCH_1}" lower)
+    if(lower STREQUAL CMAKE_MATCH_1)
+      list(APPEND globs "${type}:${lower}")
+    endif()
+  endif()
 endforeach()
 if(NOT types STREQUAL "${claimed}")
   message(FATAL_ERROR "orvane.desktop claims MimeType=${types}, not the profile types ${claimed}")

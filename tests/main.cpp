@@ -1,5 +1,4 @@
-// Test entry point: a QApplication on the offscreen platform, so whole-window
-// tests and canvas tests run without a display.
+// Test entry point: a QApplication on the offscreen platform, so window and canvas tests need no display.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,8 +7,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Tests open and close windows all the time; a closed last window must
-    // not leave a quit request behind for the next test's dialog.
+    // A closed last window must not leave a quit request behind for the next test's dialog.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

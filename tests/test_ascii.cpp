@@ -1,44 +1,32 @@
-// Plain text profiles: item splitting, refusals, the written text byte by
-// byte, and agreement of the fast number paths with Val and PrintText.
+// Plain text profiles: item splitting, refusals, the written text byte by byte, and agreement of
+// the fast number paths with Val and PrintText.
 #include "formats/ascii.h"
 
 #include "core/numbers.h"
 
 #include <gtest/gtest.h>
 
+#include "support/files.h"
+
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using orv::test::FileBytes;
 
 namespace {
 
 uint32_t bits(float v) { return std::bit_cast<uint32_t>(v); }
 
-// Each test works in a fresh directory of its own; `path` is a file in it.
+// Each test works in a fresh folder; `path` is a file in it.
 class AsciiRead : public testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("orvane_ascii_" + std::to_string(std::random_device()()));
-    std::string path = (dir / "p.dat").string();
+    orv::test::TempDir dir;
+    std::string path = dir / "p.dat";
     orv::Profile p;
     std::string error;
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { std::error_code ec; fs::remove_all(dir, ec); }
-    void put(const std::string &text) const { std::ofstream(path, std::ios::binary) << text; }
-    std::string written() const
-    {
-        return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
-    }
+    void put(const std::string &text) const { orv::test::PutFile(path, text); }
     // The file read as one trace of n samples; fails the test if refused.
     std::vector<float> readOneTrace(size_t n)
     {
@@ -79,7 +67,7 @@ TEST_F(AsciiRead, RefusalsLeaveTheProfileAlone)
     ASSERT_TRUE(orv::ReadAsciiFile(path, 1, 1, 9, p, error)) << error;
     const orv::Array2D old = p.RawData;
     put("1 2 3\r\n4 5\r\n");
-    const std::string fifo = (dir / "fifo.dat").string();
+    const std::string fifo = dir / "fifo.dat";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const struct { std::string path; float nt, ns, time; const char *reason; } cases[] = {
         {path, 2, 3, 1, "holds 5 numbers; 2 traces of 3 samples need 6"},
@@ -89,8 +77,8 @@ TEST_F(AsciiRead, RefusalsLeaveTheProfileAlone)
         {path, 1, 40000, 1, "cannot be read with 40000 samples per trace"},
         {path, 1, 2, 0, "cannot be read with a time window of 0: the time window must be a number greater than 0"},
         {path, 1, 2, NAN, "time window of NaN"},
-        {(dir / "none.dat").string(), 1, 1, 1, "cannot be opened: No such file or directory"},
-        {dir.string(), 1, 1, 1, "cannot be opened: Is a directory"},
+        {dir / "none.dat", 1, 1, 1, "cannot be opened: No such file or directory"},
+        {dir.path.string(), 1, 1, 1, "cannot be opened: Is a directory"},
         {fifo, 1, 1, 1, "cannot be opened: not a regular file"},
     };
     for (const auto &c : cases) {
@@ -103,8 +91,7 @@ TEST_F(AsciiRead, RefusalsLeaveTheProfileAlone)
 
 TEST_F(AsciiRead, ItemsAcrossTheReadersPieces)
 {
-    // The file is read in pieces of 4 MiB; blank padding moves the end of the
-    // first piece over every character of the items after it.
+    // Pieces of 4 MiB: blank padding moves the end of the first over every character of the items.
     const std::string tail = "-12.5,\r\n,7";
     for (size_t cut = 0; cut <= tail.size(); ++cut) {
         SCOPED_TRACE(cut);
@@ -134,8 +121,7 @@ TEST_F(AsciiRead, OddItemsAgreeWithVal)
 
 TEST_F(AsciiRead, SplitsItemsAsTheHeaderReaderDoes)
 {
-    // Random runs of numbers, words and separators: the reader must find the
-    // very items TextItemReader::readNumber finds, with the same values.
+    // Random runs of numbers, words and separators: the items and values TextItemReader finds.
     const char *pieces[] = {"1", "-2.5", "7e1", "x", " ", "  ", ",", ",,", "\r", "\n", "\r\n", "\t", " ,", ", "};
     std::mt19937 rng(99);
     for (int round = 0; round < 60; ++round) {
@@ -161,7 +147,7 @@ TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
         d(i / 3 + 1, i % 3 + 1) = v[i];
     const std::string want = " 1  2.5 -3 \r\n .25  0  1E+07 \r\n";
     ASSERT_TRUE(orv::WriteAsciiFile(path, d, 2, 3, error)) << error;
-    EXPECT_EQ(written(), want);
+    EXPECT_EQ(FileBytes(path), want);
     ASSERT_TRUE(orv::ReadAsciiFile(path, 2, 3, 4, p, error)) << error;
     d(2, 2) = 0; // -0 comes back as 0
     EXPECT_TRUE(p.RawData == d);
@@ -177,16 +163,15 @@ TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
         SCOPED_TRACE(c.reason);
         EXPECT_FALSE(orv::WriteAsciiFile(path, c.data, c.nt, c.ns, error));
         EXPECT_EQ(error.rfind(c.reason, 0), 0u) << error;
-        EXPECT_EQ(written(), want);
+        EXPECT_EQ(FileBytes(path), want);
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1); // no stray temporary file
+    EXPECT_EQ(dir.entries(), 1); // no stray temporary file
 }
 
 TEST_F(AsciiWrite, FastFormatMatchesPrintText)
 {
-    // Random bit patterns cover every exponent; the rest sit on the edges of
-    // the fixed form (1E-05, 1E+07), on ties at the seventh digit and on
-    // values that round up into one digit more.
+    // Random bit patterns cover every exponent; the rest sit on the edges of the fixed form
+    // (1E-05, 1E+07), on ties at the seventh digit and on values that round up a digit.
     std::vector<float> v = {
         1e-5f, 9.999999e-6f, 1e-4f, 9.9999997e-5f, 0.00099999995f, 9999999, 9999999.5f, 1e7f, -1e7f, 8388607.5f,
         1234567.5f, 1234566.5f, 123456.75f, -123456.25f, -0.5f, 1, 0.3f, 0.99999994f, 9.9999995f, 99999.995f,
@@ -199,12 +184,11 @@ TEST_F(AsciiWrite, FastFormatMatchesPrintText)
         v.push_back(i % 2 ? amp(rng) : std::round(amp(rng)));
         v.push_back(std::pow(10.0f, static_cast<float>(i % 15 - 6)) * near1(rng)); // 1E-06 .. 1E+08
     }
-    // One trace; its line must be the PrintText forms one after another.
     orv::Array2D d;
     d.allocate(1, static_cast<int>(v.size()));
     std::copy(v.begin(), v.end(), d.row(1) + 1);
     ASSERT_TRUE(orv::WriteAsciiFile(path, d, 1, static_cast<float>(v.size()), error)) << error;
-    const std::string text = written();
+    const std::string text = FileBytes(path);
     size_t at = 0;
     for (const float x : v) {
         const std::string want = orv::PrintText(x);

@@ -1,36 +1,28 @@
 // DT1 reader: pairs written to a temporary folder, and the real pairs.
 #include "formats/dt1.h"
 
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
 #include <tuple>
 
-namespace fs = std::filesystem;
+using namespace orv::test;
 
 namespace {
 
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("orvane_dt1_" + std::to_string(std::random_device()()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { std::error_code ec; fs::remove_all(path, ec); }
-    std::string operator/(const std::string &name) const { return (path / name).string(); }
-    // Writes the header and the data file; the path of the data file.
-    std::string pair(const std::string &hd, const std::string &dt1, const char *h = "a.hd", const char *d = "a.dt1")
-    {
-        std::ofstream(*this / h) << hd;
-        std::ofstream(*this / d) << dt1;
-        return *this / d;
-    }
-};
+// The header and the data file in dir; the path of the data file.
+std::string pair(const TempDir &dir, const std::string &hd, const std::string &dt1, const char *h = "a.hd",
+                 const char *d = "a.dt1")
+{
+    PutFile(dir / h, hd);
+    PutFile(dir / d, dt1);
+    return dir / d;
+}
 
 int16_t sampleAt(int k, int j) { return static_cast<int16_t>(k * 1000 - j * 7 - 20000); }
 
-// nt records of a 128-byte trace header (0x7f bytes, which must not reach
-// the samples) and ns little-endian samples.
+// nt records of a 128-byte trace header (0x7f, which must not reach the samples) and ns samples.
 std::string makeData(int nt, int ns)
 {
     std::string b;
@@ -42,8 +34,7 @@ std::string makeData(int nt, int ns)
     return b;
 }
 
-// The instrument's layout: '=' in column 20, the value from column 22, other
-// lines before and between the keys.
+// The instrument's layout: '=' in column 20, the value from column 22, other lines among the keys.
 std::string header(std::string traces, std::string samples, std::string window, std::string eol = "\r\n")
 {
     return "1234" + eol + "Data Collected with pE PRO " + eol + "NUMBER OF TRACES   = " + traces + " " + eol
@@ -52,28 +43,19 @@ std::string header(std::string traces, std::string samples, std::string window, 
         + "STACKING TYPE      = F1, P8, DynaQ OFF " + eol;
 }
 
-// Reads into a profile already loaded, to show a refusal leaves it alone.
 struct Read {
-    orv::Profile p;
+    orv::Profile p = Staged();
     std::string notice, error;
     bool ok;
-    explicit Read(const std::string &path)
-    {
-        p.RawData.allocate(2, 3);
-        p.RawData(1, 1) = 42;
-        p.NTraces = p.TotalTime = 2;
-        ok = orv::ReadDT1File(path, p, notice, error);
-    }
-    bool untouched() const { return p.RawData.traceBound() == 2 && p.RawData(1, 1) == 42 && p.TotalTime == 2; }
+    explicit Read(const std::string &path) { ok = orv::ReadDT1File(path, p, notice, error); }
 };
 
 } // namespace
 
 TEST(DT1Read, HeaderLayoutsAndSamplesPastEachTraceHeader)
 {
-    // Trace 2's first sample is at bytes 456 and 457 (records of 128 + 200).
     std::string data = makeData(3, 100);
-    data[456] = '\x34', data[457] = '\x82';
+    data[456] = '\x34', data[457] = '\x82'; // trace 2's first sample (records of 128 + 200)
     const struct { const char *name; std::string text; const char *hd = "a.hd", *dt1 = "a.dt1"; } cases[] = {
         {"CR LF", header("3", "100", "50")},
         {"bare CR", header("3", "100", "50", "\r")},
@@ -86,7 +68,7 @@ TEST(DT1Read, HeaderLayoutsAndSamplesPastEachTraceHeader)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const Read r(dir.pair(c.text, data, c.hd, c.dt1));
+        const Read r(pair(dir, c.text, data, c.hd, c.dt1));
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_EQ(std::tuple(r.p.NTraces, r.p.NSamples, r.p.TotalTime), std::tuple(3.0f, 100.0f, 50.0f));
         ASSERT_EQ(r.p.RawData.sampleBound(), 100);
@@ -115,18 +97,17 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        dir.pair(c.hd, makeData(3, 4));
-        fs::remove(dir / c.remove);
+        pair(dir, c.hd, makeData(3, 4));
+        std::filesystem::remove(dir / c.remove);
         const Read r(dir / c.pick);
         EXPECT_NE(r.error.find(c.why), std::string::npos) << r.error;
-        EXPECT_TRUE(!r.ok && r.untouched());
+        EXPECT_TRUE(!r.ok && Untouched(r.p));
     }
 }
 
 TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
 {
-    // Whole records are read in blocks of about 256 KB: 300 records of
-    // 128 + 2000 bytes take three.
+    // Whole records are read in blocks of about 256 KB: 300 records of 128 + 2000 bytes take three.
     const struct { const char *name; int nt, ns; size_t bytes; int held; } cases[] = {
         {"third trace header only", 3, 4, 2 * 136 + 128, 8}, {"half a sample is missing", 3, 4, 2 * 136 + 133, 10},
         {"empty", 3, 4, 0, 0}, {"longer", 3, 4, 5 * 136, 12},
@@ -135,8 +116,8 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const Read r(dir.pair(header(std::to_string(c.nt), std::to_string(c.ns), "2"),
-                              makeData(c.nt + 2, c.ns).substr(0, c.bytes)));
+        const Read r(pair(dir, header(std::to_string(c.nt), std::to_string(c.ns), "2"),
+                          makeData(c.nt + 2, c.ns).substr(0, c.bytes)));
         ASSERT_TRUE(r.ok) << r.error;
         const std::string all = std::to_string(c.nt * c.ns), held = std::to_string(c.held);
         EXPECT_EQ(r.notice, held == all ? "" : "The file " + (dir / "a.dt1") + " holds " + held + " of the " + all
@@ -151,8 +132,8 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
 
 TEST(DT1Read, RealPairs)
 {
-    const fs::path root = fs::path(ORVANE_REALDATA_DIR) / "dt1";
-    if (!fs::is_directory(root))
+    const std::string root = std::string(ORVANE_REALDATA_DIR) + "/dt1/";
+    if (!std::filesystem::is_directory(root))
         GTEST_SKIP() << root << " is absent";
     const struct { const char *data; int traces, samples; float window; } cases[] = {
         {"gprpy_comoffs/XLINE00.DT1", 531, 1500, 1200.0f}, {"gprpy_warr/XLINE00.DT1", 164, 1900, 760.0f},
@@ -161,15 +142,14 @@ TEST(DT1Read, RealPairs)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.data);
-        const Read r((root / c.data).string());
+        const Read r(root + c.data);
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_EQ(std::tuple(r.p.NTraces, r.p.NSamples, r.p.TotalTime),
                   std::tuple(float(c.traces), float(c.samples), c.window));
         // The middle trace, a quarter of the way down, against its bytes.
         const int k = (c.traces + 1) / 2, j = c.samples / 4;
-        unsigned char b[2] = {};
-        std::ifstream in(root / c.data, std::ios::binary);
-        ASSERT_TRUE(in.seekg((k - 1) * (128 + 2 * c.samples) + 128 + 2 * (j - 1)).read((char *)b, 2));
-        EXPECT_EQ(r.p.RawData(k, j), float(int16_t(b[0] | b[1] << 8)));
+        const std::string b = FileBytes(root + c.data).substr(size_t((k - 1) * (128 + 2 * c.samples) + 128 + 2 * (j - 1)), 2);
+        ASSERT_EQ(b.size(), 2u);
+        EXPECT_EQ(r.p.RawData(k, j), float(int16_t(uint8_t(b[0]) | uint8_t(b[1]) << 8)));
     }
 }

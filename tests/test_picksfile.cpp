@@ -1,31 +1,18 @@
 // The picks file: exact bytes written, the layouts read, every refusal.
 #include "picks/picksfile.h"
 
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <charconv>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
 using orv::ParsePicks;
 using Picks = std::vector<float>;
 
 namespace {
-
-std::string slurp(const fs::path &p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
-
-struct PicksFileTest : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("orvane_picks_" + std::to_string(std::random_device()()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { std::error_code ec; fs::remove_all(dir, ec); }
-};
 
 TEST(PicksFormat, ExactBytes)
 {
@@ -82,22 +69,22 @@ TEST(PicksParse, RefusalsNameTheLineAndKeepThePicks)
     }
 }
 
-TEST_F(PicksFileTest, WriteThenReadGivesThePicksAtTheFilesPrecision)
+TEST(PicksFile, WriteThenReadGivesThePicksAtTheFilesPrecision)
 {
+    orv::test::TempDir dir;
     std::mt19937 rng(12345);
     std::uniform_real_distribution<float> ms(-500, 500);
     Picks picks{0, 0, -0.0f, 1e-6f, -3.3e-4f, 1e12f, -7.654321e9f, 123.456f};
     while (picks.size() <= 2000)
         picks.push_back(ms(rng));
     const int n = int(picks.size()) - 1;
-    const std::string path = (dir / "p.dat").string();
+    const std::string path = dir / "p.dat";
     std::string error;
     ASSERT_TRUE(orv::WritePicksFile(path, picks, n, error)) << error;
     Picks back{1, 2, 3};
     ASSERT_TRUE(orv::ReadPicksFile(path, n, back, error)) << error;
     ASSERT_TRUE(back.size() == picks.size() && back[0] == 0);
-    // The file holds p / 1000 to 7 significant digits; read back as a double,
-    // stored as a float, times 1000.
+    // The file holds p / 1000 to 7 significant digits; read back as a double, stored as a float, times 1000.
     for (int t = 1; t <= n; ++t) {
         char buf[32];
         const auto end = std::to_chars(buf, buf + 32, double(picks[t] / 1000.0f), std::chars_format::general, 7).ptr;
@@ -107,37 +94,34 @@ TEST_F(PicksFileTest, WriteThenReadGivesThePicksAtTheFilesPrecision)
     }
 }
 
-TEST_F(PicksFileTest, FilesOnDisk)
+TEST(PicksFile, FilesOnDisk)
 {
+    orv::test::TempDir dir;
     std::string error;
-    const fs::path old = dir / "old.dat";
-    std::ofstream(old) << std::string(1000, 'x');
-    ASSERT_TRUE(orv::WritePicksFile(old.string(), {0, 1}, 1, error)) << error;
-    EXPECT_EQ(slurp(old), " 1  .001 \r\n"); // replaced whole, nothing of the old tail
-
-    // A name at the file system's limit still leaves room for the
-    // temporary file beside it.
-    const fs::path longName = dir / (std::string(251, 'p') + ".dat");
-    ASSERT_TRUE(orv::WritePicksFile(longName.string(), {0, 1}, 1, error)) << error;
-    fs::remove(longName);
-
-    EXPECT_FALSE(orv::WritePicksFile((dir / "none" / "p.dat").string(), {0, 1}, 1, error));
-    EXPECT_EQ(error, "cannot be saved: No such file or directory");
-    EXPECT_FALSE(fs::exists(dir / "none"));
-
+    const std::string old = dir / "old.dat";
+    orv::test::PutFile(old, std::string(1000, 'x'));
+    ASSERT_TRUE(orv::WritePicksFile(old, {0, 1}, 1, error)) << error;
+    EXPECT_EQ(orv::test::FileBytes(old), " 1  .001 \r\n"); // replaced whole, nothing of the old tail
+    // A name at the file system's limit still leaves room for the temporary file beside it.
+    const std::string longName = dir / (std::string(251, 'p') + ".dat");
+    ASSERT_TRUE(orv::WritePicksFile(longName, {0, 1}, 1, error)) << error;
+    std::filesystem::remove(longName);
+    EXPECT_FALSE(orv::WritePicksFile(dir / "none/p.dat", {0, 1}, 1, error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_FALSE(std::filesystem::exists(dir / "none"));
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    const struct { fs::path path; const char *error; } refused[] = {
-        {dir, "is a folder, not a file"},
+    const struct { std::string path; const char *error; } refused[] = {
+        {dir.path.string(), "is a folder, not a file"},
         {dir / "missing.dat", "cannot be opened: No such file or directory"},
         {dir / "fifo", "is not a regular file"}, // returns at once, no writer needed
     };
     for (const auto &r : refused) {
         Picks got{7, 8};
-        EXPECT_FALSE(orv::ReadPicksFile(r.path.string(), 1, got, error)) << r.path;
+        EXPECT_FALSE(orv::ReadPicksFile(r.path, 1, got, error)) << r.path;
         EXPECT_EQ(error, r.error) << r.path;
         EXPECT_EQ(got, (Picks{7, 8}));
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2); // old.dat and the fifo
+    EXPECT_EQ(dir.entries(), 2); // old.dat and the fifo
 }
 
 } // namespace

@@ -1,7 +1,5 @@
-// The pictures, pixel for pixel: the profile plot, the pick crosses, the
-// trace canvas and the highlight / restore, drawn through the canvas's
-// batched path, against the same drawing done one primitive at a time by
-// the plain rule (support/reference_canvas.h).
+// The pictures pixel for pixel (plot, pick crosses, trace canvas, highlight / restore) through the
+// canvas's batched path, against the plain rule one primitive at a time (support/reference_canvas.h).
 #include "display/display.h"
 #include "display/raster.h"
 #include "ui/qtcanvas.h"
@@ -14,11 +12,8 @@
 #include <QPalette>
 
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <random>
-#include <string>
-#include <vector>
 
 using namespace orv;
 
@@ -26,9 +21,8 @@ namespace {
 
 constexpr uint32_t Fg = 0xff101010u, Bg = 0xffd4d0c8u;
 
-// The Qt canvas's drawing (raster::drawBatch for batches, lineTwips and
-// pointTwips for single primitives) at any pixel ratio, beside the
-// reference. Keeps the batches it was handed.
+// The Qt canvas's drawing (drawBatch, lineTwips, pointTwips) at any pixel ratio beside the
+// reference; keeps the batches it was handed.
 class TwinCanvas : public Canvas {
 public:
     TwinCanvas(int w, int h, double dpr)
@@ -39,16 +33,8 @@ public:
     float ScaleHeight() const override { return ref.ScaleHeight(); }
     void setDrawMode(int m) override { ref.setDrawMode(mode_ = m); }
     int drawMode() const override { return mode_; }
-    void clear() override
-    {
-        raster::fill(target(), Bg);
-        ref.clear();
-    }
-    void pset(float x, float y) override
-    {
-        raster::pointTwips(target(), dpr_, x, y, Fg, mode_);
-        ref.pset(x, y);
-    }
+    void clear() override { raster::fill(target(), Bg), ref.clear(); }
+    void pset(float x, float y) override { raster::pointTwips(target(), dpr_, x, y, Fg, mode_), ref.pset(x, y); }
     void line(float x1, float y1, float x2, float y2) override
     {
         raster::lineTwips(target(), dpr_, x1, y1, x2, y2, Fg, mode_);
@@ -134,9 +120,8 @@ const Scene Scenes[] = {
     {"window inside the profile", 30, 120, Radar, 2, 200, "250", 5, 17, 10, 90, 173, 97},
 };
 
-// The display as the program runs it: the plot, crosses at a few picks, the
-// trace canvas and the highlight stepping over a few traces. check() after
-// each step.
+// The display as the program runs it: the plot, crosses at a few picks, the trace canvas and the
+// highlight stepping over a few traces; check() after each step.
 template <typename C, typename Check>
 void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
 {
@@ -172,8 +157,7 @@ TEST(PlotPixels, BatchedDrawingMatchesThePlainRuleAtAnyPixelRatio)
                 EXPECT_EQ(prof.difference(), "") << "profile canvas after " << step;
                 EXPECT_EQ(trace.difference(), "") << "trace canvas after " << step;
             });
-            // The plot's own batches again in not-XOR pen: the same pixels
-            // as line by line, and a second time the picture as it was.
+            // The plot's batches again in not-XOR pen: as line by line, and twice the picture as it was.
             const std::vector<CanvasPrim> plot = prof.batched;
             const std::vector<uint32_t> before = prof.ref.px;
             prof.setDrawMode(DrawNotXorPen);

@@ -13,8 +13,6 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <tuple>
-#include <vector>
 
 using namespace orv;
 
@@ -28,8 +26,7 @@ struct Buffer {
     uint32_t at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
 };
 
-// Lines inside, partly or far outside, horizontal, vertical, single points
-// and with huge coordinates.
+// Lines inside, partly or far outside, horizontal, vertical, single points and with huge coordinates.
 std::vector<std::array<int32_t, 4>> RandomSegments(std::mt19937 &rng, int w, int h, int n)
 {
     std::uniform_int_distribution<int> kind(0, 5), nx(-w / 2, w + w / 2), ny(-h / 2, h + h / 2);
@@ -52,10 +49,9 @@ std::vector<std::array<int32_t, 4>> RandomSegments(std::mt19937 &rng, int w, int
 
 TEST(QtCanvasRaster, LinesClipExactlyAndNotXorTwiceRestoresTheBuffer)
 {
-    // A line clipped to a small buffer shows exactly the pixels it has when
-    // drawn whole, shifted, into a large one, where it covers max(|dx|, |dy|) + 1
-    // pixels, ends included. Drawn again in not-XOR, in the opposite order
-    // with the ends swapped, the lines leave a noisy buffer as it was.
+    // A line clipped to a small buffer shows exactly the pixels it has drawn whole, shifted, into a
+    // large one, where it covers max(|dx|, |dy|) + 1 pixels, ends included. Drawn again in not-XOR,
+    // in the opposite order with the ends swapped, the lines leave a noisy buffer as it was.
     std::mt19937 rng(777);
     const int W = 41, H = 29, O = 300;
     Buffer noisy(W, H);

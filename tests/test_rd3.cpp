@@ -1,33 +1,16 @@
 // Ramac RD3 profiles: a RAD text header beside a file of 16-bit samples.
-// Pairs are built in a temporary folder; written files are checked byte by
-// byte and read back.
 #include "formats/rd3.h"
+
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+using namespace orv::test;
 
 namespace {
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("orvane_rd3_" + std::to_string(std::random_device()()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path operator/(const std::string &name) const { return path / name; }
-    long count() const { return std::distance(fs::directory_iterator(path), {}); }
-};
-
-std::string fileText(const fs::path &p) { return {std::istreambuf_iterator<char>(std::ifstream(p).rdbuf()), {}}; }
-void writeFile(const fs::path &p, const std::string &bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // The text with DIR standing for the folder.
 std::string inDir(std::string text, const TempDir &dir)
@@ -36,11 +19,9 @@ std::string inDir(std::string text, const TempDir &dir)
     return at == std::string::npos ? text : text.replace(at, 3, dir.path.string());
 }
 
-// Sample i of little-endian 16-bit data.
 int16_t sampleAt(const std::string &data, size_t i) { return int16_t(uint8_t(data[2 * i]) | data[2 * i + 1] << 8); }
 
-// A 29-line CR LF header with the keys the reader takes at items 1, 19 and
-// 23, where instruments put them.
+// A 29-line CR LF header with the keys at items 1, 19 and 23, where instruments put them.
 std::string header(const std::string &samples, const std::string &window, const std::string &traces,
                    const std::string &frequency = "2426.187744")
 {
@@ -53,7 +34,6 @@ std::string header(const std::string &samples, const std::string &window, const 
 // Tells traces and samples apart and covers both signs (t < 50, s < 512).
 int16_t pattern(int t, int s) { return int16_t(t * 1000 + s * 7 - 32768); }
 
-// nt x ns samples of the pattern, trace after trace.
 std::string makeData(int nt, int ns)
 {
     std::string b;
@@ -62,19 +42,11 @@ std::string makeData(int nt, int ns)
     return b;
 }
 
-// Reads into a profile that a refused read must leave as it was.
 struct Read {
-    orv::Profile p;
+    orv::Profile p = Staged();
     std::string notice, error;
     bool ok;
-    explicit Read(const fs::path &path)
-    {
-        p.RawData.allocate(2, 3);
-        p.RawData(1, 1) = 42;
-        p.NTraces = 2, p.NSamples = 3, p.TotalTime = 9;
-        ok = orv::ReadRD3File(path.string(), p, notice, error);
-    }
-    bool untouched() const { return p.RawData.traceBound() == 2 && p.RawData(1, 1) == 42 && p.TotalTime == 9; }
+    explicit Read(const std::string &path) { ok = orv::ReadRD3File(path, p, notice, error); }
 };
 
 orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &values)
@@ -90,11 +62,10 @@ orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &values)
 
 TEST(RD3Read, SizesKeysAndSamplesTraceAfterTrace)
 {
+    // An upper-case name finds its header; a comma makes two items of line 2,
+    // so items 19 and 23 are the lines before the keys; windows under one are µs.
     const struct { const char *name; std::string header; int nt, ns; float totalTime; } cases[] = {
-        // An upper-case name finds its header.
         {"LINE.RD3", header("512", " 700", " 50"), 50, 512, 700},
-        // The comma makes two items of line 2, so items 19 and 23 are the
-        // lines before the keys; windows under one are microseconds.
         {"a.rd3", header("4", "0.35", "3", "1705,029838"), 3, 4, 350},
         {"b.rd3", "FREQUENCY:1\rTIMEWINDOW: 0.5\rSAMPLES: 4\rLAST TRACE:3", 3, 4, 500},
     };
@@ -102,8 +73,8 @@ TEST(RD3Read, SizesKeysAndSamplesTraceAfterTrace)
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 3);
-        writeFile(dir / (stem + (stem == "LINE." ? "RAD" : "rad")), c.header);
-        writeFile(dir / c.name, makeData(c.nt, c.ns));
+        PutFile(dir / (stem + (stem == "LINE." ? "RAD" : "rad")), c.header);
+        PutFile(dir / c.name, makeData(c.nt, c.ns));
         const Read r(dir / c.name);
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_TRUE(r.p.NSamples == c.ns && r.p.NTraces == c.nt);
@@ -119,8 +90,7 @@ TEST(RD3Read, Refusals)
 {
     const std::string announcing = "has a header (DIR/a.rad) announcing ";
     const std::string range = "; a profile holds a whole number from 1 to 32767";
-    // Header DIR/a.rad (none when empty), data file written and read (a.rd3
-    // read but not written when empty), error with DIR for the folder.
+    // Header DIR/a.rad (none when empty), data file written (a.rd3 read but not written when empty).
     const struct { std::string header; const char *data; std::string error; } cases[] = {
         {"", "a.rd3", "has no header file beside it: DIR/a.rad cannot be opened: No such file or directory"},
         {"TIMEWINDOW:1\nLAST TRACE:1\n", "a.rd3", "has no SAMPLES item in its header DIR/a.rad"},
@@ -137,32 +107,30 @@ TEST(RD3Read, Refusals)
         SCOPED_TRACE(c.error);
         TempDir dir;
         if (!c.header.empty())
-            writeFile(dir / "a.rad", c.header);
+            PutFile(dir / "a.rad", c.header);
         if (*c.data)
-            writeFile(dir / c.data, makeData(1, 1));
+            PutFile(dir / c.data, makeData(1, 1));
         const Read r(dir / (*c.data ? c.data : "a.rd3"));
         EXPECT_EQ(r.error, inDir(c.error, dir));
-        EXPECT_TRUE(!r.ok && r.untouched());
+        EXPECT_TRUE(!r.ok && Untouched(r.p));
     }
 }
 
 TEST(RD3Read, ShortDataFileReadsMissingSamplesAsZero)
 {
-    const struct { size_t bytes; int held; } cases[] = {{19, 9}, {0, 0}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.bytes);
+    for (auto [bytes, held] : {std::pair{size_t(19), 9}, {size_t(0), 0}}) {
+        SCOPED_TRACE(bytes);
         TempDir dir;
-        const std::string b = makeData(3, 4).substr(0, c.bytes);
-        writeFile(dir / "a.rad", header("4", "1", "3"));
-        writeFile(dir / "a.rd3", b);
+        const std::string b = makeData(3, 4).substr(0, bytes);
+        PutFile(dir / "a.rad", header("4", "1", "3"));
+        PutFile(dir / "a.rd3", b);
         const Read r(dir / "a.rd3");
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.notice, "The file " + (dir / "a.rd3").string() + " holds " + std::to_string(c.held)
+        EXPECT_EQ(r.notice, "The file " + (dir / "a.rd3") + " holds " + std::to_string(held)
                       + " of the 12 samples its header announces; the missing samples read as 0.");
-        // A sample cut in half keeps its low byte.
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 12; ++i) // a sample cut in half keeps its low byte
             EXPECT_EQ(r.p.RawData(i / 4 + 1, i % 4 + 1),
-                      i < c.held ? pattern(i / 4, i % 4) : i == c.held && c.bytes % 2 ? uint8_t(b.back()) : 0)
+                      i < held ? pattern(i / 4, i % 4) : i == held && bytes % 2 ? uint8_t(b.back()) : 0)
                 << i;
     }
 }
@@ -181,12 +149,12 @@ TEST(RD3Write, ReplacesALongerOldPairWithClippedSamplesRoundedHalvesToEven)
         values[size_t(s)] = cases[s].in;
     orv::Array2D a = amplitudes(nt, ns, values);
     TempDir dir;
-    writeFile(dir / "p.rad", header("9999", "1", "9999") + std::string(5000, 'x'));
-    writeFile(dir / "p.rd3", std::string(100000, '\x7f'));
+    PutFile(dir / "p.rad", header("9999", "1", "9999") + std::string(5000, 'x'));
+    PutFile(dir / "p.rd3", std::string(100000, '\x7f'));
     std::string error;
-    ASSERT_TRUE(orv::WriteRD3File((dir / "p.rd3").string(), a, nt, ns, error)) << error;
-    EXPECT_EQ(dir.count(), 2);
-    EXPECT_EQ(fileText(dir / "p.rad"),
+    ASSERT_TRUE(orv::WriteRD3File(dir / "p.rd3", a, nt, ns, error)) << error;
+    EXPECT_EQ(dir.entries(), 2);
+    EXPECT_EQ(FileBytes(dir / "p.rad"),
               "SAMPLES: 11 \r\nFREQUENCY:1705.029838\r\nFREQUENCY STEPS:17\r\nSIGNAL POSITION:-0.555726\r\n"
               "RAW SIGNAL POSITION:48875\r\nDISTANCE FLAG:1\r\nTIME FLAG:0\r\nPROGRAM FLAG:0\r\n"
               "EXTERNAL FLAG:0\r\nTIME INTERVAL:0.500000\r\nDISTANCE INTERVAL:1\r\nOPERATOR:Nemoris\r\n"
@@ -195,7 +163,7 @@ TEST(RD3Write, ReplacesALongerOldPairWithClippedSamplesRoundedHalvesToEven)
               "STACKING TIME:0.020480\r\nLAST TRACE: 2 \r\nSTOP POSITION: 1\r\n"
               "SYSTEM CALIBRATION:0.0000345000\r\nSTART POSITION:0.00\r\nSHORT FLAG:0\r\n"
               "INTERMEDIATE FLAG:1\r\nLONG FLAG:0\r\n");
-    const std::string data = fileText(dir / "p.rd3");
+    const std::string data = FileBytes(dir / "p.rd3");
     ASSERT_EQ(data.size(), size_t(2 * nt * ns));
     for (int s = 0; s < ns; ++s) {
         SCOPED_TRACE(cases[s].in);
@@ -207,20 +175,19 @@ TEST(RD3Write, ReplacesALongerOldPairWithClippedSamplesRoundedHalvesToEven)
 
 TEST(RD3Write, RoundTripUnderPartnerNamesFromThePickedName)
 {
-    const struct { const char *picked, *header, *data; } cases[] = {
-        {"x.dat", "x.rad", "x.rd3"}, {"X.DAT", "X.RAD", "X.RD3"}};
     const int nt = 7, ns = 33;
     std::vector<float> values;
     for (int i = 0; i < nt * ns; ++i) // from -40000 to 40500, halves on the way
         values.push_back(float(i * 350 - 40000) + (i % 2 ? 0.5f : 0.3f));
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.picked);
+    for (const char *stem : {"x", "X"}) {
+        const bool upper = *stem == 'X';
+        SCOPED_TRACE(stem);
         orv::Array2D a = amplitudes(nt, ns, values);
         TempDir dir;
         std::string error;
-        ASSERT_TRUE(orv::WriteRD3File((dir / c.picked).string(), a, nt, ns, error)) << error;
-        EXPECT_TRUE(fs::exists(dir / c.header) && dir.count() == 2);
-        const Read r(dir / c.data);
+        ASSERT_TRUE(orv::WriteRD3File(dir / (stem + std::string(upper ? ".DAT" : ".dat")), a, nt, ns, error)) << error;
+        EXPECT_TRUE(std::filesystem::exists(dir / (stem + std::string(upper ? ".RAD" : ".rad"))) && dir.entries() == 2);
+        const Read r(dir / (stem + std::string(upper ? ".RD3" : ".rd3")));
         ASSERT_TRUE(r.ok && r.p.NTraces == nt && r.p.NSamples == ns) << r.error;
         for (int t = 1; t <= nt; ++t)
             for (int s = 1; s <= ns; ++s)
@@ -231,40 +198,39 @@ TEST(RD3Write, RoundTripUnderPartnerNamesFromThePickedName)
 TEST(RD3Write, RefusalLeavesTheOldPair)
 {
     orv::Array2D small = amplitudes(2, 2, {1, 2, 3, 4});
+    // Last row: the data file's name is taken by a folder; the header, written first, must not replace the old one.
     const struct { float nt, ns; bool folder; std::string error; } cases[] = {
         {0, 2, false, "the profile has 0 traces; a Ramac file can hold 1 to 32767"},
         {2, 32768, false, "the profile has 32768 samples per trace; a Ramac file can hold 1 to 32767"},
         {3, 2, false, "the profile's amplitudes do not cover 3 traces of 2 samples"},
-        // The data file's name is taken by a folder: the header, written
-        // first, must not replace the old one.
         {1, 1, true, "Is a directory"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.error);
         TempDir dir;
-        writeFile(dir / "p.rad", "old header");
+        PutFile(dir / "p.rad", "old header");
         if (c.folder)
-            fs::create_directory(dir / "p.rd3");
+            std::filesystem::create_directory(dir / "p.rd3");
         else
-            writeFile(dir / "p.rd3", "old data");
+            PutFile(dir / "p.rd3", "old data");
         std::string error;
-        EXPECT_FALSE(orv::WriteRD3File((dir / "p.rd3").string(), small, c.nt, c.ns, error));
+        EXPECT_FALSE(orv::WriteRD3File(dir / "p.rd3", small, c.nt, c.ns, error));
         EXPECT_EQ(error, inDir(c.error, dir));
-        EXPECT_EQ(fileText(dir / "p.rad"), "old header");
-        EXPECT_TRUE(c.folder || fileText(dir / "p.rd3") == "old data");
-        EXPECT_EQ(dir.count(), 2);
+        EXPECT_EQ(FileBytes(dir / "p.rad"), "old header");
+        EXPECT_TRUE(c.folder || FileBytes(dir / "p.rd3") == "old data");
+        EXPECT_EQ(dir.entries(), 2);
     }
 }
 
 TEST(RD3RealFiles, TenColumns)
 {
-    const fs::path real = fs::path(ORVANE_REALDATA_DIR) / "rd3";
-    if (!fs::exists(real / "impdar" / "ten_col.rd3"))
+    const std::string path = std::string(ORVANE_REALDATA_DIR) + "/rd3/impdar/ten_col.rd3";
+    if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no real files at " << ORVANE_REALDATA_DIR;
-    const Read r(real / "impdar" / "ten_col.rd3");
+    const Read r(path);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(r.p.NTraces == 10 && r.p.NSamples == 512 && r.p.TotalTime == 422.061312f && r.notice.empty());
-    const std::string raw = fileText(real / "impdar" / "ten_col.rd3");
+    const std::string raw = FileBytes(path);
     for (int i : {0, 1, 511, 512, 2600, 5119})
         EXPECT_EQ(r.p.RawData(i / 512 + 1, i % 512 + 1), sampleAt(raw, size_t(i))) << i;
 }

@@ -1,12 +1,18 @@
-// Start-up, the pointer over the window, Exit and the About panel.
+// The session's start, and the window's: start-up, the pointer over the
+// window, Exit and the About panel.
 #include "app/app.h"
 
 namespace orv {
 
-App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData)
-    : c_(controls), d_(dialogs), pctProfile_(pctProfile), pctTrace_(pctTrace), frmData_(frmData)
+ProfileSession::ProfileSession(Controls &controls, Canvas &pctProfile, Canvas &pctTrace)
+    : c_(controls), pctProfile_(pctProfile), pctTrace_(pctTrace)
 {
     upd.onChange = [this] { upd_Change(); };
+}
+
+App::App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData)
+    : ProfileSession(controls, pctProfile, pctTrace), d_(dialogs), frmData_(frmData)
+{
 }
 
 void App::Form_Load()

@@ -1,54 +1,40 @@
 #pragma once
 // The main window's command flow: one handler per menu item, button, mouse
-// event and stepper change. Handlers reach the window only through Controls,
-// the two Canvases and Dialogs, so whole command sequences run in tests
-// without a window. The work itself lives in the floors below (formats,
-// display, picking, picks); the handlers route to it and commit its results.
+// event and stepper change. A handler asks the user what the session's
+// operation needs (a file, the sizes of a text profile, a key window),
+// calls the operation and shows what came of it. Handlers reach the window
+// only through Controls, the two Canvases, Dialogs and the parameter dialog,
+// so whole command sequences run in tests without a window.
 //
 // The handlers are spread over files by concern: app.cpp (start, pointer,
 // exit, About), display_commands.cpp (Re-Plot, All Profile, Next Group, the
-// stepper), files.cpp (opening and saving profiles), picking_commands.cpp
-// (mouse picking, pick rules, alignment, the picks file),
-// automatic_picking.cpp (cross-correlation picking).
+// stepper, all in the session), files.cpp (opening and saving profiles),
+// picking_commands.cpp (mouse picking, pick rules, alignment, the picks
+// file), automatic_picking.cpp (cross-correlation picking).
 
-#include "core/canvas.h"
-#include "core/controls.h"
+#include "app/session.h"
 #include "core/datadialog.h"
 #include "core/dialogs.h"
-#include "core/stepper.h"
-#include "core/store.h"
-#include "app/profile_formats.h"
 
 #include <string>
 
 namespace orv {
 
-class App {
+class App : public ProfileSession {
 public:
     // frmData: the parameter dialog; without one the commands that need it
     // do nothing.
     App(Controls &controls, Dialogs &dialogs, Canvas &pctProfile, Canvas &pctTrace, DataDialog *frmData = nullptr);
-    App(const App &) = delete;
-    App &operator=(const App &) = delete;
-
-    // The one profile store and the trace stepper.
-    ProfileStore store;
-    Stepper upd;
 
     // Window created.
     void Form_Load();
-
-    // Tools > Re-Plot Profile and the "Re-Plot" button.
-    void mnuReplot_Click();
-    void cmdRePlot_Click();
-    void cmdAll_Click();
-    void cmdNextGroup_Click();
-    // Value of upd changed (by the user or the program).
-    void upd_Change();
     // Mouse moved over the window background or over pctProfile.
     void Form_MouseMove();
 
-    // File > Open Profile and File > Save Profile, one pair per format.
+    // File > Open Profile and File > Save Profile of a format; the named
+    // ones are the same, one for each format.
+    void mnuOpen_Click(FormatId f);
+    void mnuSave_Click(FormatId f);
     void mnuOpenSU_Click();
     void mnuOpenRD3_Click();
     void mnuOpenDT1_Click();
@@ -62,14 +48,6 @@ public:
     void mnuExit_Click();
     void mnuAbout_Click();
     void cmdAbouOK_Click();
-
-    // The readers and writers with their dialogs, pointer and messages.
-    void ReadSU();
-    void ReadRD3();
-    void ReadDT1();
-    void WriteSU();
-    void WriteRD3();
-    void WriteAscii();
 
     // Mouse over the trace canvas: y in twips; button 1 left, 2 right, 4 middle.
     void pctTrace_MouseMove(float y);
@@ -91,43 +69,25 @@ public:
     void frmData_cmdOK2_Click();
     void frmData_cmdCancel2_Click();
     // What "&Ok" does; without `align` the picks are taken and nothing else
-    // changes (batch processing keeps picking and aligning apart).
+    // changes.
     void pickByCrossCorrelation(bool align);
-    // Threads of a cross-correlation run; 0: one per processor core.
-    unsigned pickingThreads = 0;
     void mnuSavePick_Click();
-    // Shifts RawData on the picks and re-plots.
-    void AdjustAirWave();
     void SavePicks();
 
-    // True while a long command (a read) runs; commands that arrive then are
-    // refused so nothing sees a half-loaded store.
-    bool busy() const { return busy_; }
-
 private:
-    // The one open flow and the one save flow, driven by the format.
-    void openProfile(const ProfileFormat &f);
-    bool readProfile(const ProfileFormat &f);
-    void saveProfile(const ProfileFormat &f);
-    // Swaps a freshly read profile and its working copy into the store.
-    void commitProfile(Profile &&p, Array2D &&plot, const std::string &path);
-    void postLoad(PostLoadDraw draw);
-    void postLoadAscii();
-    // The display fields a new profile starts with; lastTrace as written.
-    void defaultFields(const std::string &lastTrace);
+    // The file dialog with the busy pointer; empty when cancelled, which
+    // clears DataFileName and brings the default pointer back.
+    std::string askFile(const std::string &filter, bool toOpen);
+    // Shows what an operation on `path` came to: a file done is remembered
+    // for the next dialog's folder, a refusal is said under `title`. True
+    // when done.
+    bool shown(const char *title, const Result &r, const std::string &path);
     void showNotice();
-    // Normalization, clip and gather size from the window, as Re-Plot takes them.
-    void readDisplayOptions();
-    void drawAll();
-    void openCaptions();
     void choosePickRule(int16_t mode);
 
-    Controls &c_;
     Dialogs &d_;
-    Canvas &pctProfile_;
-    Canvas &pctTrace_;
     DataDialog *frmData_;
-    bool busy_ = false;
+    FormatId sizesFor_ = FormatId::Ascii; // the format frmData's "&Ok" reads
     std::string notice_; // a note on the file just read, shown when its open command ends
 };
 

@@ -1,12 +1,13 @@
-// Adjust Air Wave > Automatic: the cross-correlation parameters from
-// frmData, the picking run with its progress mark and stop, then the
-// alignment on the new picks and the re-plot.
+// Adjust Air Wave > Automatic: the session's picking run with its window
+// check, progress mark and stop; the window's commands take the parameters
+// from frmData, then align on the new picks and re-plot.
 #include "app/app.h"
 
 #include "app/busy.h"
 #include "core/numbers.h"
 #include "picking/crosscorr.h"
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <optional>
@@ -36,11 +37,11 @@ const struct {
 // The key window and target range as typed, each read leniently and
 // rounded halves to even; a value that would make a sum read outside the
 // traces is refused with what the field allows.
-std::optional<CrossCorrWindow> ReadWindow(const DataDialog &dlg, int nSamples, std::string &refusal)
+std::optional<CrossCorrWindow> ReadWindow(const std::array<double, 4> &typed, int nSamples, std::string &refusal)
 {
     int16_t v[4];
     for (int k = 0; k < 4; ++k) {
-        const double x = Val(dlg.text(WindowFields[k].field));
+        const double x = typed[static_cast<size_t>(k)];
         const int32_t n = std::isfinite(x) && std::fabs(x) < 1e9 ? CLng(x) : -1;
         if (n < 1 || n > nSamples) {
             refusal = std::string(WindowFields[k].name) + " must be a sample number from 1 to "
@@ -93,20 +94,14 @@ void App::frmData_cmdCancel2_Click()
 
 void App::frmData_cmdOK2_Click() { pickByCrossCorrelation(true); }
 
-void App::pickByCrossCorrelation(bool align)
+Result ProfileSession::pickAutomatically(const std::array<double, 4> &typed, const PickingHooks &hooks)
 {
-    if (busy_ || !frmData_)
-        return;
-    if (!store.hasProfile()) {
-        frmData_->closeDialog();
-        return;
-    }
+    if (busy_ || !store.hasProfile())
+        return Result::Cancelled();
     std::string refusal;
-    const std::optional<CrossCorrWindow> w = ReadWindow(*frmData_, CInt(store.NSamples), refusal);
-    if (!w) {
-        d_.message(AutomaticTitle, refusal);
-        return;
-    }
+    const std::optional<CrossCorrWindow> w = ReadWindow(typed, CInt(store.NSamples), refusal);
+    if (!w)
+        return Result::Refused(refusal);
 
     // The picks are computed aside; the store changes only once they are
     // taken. While the run goes on nothing else runs against the store, and
@@ -117,18 +112,21 @@ void App::pickByCrossCorrelation(bool align)
         const auto start = std::chrono::steady_clock::now();
         bool shown = false;
         struct Restore {
-            App &app;
+            Controls &c;
             bool &shown;
+            const PickingHooks &hooks;
             ~Restore()
             {
                 if (shown) {
-                    app.c_.setCaptionVisible(Caption::lblReadTr, false);
-                    app.c_.setPointer(PointerDefault);
+                    c.setCaptionVisible(Caption::lblReadTr, false);
+                    c.setPointer(PointerDefault);
                 }
-                app.frmData_->setWorking(false);
+                if (hooks.working)
+                    hooks.working(false);
             }
-        } restore{*this, shown};
-        frmData_->setWorking(true);
+        } restore{c_, shown, hooks};
+        if (hooks.working)
+            hooks.working(true);
         CrossCorrRun run;
         run.threads = pickingThreads;
         run.progress = [&](int done, int pairs) {
@@ -139,33 +137,53 @@ void App::pickByCrossCorrelation(bool align)
             }
             if (shown)
                 c_.setCaption(Caption::lblReadTr, "Picking Trace # " + PlainText(done < pairs ? done + 1 : pairs));
-            return !frmData_->stopRequested();
+            return !(hooks.stop && hooks.stop());
         };
         picks = CrossCrol(store.PlotData, store.NTraces, store.NSamples, store.TotalTime, *w, run);
     }
-    if (!picks) {
-        // Stopped: as "&Cancel", nothing has changed.
-        frmData_->closeDialog();
-        return;
-    }
+    if (!picks)
+        return Result::Cancelled(); // stopped: nothing has changed
 
     // A run that picked nothing would throw the earlier picks away for
     // none: asked first when there are any, told afterwards otherwise.
     const bool none = !AnyPick(*picks);
     const std::string noPick = none ? "No trace could be picked: " + NoPickReason(*w, store.NTraces) : "";
     if (none && AnyPick(store.Picks)
-        && !d_.question(AutomaticTitle, noPick + ". Discard the current picks anyway?"))
-        return;
+        && !(hooks.discardAnyway && hooks.discardAnyway(noPick + ". Discard the current picks anyway?")))
+        return Result::Refused("");
     const bool tell = none && !AnyPick(store.Picks);
-
     store.Picks = std::move(*picks);
+    return Result::Done(tell ? noPick + "." : "");
+}
+
+void App::pickByCrossCorrelation(bool align)
+{
+    if (busy_ || !frmData_)
+        return;
+    std::array<double, 4> typed;
+    for (size_t k = 0; k < typed.size(); ++k)
+        typed[k] = Val(frmData_->text(WindowFields[k].field));
+    PickingHooks hooks;
+    hooks.working = [this](bool on) { frmData_->setWorking(on); };
+    hooks.stop = [this] { return frmData_->stopRequested(); };
+    hooks.discardAnyway = [this](const std::string &question) { return d_.question(AutomaticTitle, question); };
+    const Result r = pickAutomatically(typed, hooks);
+    if (r.status == Result::Status::Refused) {
+        // The window as typed cannot be used, or the earlier picks are kept:
+        // the dialog stays open.
+        if (!r.message.empty())
+            d_.message(AutomaticTitle, r.message);
+        return;
+    }
     frmData_->closeDialog();
+    if (!r.done())
+        return;
     if (align) {
         AdjustAirWave();
         cmdRePlot_Click();
     }
-    if (tell)
-        d_.message(AutomaticTitle, noPick + ".");
+    if (!r.notice.empty())
+        d_.message(AutomaticTitle, r.notice);
 }
 
 } // namespace orv

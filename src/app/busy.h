@@ -1,6 +1,6 @@
 #pragma once
 // Marks a long command as running for as long as the scope lasts, also when
-// it is left by an exception; App::busy() reads the flag, and every command
+// it is left by an exception; ProfileSession::busy() reads the flag, and every command
 // that arrives meanwhile is refused.
 
 namespace orv {

@@ -14,7 +14,7 @@ int traceArg(int32_t v) { return v < -32768 ? -32768 : (v > 32767 ? 32767 : v); 
 
 } // namespace
 
-void App::mnuReplot_Click()
+void ProfileSession::mnuReplot_Click()
 {
     if (busy_ || !store.hasProfile())
         return;
@@ -71,7 +71,7 @@ void App::mnuReplot_Click()
     drawAll();
 }
 
-void App::readDisplayOptions()
+void ProfileSession::readDisplayOptions()
 {
     ProfileStore &s = store;
     if (c_.option(Option::optNormNone))
@@ -88,9 +88,9 @@ void App::readDisplayOptions()
         s.TracesPerCSG = 1;
 }
 
-void App::cmdRePlot_Click() { mnuReplot_Click(); }
+void ProfileSession::cmdRePlot_Click() { mnuReplot_Click(); }
 
-void App::drawAll()
+void ProfileSession::drawAll()
 {
     PlotProfile(store, c_, pctProfile_);
     DrawPickMarks(store, c_, pctProfile_, pctTrace_);
@@ -101,7 +101,7 @@ void App::drawAll()
     ShowAxisLabels(store, c_);
 }
 
-void App::cmdAll_Click()
+void ProfileSession::cmdAll_Click()
 {
     if (busy_ || !store.hasProfile())
         return;
@@ -112,7 +112,7 @@ void App::cmdAll_Click()
     mnuReplot_Click();
 }
 
-void App::cmdNextGroup_Click()
+void ProfileSession::cmdNextGroup_Click()
 {
     if (busy_ || !store.hasProfile())
         return;
@@ -141,7 +141,7 @@ void App::cmdNextGroup_Click()
     store.PlotReady = 1;
 }
 
-void App::upd_Change()
+void ProfileSession::upd_Change()
 {
     const int32_t n = upd.Value();
     c_.setCaption(Caption::Label1, "Trace # " + PlainText(int(n)));

@@ -1,12 +1,13 @@
-// Opening and saving profiles: the file dialog, the busy pointer and guard,
-// the throttled progress caption, the working copy, the refusal message and
-// the commit into the store, then the post-load step.
+// Opening and saving profiles. The session reads a file with the busy guard
+// and the throttled progress caption into a staging profile and its working
+// copy, commits it into the store and runs the post-load step, or writes the
+// working amplitudes; the window's commands ask for the file and show what
+// came of it.
 #include "app/app.h"
 
 #include "app/busy.h"
 #include "core/numbers.h"
 #include "display/display.h"
-#include "formats/ascii.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,55 +46,17 @@ bool copyRows(const Array2D &from, Array2D &to, const ReadControl &control, int 
 
 } // namespace
 
-void App::openCaptions()
+void ProfileSession::openCaptions()
 {
     c_.setCaption(Caption::Label5, "No. of Traces = " + PlainText(store.NTraces));
     c_.setCaption(Caption::Label6, "No. of Samples = " + PlainText(store.NSamples));
 }
 
-void App::showNotice()
-{
-    if (!notice_.empty()) {
-        d_.message("Open Profile", notice_);
-        notice_.clear();
-    }
-}
-
-// The open commands: layout, the reader, then the counts. Every path lets
-// picking through once its profile is drawn.
-void App::openProfile(const ProfileFormat &f)
+Result ProfileSession::open(FormatId id, const std::string &path, const Acquisition &sizes)
 {
     if (busy_)
-        return;
-    if (f.guardsPicking)
-        store.PlotReady = 0;
-    c_.adjustform();
-    readProfile(f);
-    store.PlotReady = 1;
-    openCaptions();
-    store.RangeShown = 0;
-    showNotice();
-}
-
-void App::mnuOpenSU_Click() { openProfile(SUFormat()); }
-void App::mnuOpenRD3_Click() { openProfile(RD3Format()); }
-void App::mnuOpenDT1_Click() { openProfile(DT1Format()); }
-
-void App::ReadSU() { readProfile(SUFormat()); }
-void App::ReadRD3() { readProfile(RD3Format()); }
-void App::ReadDT1() { readProfile(DT1Format()); }
-
-bool App::readProfile(const ProfileFormat &f)
-{
-    if (busy_)
-        return false;
-    c_.setPointer(PointerBusy);
-    const std::string path = d_.openFile(f.filter);
-    if (path.empty()) {
-        store.DataFileName.clear();
-        c_.setPointer(PointerDefault);
-        return false;
-    }
+        return Result::Cancelled();
+    const ProfileFormat &f = FormatOf(id);
 
     // Nothing reaches the store until the whole file has been read and its
     // working copy made; while the progress caption repaints, other commands
@@ -164,7 +127,7 @@ bool App::readProfile(const ProfileFormat &f)
             return !stopped;
         };
         try {
-            ok = f.read(path, p, notice, error, control);
+            ok = f.read(path, sizes, p, notice, error, control);
         } catch (const std::bad_alloc &) {
             ok = false;
             error = "is too large to load: there is not enough memory for it";
@@ -185,21 +148,9 @@ bool App::readProfile(const ProfileFormat &f)
 
     if (!ok) {
         c_.setPointer(PointerDefault);
-        if (!stopped)
-            d_.message("Open Profile", "The file " + path + " " + error + ".");
-        return false;
+        return stopped ? Result::Cancelled() : Result::Refused("The file " + path + " " + error + ".");
     }
 
-    commitProfile(std::move(p), std::move(plot), path);
-    d_.fileUsed(path);
-    postLoad(f.draw);
-    // Said once the open command has shown the new counts.
-    notice_ = notice;
-    return true;
-}
-
-void App::commitProfile(Profile &&p, Array2D &&plot, const std::string &path)
-{
     // Nothing here allocates, so the swap cannot fail half-way; the old
     // profile's arrays are freed as the new ones move in.
     store.RawData = std::move(p.RawData);
@@ -208,9 +159,12 @@ void App::commitProfile(Profile &&p, Array2D &&plot, const std::string &path)
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
     store.DataFileName = path;
+    postLoad(f.draw);
+    store.PlotReady = 1; // picking works once the profile is drawn, whatever its format
+    return Result::Done(notice);
 }
 
-void App::defaultFields(const std::string &lastTrace)
+void ProfileSession::defaultFields(const std::string &lastTrace)
 {
     c_.setText(Field::txt1sttr, "1");
     c_.setText(Field::txtLsttr, lastTrace);
@@ -222,7 +176,7 @@ void App::defaultFields(const std::string &lastTrace)
     c_.setText(Field::txtGroupOverlap, "0");
 }
 
-void App::postLoad(PostLoadDraw draw)
+void ProfileSession::postLoad(PostLoadDraw draw)
 {
     if (draw == PostLoadDraw::Text) {
         postLoadAscii();
@@ -257,49 +211,7 @@ void App::postLoad(PostLoadDraw draw)
     ShowAxisLabels(s, c_);
 }
 
-// ASCII: the sizes come from frmData, whose "&Ok" reads the file.
-void App::mnuOpenAscii_Click()
-{
-    if (busy_ || !frmData_)
-        return;
-    c_.adjustform();
-    frmData_->showAcquisition();
-    store.RangeShown = 0;
-}
-
-void App::frmData_cmdOK_Click()
-{
-    if (busy_ || !frmData_)
-        return;
-    const double nt = Val(frmData_->text(DataField::Text1));
-    const double ns = Val(frmData_->text(DataField::Text2));
-    const double tt = Val(frmData_->text(DataField::Text3));
-    if (!(nt > 0) || !(ns > 0) || !(tt > 0)) {
-        d_.critical("Orvane", "All data must be given and be greater than zero");
-        return;
-    }
-    // Sizes a profile cannot have are said here, with the dialog still open.
-    const auto whole = [](double v) { return v == std::floor(v) && v <= 32767; };
-    if (!whole(nt) || !whole(ns)) {
-        d_.critical("Orvane", "The numbers of traces and samples must be whole numbers from 1 to 32767");
-        return;
-    }
-    // The loaded profile keeps its sizes until a new one has been read whole.
-    const ProfileFormat f = AsciiFormat(static_cast<float>(nt), static_cast<float>(ns), static_cast<float>(tt));
-    if (readProfile(f)) {
-        store.PlotReady = 1; // picking works at once, as after the other formats
-        showNotice();
-    }
-    frmData_->closeDialog();
-}
-
-void App::frmData_cmdCancel_Click()
-{
-    if (frmData_)
-        frmData_->closeDialog();
-}
-
-void App::postLoadAscii()
+void ProfileSession::postLoadAscii()
 {
     ProfileStore &s = store;
     defaultFields(s.NTraces > 200 ? "200" : SignedText(s.NTraces));
@@ -319,36 +231,143 @@ void App::postLoadAscii()
     ShowAxisLabels(s, c_);
 }
 
-void App::mnuSaveSU_Click() { WriteSU(); }
-void App::mnuSaveRD3_Click() { WriteRD3(); }
-void App::mnuSaveAscii_Click() { WriteAscii(); }
+Result ProfileSession::saveProfile(FormatId id, const std::string &path, bool keepAmplitudes)
+{
+    const ProfileFormat &f = FormatOf(id);
+    if (busy_ || !f.write)
+        return Result::Cancelled();
+    if (!store.hasProfile())
+        return Result::Refused("There is no profile to save.");
+    store.DataFileName = path;
+    std::string error;
+    bool ok;
+    if (keepAmplitudes) {
+        const Array2D amplitudes = store.PlotData;
+        ok = f.write(path, store, error);
+        store.PlotData = amplitudes;
+    } else {
+        ok = f.write(path, store, error);
+    }
+    c_.setPointer(PointerDefault);
+    if (!ok)
+        return Result::Refused("The profile cannot be saved to " + path + ": " + error + ".");
+    return Result::Done();
+}
 
-void App::WriteSU() { saveProfile(SUFormat()); }
-void App::WriteRD3() { saveProfile(RD3Format()); }
-void App::WriteAscii() { saveProfile(AsciiFormat(store.NTraces, store.NSamples, store.TotalTime)); }
+// The window's commands: they ask for the file and show the result.
 
-void App::saveProfile(const ProfileFormat &f)
+bool App::shown(const char *title, const Result &r, const std::string &path)
+{
+    if (r.done())
+        d_.fileUsed(path);
+    else if (!r.message.empty())
+        d_.message(title, r.message);
+    return r.done();
+}
+
+void App::showNotice()
+{
+    if (!notice_.empty()) {
+        d_.message("Open Profile", notice_);
+        notice_.clear();
+    }
+}
+
+void App::mnuOpen_Click(FormatId f)
 {
     if (busy_)
+        return;
+    if (FormatOf(f).asksSizes) {
+        // The sizes come from frmData, whose "&Ok" reads the file.
+        if (!frmData_)
+            return;
+        sizesFor_ = f;
+        c_.adjustform();
+        frmData_->showAcquisition();
+        store.RangeShown = 0;
+        return;
+    }
+    // Layout, the reader, then the counts. Every path lets picking through
+    // once its profile is drawn.
+    const ProfileFormat &pf = FormatOf(f);
+    if (pf.guardsPicking)
+        store.PlotReady = 0;
+    c_.adjustform();
+    if (const std::string path = askFile(pf.filter, true); !path.empty()) {
+        const Result r = open(f, path);
+        shown("Open Profile", r, path);
+        notice_ = r.notice; // said once the counts are shown
+    }
+    store.PlotReady = 1;
+    openCaptions();
+    store.RangeShown = 0;
+    showNotice();
+}
+
+std::string App::askFile(const std::string &filter, bool toOpen)
+{
+    c_.setPointer(PointerBusy);
+    const std::string path = toOpen ? d_.openFile(filter) : d_.saveFile(filter);
+    if (path.empty()) {
+        store.DataFileName.clear();
+        c_.setPointer(PointerDefault);
+    }
+    return path;
+}
+
+void App::mnuSave_Click(FormatId f)
+{
+    if (busy_ || !FormatOf(f).write)
         return;
     if (!store.hasProfile()) {
         d_.message("Save Profile", "There is no profile to save.");
         return;
     }
-    c_.setPointer(PointerBusy);
-    const std::string path = d_.saveFile(f.filter);
-    store.DataFileName = path;
-    if (path.empty()) {
-        c_.setPointer(PointerDefault);
+    if (const std::string path = askFile(FormatOf(f).filter, false); !path.empty())
+        shown("Save Profile", saveProfile(f, path), path);
+}
+
+void App::mnuOpenSU_Click() { mnuOpen_Click(FormatId::SU); }
+void App::mnuOpenRD3_Click() { mnuOpen_Click(FormatId::RD3); }
+void App::mnuOpenDT1_Click() { mnuOpen_Click(FormatId::DT1); }
+void App::mnuOpenAscii_Click() { mnuOpen_Click(FormatId::Ascii); }
+void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
+void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
+void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
+
+void App::frmData_cmdOK_Click()
+{
+    if (busy_ || !frmData_)
+        return;
+    const double nt = Val(frmData_->text(DataField::Text1));
+    const double ns = Val(frmData_->text(DataField::Text2));
+    const double tt = Val(frmData_->text(DataField::Text3));
+    if (!(nt > 0) || !(ns > 0) || !(tt > 0)) {
+        d_.critical("Orvane", "All data must be given and be greater than zero");
         return;
     }
-    std::string error;
-    const bool ok = f.write(path, store, error);
-    c_.setPointer(PointerDefault);
-    if (ok)
-        d_.fileUsed(path);
-    else
-        d_.message("Save Profile", "The profile cannot be saved to " + path + ": " + error + ".");
+    // Sizes a profile cannot have are said here, with the dialog still open.
+    const auto whole = [](double v) { return v == std::floor(v) && v <= 32767; };
+    if (!whole(nt) || !whole(ns)) {
+        d_.critical("Orvane", "The numbers of traces and samples must be whole numbers from 1 to 32767");
+        return;
+    }
+    // The loaded profile keeps its sizes until a new one has been read whole.
+    const Acquisition sizes{static_cast<float>(nt), static_cast<float>(ns), static_cast<float>(tt)};
+    if (const std::string path = askFile(FormatOf(sizesFor_).filter, true); !path.empty()) {
+        const Result r = open(sizesFor_, path, sizes);
+        if (shown("Open Profile", r, path)) {
+            notice_ = r.notice;
+            showNotice();
+        }
+    }
+    frmData_->closeDialog();
+}
+
+void App::frmData_cmdCancel_Click()
+{
+    if (frmData_)
+        frmData_->closeDialog();
 }
 
 } // namespace orv

@@ -1,7 +1,8 @@
 // Picking: the mouse on the trace canvas, the pick rules of the Tools menu,
 // Reset Picking, the alignment on the picks (Current Picking, From File) and
 // Save Picking. The picking itself is done by the picking and picks floors;
-// these handlers guard, ask and route.
+// the session's operations load, save and align, the handlers guard, ask
+// and show.
 #include "app/app.h"
 
 #include "core/numbers.h"
@@ -77,10 +78,39 @@ void App::mnuCurrentPick_Click()
     AdjustAirWave();
 }
 
-void App::AdjustAirWave()
+void ProfileSession::AdjustAirWave()
 {
     ShiftOnPicks(store);
     cmdRePlot_Click();
+}
+
+Result ProfileSession::loadPicks(const std::string &path, bool align)
+{
+    if (busy_)
+        return Result::Cancelled();
+    if (!store.hasProfile())
+        return Result::Refused("There is no profile to align.");
+    store.DataFileName = path;
+    // The picks are replaced only by a whole, good file.
+    std::vector<float> picks;
+    std::string error;
+    if (!ReadPicksFile(path, CInt(store.NTraces), picks, error))
+        return Result::Refused("The picks file " + path + " " + error + ".");
+    store.Picks = std::move(picks);
+    if (align)
+        AdjustAirWave();
+    return Result::Done();
+}
+
+Result ProfileSession::savePicks(const std::string &path)
+{
+    if (busy_)
+        return Result::Cancelled();
+    store.DataFileName = path;
+    std::string error;
+    if (!WritePicksFile(path, store.Picks, CInt(store.NTraces), error))
+        return Result::Refused("The picks cannot be saved to " + path + ": " + error + ".");
+    return Result::Done();
 }
 
 void App::mnuFromFile_Click()
@@ -93,18 +123,8 @@ void App::mnuFromFile_Click()
     }
     const std::string path = d_.openFile(PicksLoadFilter);
     store.DataFileName = path;
-    if (path.empty())
-        return;
-    // The picks are replaced only by a whole, good file.
-    std::vector<float> picks;
-    std::string error;
-    if (!ReadPicksFile(path, CInt(store.NTraces), picks, error)) {
-        d_.message("From File", "The picks file " + path + " " + error + ".");
-        return;
-    }
-    store.Picks = std::move(picks);
-    d_.fileUsed(path);
-    AdjustAirWave();
+    if (!path.empty())
+        shown("From File", loadPicks(path, true), path);
 }
 
 void App::mnuSavePick_Click()
@@ -118,13 +138,8 @@ void App::SavePicks()
 {
     const std::string path = d_.saveFile(PicksSaveFilter);
     store.DataFileName = path;
-    if (path.empty())
-        return;
-    std::string error;
-    if (WritePicksFile(path, store.Picks, CInt(store.NTraces), error))
-        d_.fileUsed(path);
-    else
-        d_.message("Save Picking", "The picks cannot be saved to " + path + ": " + error + ".");
+    if (!path.empty())
+        shown("Save Picking", savePicks(path), path);
 }
 
 } // namespace orv

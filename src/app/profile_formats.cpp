@@ -7,6 +7,8 @@
 #include "formats/rd3.h"
 #include "formats/su.h"
 
+#include <cstring>
+
 namespace orv {
 
 namespace {
@@ -24,97 +26,152 @@ std::string lowerExtension(const std::string &path)
     return ext;
 }
 
-} // namespace
-
-NamedFormat FormatOfName(const std::string &path)
+bool readSU(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+            const ReadControl &control)
 {
-    const std::string ext = lowerExtension(path);
-    if (ext == "su")
-        return NamedFormat::SU;
-    if (ext == "rd3" || ext == "rad")
-        return NamedFormat::RD3;
-    if (ext == "dt1" || ext == "hd")
-        return NamedFormat::DT1;
-    return NamedFormat::None;
+    SUReadInfo info;
+    if (!ReadSUFile(path, p, info, error, control))
+        return false;
+    if (info.byteOrderGuessed)
+        notice = "The trace headers of the file " + path + " do not settle its byte order; it is read as "
+            + (info.bigEndian ? "big-endian." : "little-endian.");
+    if (info.intervalSubstituted)
+        notice += std::string(notice.empty() ? "" : " ") + "The file " + path
+            + " gives no sample interval (dt = 0); an interval of " + PlainText(SUFallbackIntervalMs)
+            + " ms is assumed.";
+    return true;
 }
 
-bool DataFileOf(const std::string &path, NamedFormat f, std::string &data, std::string &error)
+bool readRD3(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+             const ReadControl &control)
+{
+    return ReadRD3File(path, p, notice, error, control);
+}
+
+bool readDT1(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+             const ReadControl &control)
+{
+    return ReadDT1File(path, p, notice, error, control);
+}
+
+bool readAscii(const std::string &path, const Acquisition &a, Profile &p, std::string &, std::string &error,
+               const ReadControl &control)
+{
+    return ReadAsciiFile(path, a.NTraces, a.NSamples, a.TotalTime, p, error, control);
+}
+
+bool writeSU(const std::string &path, ProfileStore &s, std::string &error)
+{
+    return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error);
+}
+
+bool writeRD3(const std::string &path, ProfileStore &s, std::string &error)
+{
+    return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error);
+}
+
+bool writeAscii(const std::string &path, ProfileStore &s, std::string &error)
+{
+    return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error);
+}
+
+constexpr ProfileFormat Table[] = {
+    {FormatId::SU, "su", "SU", "SU File", "su", nullptr, true, "application/x-seismic-unix", SUFilter, readSU, writeSU, false, true, true,
+     PostLoadDraw::RePlot},
+    {FormatId::RD3, "rd3", "RD3", "RD3 File", "rd3", "rad", true, "application/x-ramac-rd3", RD3Filter, readRD3, writeRD3, false, false, false,
+     PostLoadDraw::PlotAndTrace},
+    {FormatId::DT1, "dt1", "DT1", "DT1 File", "dt1", "hd", true, "application/x-pulseekko-dt1", DT1Filter, readDT1, nullptr, false, false, true,
+     PostLoadDraw::PlotAndTrace},
+    {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, nullptr, AsciiFilter, readAscii, writeAscii,
+     true, false, false, PostLoadDraw::Text},
+};
+
+// Each row sits at its enumerator's place.
+static_assert([] {
+    for (size_t k = 0; k < std::size(Table); ++k)
+        if (static_cast<size_t>(Table[k].id) != k)
+            return false;
+    return true;
+}());
+
+std::string knownExtensions()
+{
+    std::string text;
+    for (const ProfileFormat &f : Table) {
+        if (!f.named)
+            continue;
+        text += (text.empty() ? "." : ", .") + std::string(f.extension);
+        if (f.header)
+            text += " (or its ." + std::string(f.header) + " header)";
+    }
+    return text;
+}
+
+} // namespace
+
+std::span<const ProfileFormat> Formats() { return Table; }
+
+const ProfileFormat &FormatOf(FormatId f) { return Table[static_cast<size_t>(f)]; }
+
+const ProfileFormat *FormatNamed(std::string_view name)
+{
+    for (const ProfileFormat &f : Table)
+        if (name == f.name)
+            return &f;
+    return nullptr;
+}
+
+const std::string &WritableNamesText()
+{
+    static const std::string text = [] {
+        std::vector<const char *> names;
+        for (const ProfileFormat &f : Table)
+            if (f.write)
+                names.push_back(f.name);
+        std::string t;
+        for (size_t k = 0; k < names.size(); ++k)
+            t += (k == 0 ? "" : k + 1 == names.size() ? " or " : ", ") + std::string(names[k]);
+        return t;
+    }();
+    return text;
+}
+
+const std::string KnownExtensionsText = knownExtensions();
+
+FormatId FormatOfName(const std::string &path)
 {
     const std::string ext = lowerExtension(path);
-    if (f == NamedFormat::RD3 && ext == "rad")
-        return PartnerName(path, 3, "rd3", data, error);
-    if (f == NamedFormat::DT1 && ext == "hd")
-        return PartnerName(path, 2, "dt1", data, error);
+    for (const ProfileFormat &f : Table)
+        if (f.named && (ext == f.extension || (f.header && ext == f.header)))
+            return f.id;
+    return FormatId::None;
+}
+
+bool DataFileOf(const std::string &path, FormatId f, std::string &data, std::string &error)
+{
+    if (f != FormatId::None) {
+        const ProfileFormat &row = FormatOf(f);
+        if (row.header && lowerExtension(path) == row.header)
+            return PartnerName(path, std::strlen(row.header), row.extension, data, error);
+    }
     data = path;
     return true;
+}
+
+std::vector<std::string> FilesWritten(FormatId f, const std::string &path)
+{
+    std::vector<std::string> files{path};
+    const ProfileFormat &row = FormatOf(f);
+    std::string header, error;
+    if (row.header && PartnerNameToWrite(path, std::strlen(row.extension), row.header, header, error))
+        files.insert(files.begin(), header);
+    return files;
 }
 
 ReadPacing &Pacing()
 {
     static ReadPacing pacing;
     return pacing;
-}
-
-const ProfileFormat &SUFormat()
-{
-    static const ProfileFormat f{
-        SUFilter,
-        [](const std::string &path, Profile &p, std::string &notice, std::string &error,
-           const ReadControl &control) {
-            SUReadInfo info;
-            if (!ReadSUFile(path, p, info, error, control))
-                return false;
-            if (info.byteOrderGuessed)
-                notice = "The trace headers of the file " + path
-                    + " do not settle its byte order; it is read as "
-                    + (info.bigEndian ? "big-endian." : "little-endian.");
-            if (info.intervalSubstituted)
-                notice += std::string(notice.empty() ? "" : " ") + "The file " + path
-                    + " gives no sample interval (dt = 0); an interval of " + PlainText(SUFallbackIntervalMs)
-                    + " ms is assumed.";
-            return true;
-        },
-        [](const std::string &path, ProfileStore &s, std::string &error) {
-            return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error);
-        },
-        true, true, PostLoadDraw::RePlot};
-    return f;
-}
-
-const ProfileFormat &RD3Format()
-{
-    static const ProfileFormat f{
-        RD3Filter,
-        [](const std::string &path, Profile &p, std::string &notice, std::string &error,
-           const ReadControl &control) { return ReadRD3File(path, p, notice, error, control); },
-        [](const std::string &path, ProfileStore &s, std::string &error) {
-            return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error);
-        },
-        false, false, PostLoadDraw::PlotAndTrace};
-    return f;
-}
-
-const ProfileFormat &DT1Format()
-{
-    static const ProfileFormat f{
-        DT1Filter,
-        [](const std::string &path, Profile &p, std::string &notice, std::string &error,
-           const ReadControl &control) { return ReadDT1File(path, p, notice, error, control); },
-        {}, false, true, PostLoadDraw::PlotAndTrace};
-    return f;
-}
-
-ProfileFormat AsciiFormat(float NTraces, float NSamples, float TotalTime)
-{
-    return ProfileFormat{
-        AsciiFilter,
-        [=](const std::string &path, Profile &p, std::string &, std::string &error, const ReadControl &control) {
-            return ReadAsciiFile(path, NTraces, NSamples, TotalTime, p, error, control);
-        },
-        [](const std::string &path, ProfileStore &s, std::string &error) {
-            return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error);
-        },
-        false, false, PostLoadDraw::Text};
 }
 
 } // namespace orv

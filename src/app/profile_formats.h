@@ -1,17 +1,26 @@
 #pragma once
-// What the open and save flows need to know of each profile format: its
-// file dialog filter, its reader, its writer (or none), whether it shows the
-// reading progress from the start, and how its post-load step draws the new
-// profile. Adding a format is adding a row here and its menu items.
+// The profile formats, each described once, in the order of the File menus.
+// Everything that names a format follows from this table: the Open Profile
+// and Save Profile items, the format a file's name says (`orvane FILE`, the
+// batch's inputs), the batch's --format names and output extensions, the
+// open and save flows. A test holds the MIME list, the desktop entry and the
+// README's format table to it. Adding a format is adding an enumerator and
+// its row.
 
 #include "core/readcontrol.h"
 #include "core/store.h"
 
 #include <chrono>
-#include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace orv {
+
+// A row of the table; None: no row (a name that says no format).
+enum class FormatId { None = -1, SU, RD3, DT1, Ascii };
+// The format a file's name says.
+using NamedFormat = FormatId;
 
 enum class PostLoadDraw {
     RePlot,        // the re-plot command draws everything
@@ -19,23 +28,44 @@ enum class PostLoadDraw {
     Text,          // the text reader's own order: counts first, no highlight
 };
 
+// The sizes a text profile's reader is given; the other readers take them
+// from the file.
+struct Acquisition {
+    float NTraces = 0, NSamples = 0, TotalTime = 0;
+};
+
+// Reads a whole file into a staging profile; notice: a remark on the file to
+// show once it is open. False with a reason completing "The file <path> ...".
+using ProfileReader = bool (*)(const std::string &path, const Acquisition &sizes, Profile &p, std::string &notice,
+                               std::string &error, const ReadControl &control);
+// Writes the working amplitudes; may clip them in place. False with a reason.
+using ProfileWriter = bool (*)(const std::string &path, ProfileStore &s, std::string &error);
+
 struct ProfileFormat {
-    const char *filter;
-    // Reads a whole file into a staging profile; notice: a remark on the file
-    // to show once it is open. False with a reason completing "The file
-    // <path> ...".
-    std::function<bool(const std::string &path, Profile &p, std::string &notice, std::string &error,
-                       const ReadControl &control)>
-        read;
-    // Writes the working amplitudes; may clip them in place. Empty for a
-    // format that is read only.
-    std::function<bool(const std::string &path, ProfileStore &s, std::string &error)> write;
-    // The progress caption from the first trace on; the others show it, with
-    // the Cancel button, once a read has lasted.
-    bool showsProgress = false;
+    FormatId id;
+    const char *name;      // as --format and the messages name it: "su"
+    const char *menu;      // the menu items' names end in it: mnuOpenSU, mnuSaveSU
+    const char *caption;   // their caption in both File menus: "SU File"
+    const char *extension; // the data file's, lower case; a written file takes it
+    const char *header;    // the header file's kept beside it, or nullptr
+    bool named;            // a file's extension says this format (.dat does not: picks files share it)
+    const char *mime;      // its type in the MIME list and the desktop entry, for the named ones
+    const char *filter;    // of the file dialogs
+    ProfileReader read;
+    ProfileWriter write;   // nullptr: read only, its Save item greyed out
+    bool asksSizes = false;     // the open command asks for the sizes first
+    bool showsProgress = false; // the progress caption from the first trace on; the others
+                                // show it, with the Cancel button, once a read has lasted
     bool guardsPicking = false; // PlotReady is 0 while the file is read
     PostLoadDraw draw = PostLoadDraw::RePlot;
 };
+
+std::span<const ProfileFormat> Formats();
+const ProfileFormat &FormatOf(FormatId f);
+// The row that --format names ("su"), or nullptr.
+const ProfileFormat *FormatNamed(std::string_view name);
+// The names of the formats that can be written, for messages: "su, rd3 or ascii".
+const std::string &WritableNamesText();
 
 // How a read shows itself: its progress caption is repainted at most every
 // `paint`, and its Cancel button comes up once it has lasted `cancelAfter`.
@@ -48,20 +78,17 @@ struct ReadPacing {
 ReadPacing &Pacing();
 
 // The format a file's name says, whatever the letter case of its extension:
-// .su; .rd3 or its header .rad; .dt1 or its header .hd. None for any other.
-enum class NamedFormat { None, SU, RD3, DT1 };
-NamedFormat FormatOfName(const std::string &path);
+// a row's data or header extension, for the rows known by name. None for
+// any other.
+FormatId FormatOfName(const std::string &path);
 // The extensions FormatOfName knows, for messages.
-inline constexpr const char *KnownExtensionsText = ".su, .rd3 (or its .rad header), .dt1 (or its .hd header)";
+extern const std::string KnownExtensionsText;
 // The file a reader opens for `path` of format f: the path itself, or for a
-// header (.rad, .hd) the data file beside it. False with a reason when the
-// name cannot be turned into its partner's.
-bool DataFileOf(const std::string &path, NamedFormat f, std::string &data, std::string &error);
-
-const ProfileFormat &SUFormat();
-const ProfileFormat &RD3Format();
-const ProfileFormat &DT1Format();
-// The text format, for the sizes the user entered.
-ProfileFormat AsciiFormat(float NTraces, float NSamples, float TotalTime);
+// header the data file beside it. False with a reason when the name cannot
+// be turned into its partner's.
+bool DataFileOf(const std::string &path, FormatId f, std::string &data, std::string &error);
+// Every file a profile written as format f to `path` consists of: the
+// header first, then the data file.
+std::vector<std::string> FilesWritten(FormatId f, const std::string &path);
 
 } // namespace orv

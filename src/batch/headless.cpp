@@ -1,7 +1,5 @@
 #include "batch/headless.h"
 
-#include <algorithm>
-
 namespace orv::batch {
 
 HeadlessControls::HeadlessControls()
@@ -20,20 +18,6 @@ HeadlessControls::HeadlessControls()
     visible_.fill(true);
     setChecked(MenuCheck::mnuZeroPick, true);
     title_ = "Orvane";
-}
-
-bool HeadlessDialogs::used(const std::string &path) const
-{
-    return std::find(used_.begin(), used_.end(), path) != used_.end();
-}
-
-std::string HeadlessDialogs::next()
-{
-    if (files_.empty())
-        return {};
-    std::string f = std::move(files_.front());
-    files_.pop_front();
-    return f;
 }
 
 } // namespace orv::batch

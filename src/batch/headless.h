@@ -1,19 +1,14 @@
 #pragma once
-// The main window's seams without a window: fields and options in plain
-// members with a fresh window's values, file dialogs that answer the names
-// given to them, message boxes that keep their last text, canvases that
-// draw nothing. The batch program drives the command flow through these,
-// so every file it writes is what the window would write.
+// The session's seams without a window: fields and options in plain members
+// with a fresh window's values, canvases that draw nothing. The batch
+// program runs the session on these, so every file it writes is what the
+// window would write.
 
 #include "core/canvas.h"
 #include "core/controls.h"
-#include "core/datadialog.h"
-#include "core/dialogs.h"
 
 #include <array>
-#include <deque>
 #include <string>
-#include <vector>
 
 namespace orv::batch {
 
@@ -49,61 +44,6 @@ private:
     Option option_ = Option::optNormNone;
     std::string title_;
     int pointer_ = PointerDefault;
-};
-
-class HeadlessDialogs : public Dialogs {
-public:
-    // The next file dialog answers `path`.
-    void answer(const std::string &path) { files_.push_back(path); }
-    std::string openFile(const std::string &) override { return next(); }
-    std::string saveFile(const std::string &) override { return next(); }
-    void message(const std::string &, const std::string &text) override { last_ = text; }
-    void critical(const std::string &, const std::string &text) override { last_ = text; }
-    // Every question is answered No: nothing is discarded or taken anyway.
-    bool question(const std::string &, const std::string &text) override
-    {
-        last_ = text;
-        return false;
-    }
-    void fileUsed(const std::string &path) override { used_.push_back(path); }
-
-    // Whether `path` was read or written whole since the last forget().
-    bool used(const std::string &path) const;
-    // The text of the last message box, question or refusal.
-    const std::string &lastMessage() const { return last_; }
-    void forget()
-    {
-        used_.clear();
-        last_.clear();
-        files_.clear();
-    }
-
-private:
-    std::string next();
-    std::deque<std::string> files_;
-    std::vector<std::string> used_;
-    std::string last_;
-};
-
-class HeadlessDataDialog : public DataDialog {
-public:
-    void showAcquisition() override { show(); }
-    void showCrossCorrelation() override { show(); }
-    std::string text(DataField f) const override { return fields_[static_cast<size_t>(f)]; }
-    void setText(DataField f, const std::string &s) { fields_[static_cast<size_t>(f)] = s; }
-    bool isOpen() const override { return open_; }
-    void closeDialog() override { open_ = false; }
-    void setWorking(bool) override {}
-    bool stopRequested() override { return false; }
-
-private:
-    void show()
-    {
-        fields_ = {};
-        open_ = true;
-    }
-    std::array<std::string, static_cast<size_t>(DataField::Count)> fields_;
-    bool open_ = false;
 };
 
 // A canvas of the window's size at its usual layout that keeps nothing.

@@ -1,12 +1,11 @@
 #include "batch/job.h"
 
-#include "app/app.h"
 #include "app/profile_formats.h"
+#include "app/session.h"
 #include "batch/headless.h"
 #include "core/numbers.h"
-#include "formats/pairname.h"
-#include "picks/picksfile.h"
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 
@@ -42,14 +41,7 @@ bool IdOf(const std::string &path, FileId &id)
     return true;
 }
 
-std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path)
-{
-    std::vector<std::string> files{path};
-    std::string header, error;
-    if (f == OutputFormat::RD3 && PartnerNameToWrite(path, 3, "rad", header, error))
-        files.insert(files.begin(), header);
-    return files;
-}
+std::vector<std::string> FilesOfOutput(OutputFormat f, const std::string &path) { return FilesWritten(f, path); }
 
 std::vector<std::string> OutputFiles(const Plan &plan)
 {
@@ -95,41 +87,24 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
     };
 
     HeadlessControls controls;
-    HeadlessDialogs dialogs;
-    HeadlessDataDialog data;
     NullCanvas profile(ProfileWidth, ProfileHeight), trace(TraceWidth, ProfileHeight);
-    App app(controls, dialogs, profile, trace, &data);
-    app.pickingThreads = pickingThreads;
-    app.Form_Load();
+    ProfileSession session(controls, profile, trace);
+    session.pickingThreads = pickingThreads;
 
-    // Open, as File > Open Profile does.
+    // Open, as File > Open Profile does; a name that says no format is a
+    // text profile of the sizes given.
     auto t = std::chrono::steady_clock::now();
-    const NamedFormat named = FormatOfName(in);
-    std::string dataFile = in, why;
+    const FormatId named = FormatOfName(in);
+    const FormatId format = named == FormatId::None ? FormatId::Ascii : named;
+    std::string dataFile, why;
     if (!DataFileOf(in, named, dataFile, why))
         return failed("The file " + in + " " + why);
-    dialogs.answer(dataFile);
-    switch (named) {
-    case NamedFormat::SU:
-        app.mnuOpenSU_Click();
-        break;
-    case NamedFormat::RD3:
-        app.mnuOpenRD3_Click();
-        break;
-    case NamedFormat::DT1:
-        app.mnuOpenDT1_Click();
-        break;
-    case NamedFormat::None:
-        app.mnuOpenAscii_Click();
-        data.setText(DataField::Text1, PlainText(*o.traces));
-        data.setText(DataField::Text2, PlainText(*o.samples));
-        data.setText(DataField::Text3, PlainText(*o.totalTime));
-        app.frmData_cmdOK_Click();
-        break;
-    }
-    if (!dialogs.used(dataFile))
-        return failed(dialogs.lastMessage().empty() ? "The file " + dataFile + " was not read" : dialogs.lastMessage());
-    r.traces = CInt(app.store.NTraces);
+    Acquisition sizes;
+    if (FormatOf(format).asksSizes)
+        sizes = {static_cast<float>(*o.traces), static_cast<float>(*o.samples), static_cast<float>(*o.totalTime)};
+    if (const Result opened = session.open(format, dataFile, sizes); !opened.done())
+        return failed(opened.message.empty() ? "The file " + dataFile + " was not read" : opened.message);
+    r.traces = CInt(session.profile().NTraces);
     r.read = secondsSince(t);
 
     // All Profile with the normalization chosen.
@@ -137,50 +112,33 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
     controls.select(o.normMode == 1 ? Option::optNormCSG : o.normMode == 2 ? Option::optNormTrace : Option::optNormNone);
     if (o.normMode == 1)
         controls.setText(Field::txtTraceCSG, std::to_string(o.csgTraces));
-    app.cmdAll_Click();
+    session.cmdAll_Click();
 
-    // The picks, and the alignment on them.
-    dialogs.forget();
+    // The picks, and the alignment on them; picking and aligning are timed
+    // apart.
     if (o.picks == PicksSource::File) {
         if (o.align) {
             r.pick = secondsSince(t);
             t = std::chrono::steady_clock::now();
-            dialogs.answer(plan.picksIn);
-            app.mnuFromFile_Click();
-            if (!dialogs.used(plan.picksIn))
-                return failed(dialogs.lastMessage());
-            r.align = secondsSince(t);
-        } else {
-            std::vector<float> picks;
-            std::string error;
-            if (!ReadPicksFile(plan.picksIn, CInt(app.store.NTraces), picks, error))
-                return failed("The picks file " + plan.picksIn + " " + error + ".");
-            app.store.Picks = std::move(picks);
-            r.pick = secondsSince(t);
         }
+        if (const Result loaded = session.loadPicks(plan.picksIn, o.align); !loaded.done())
+            return failed(loaded.message);
+        (o.align ? r.align : r.pick) = secondsSince(t);
     } else if (o.picks == PicksSource::Auto) {
-        app.mnuAutomatic_Click();
-        const DataField fields[4] = {DataField::txtKey1st, DataField::txtKeyLast, DataField::txtTarg1st,
-                                     DataField::txtTargLast};
-        for (int k = 0; k < 4; ++k)
-            data.setText(fields[k], std::to_string(o.autoWindow[k]));
-        // Picking and aligning are timed apart: the picks first, then the
-        // alignment as "&Ok" does it.
-        app.pickByCrossCorrelation(false);
-        if (data.isOpen())
-            return failed(dialogs.lastMessage());
-        bool any = false;
-        for (float p : app.store.Picks)
-            any = any || p != 0.0f;
-        if (!any)
-            return failed(dialogs.lastMessage());
+        const std::array<double, 4> window{double(o.autoWindow[0]), double(o.autoWindow[1]),
+                                           double(o.autoWindow[2]), double(o.autoWindow[3])};
+        const Result picked = session.pickAutomatically(window);
+        if (!picked.done())
+            return failed(picked.message);
+        if (!picked.notice.empty()) // no trace could be picked
+            return failed(picked.notice);
         r.pick = secondsSince(t);
         if (o.align) {
             // "&Ok" re-plots once more after the alignment's own re-plot;
             // that second one makes the same amplitudes from the same
             // RawData and fields, so it is left out here.
             t = std::chrono::steady_clock::now();
-            app.AdjustAirWave();
+            session.AdjustAirWave();
             r.align = secondsSince(t);
         }
     } else {
@@ -190,35 +148,16 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
     // Each format is written from the same amplitudes, as if it were the
     // only one saved (a writer may clip them in place).
     t = std::chrono::steady_clock::now();
-    const Array2D amplitudes = o.formats.size() > 1 ? app.store.PlotData : Array2D();
     for (size_t k = 0; k < plan.profiles.size(); ++k) {
         const auto &[format, path] = plan.profiles[k];
-        if (k > 0)
-            app.store.PlotData = amplitudes;
-        dialogs.forget();
-        dialogs.answer(path);
-        switch (format) {
-        case OutputFormat::SU:
-            app.mnuSaveSU_Click();
-            break;
-        case OutputFormat::RD3:
-            app.mnuSaveRD3_Click();
-            break;
-        case OutputFormat::Ascii:
-            app.mnuSaveAscii_Click();
-            break;
-        }
-        if (!dialogs.used(path))
-            return failed(dialogs.lastMessage());
+        if (const Result saved = session.saveProfile(format, path, k + 1 < plan.profiles.size()); !saved.done())
+            return failed(saved.message);
         for (const std::string &f : FilesOfOutput(format, path))
             r.written.push_back(f);
     }
     if (!plan.picksOut.empty()) {
-        dialogs.forget();
-        dialogs.answer(plan.picksOut);
-        app.mnuSavePick_Click();
-        if (!dialogs.used(plan.picksOut))
-            return failed(dialogs.lastMessage());
+        if (const Result saved = session.savePicks(plan.picksOut); !saved.done())
+            return failed(saved.message);
         r.written.push_back(plan.picksOut);
     }
     r.write = secondsSince(t);

@@ -1,5 +1,5 @@
 #pragma once
-// One input of a batch run, taken through the window's own command flow:
+// One input of a batch run, taken through the session the window runs on:
 // opened, drawn whole (All Profile) with the chosen normalization, picked
 // from a file or by cross-correlation, aligned, and written in each format.
 

@@ -65,7 +65,7 @@ std::string UsageText()
            "\n"
            "Outputs:\n"
            "  --out DIR            the folder written to (created if missing)\n"
-           "  --format F[,F...]    su, rd3 or ascii; may be repeated\n"
+           "  --format F[,F...]    " + WritableNamesText() + "; may be repeated\n"
            "  --save-picks         also write each input's picks as DIR/<stem>.picks.dat\n"
            "  --overwrite          replace outputs that exist (an input is never replaced)\n"
            "\n"
@@ -76,19 +76,6 @@ std::string UsageText()
            "  --help, --version\n"
            "\n"
            "Exit status: 0 all files done, 1 some failed, 2 the command line is wrong.\n";
-}
-
-const char *OutputExtension(OutputFormat f)
-{
-    switch (f) {
-    case OutputFormat::SU:
-        return "su";
-    case OutputFormat::RD3:
-        return "rd3";
-    case OutputFormat::Ascii:
-        return "dat";
-    }
-    return "";
 }
 
 std::string StemOf(const std::string &path)
@@ -181,19 +168,14 @@ Parsed ParseArgs(const std::vector<std::string> &args)
             o.outDir = args[++i];
         } else if (a == "--format") {
             if (!values(1))
-                return fail("--format needs su, rd3 or ascii");
+                return fail("--format needs " + WritableNamesText());
             std::string list = args[++i] + ",";
             for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1) {
                 const std::string f = list.substr(at, comma - at);
-                OutputFormat of;
-                if (f == "su")
-                    of = OutputFormat::SU;
-                else if (f == "rd3")
-                    of = OutputFormat::RD3;
-                else if (f == "ascii")
-                    of = OutputFormat::Ascii;
-                else
-                    return fail("--format takes su, rd3 or ascii, not \"" + f + "\"");
+                const ProfileFormat *row = FormatNamed(f);
+                if (!row || !row->write)
+                    return fail("--format takes " + WritableNamesText() + ", not \"" + f + "\"");
+                const OutputFormat of = row->id;
                 bool seen = false;
                 for (OutputFormat g : o.formats)
                     seen = seen || g == of;

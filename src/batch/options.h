@@ -2,13 +2,15 @@
 // The command line of the batch program: which files, where the picks come
 // from, what is done with them and what is written where.
 
+#include "app/profile_formats.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace orv::batch {
 
-enum class OutputFormat { SU, RD3, Ascii };
+using OutputFormat = FormatId; // a row of the format table that can be written
 enum class PicksSource { None, File, Auto };
 
 struct Options {
@@ -45,7 +47,7 @@ Parsed ParseArgs(const std::vector<std::string> &args);
 std::string UsageText();
 
 // The extension a written file of format f takes.
-const char *OutputExtension(OutputFormat f);
+inline const char *OutputExtension(OutputFormat f) { return FormatOf(f).extension; }
 
 // The picks file named by the --picks pattern for one input: {stem} is the
 // input's name without its extension, {dir} its folder ("." when it has none).

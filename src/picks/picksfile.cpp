@@ -78,17 +78,16 @@ std::string FormatPicks(const std::vector<float> &picks, int n)
     return out;
 }
 
+// The reason alone, as the profile writers give theirs: it follows "cannot
+// be saved to <path>: ".
 bool WritePicksFile(const std::string &path, const std::vector<float> &picks, int n, std::string &error)
 {
-    std::string reason;
     try {
-        if (SaveWholeFile(path, FormatPicks(picks, n), reason))
-            return true;
+        return SaveWholeFile(path, FormatPicks(picks, n), error);
     } catch (const std::bad_alloc &) {
-        reason = std::strerror(ENOMEM);
+        error = "out of memory";
+        return false;
     }
-    error = "cannot be saved: " + reason;
-    return false;
 }
 
 bool ParsePicks(std::string_view text, int n, std::vector<float> &picks, std::string &error)

@@ -322,18 +322,16 @@ void Form1::buildMenus()
     mnuFile_->setObjectName(QStringLiteral("mnuFile"));
     mnuOpen_ = mnuFile_->addMenu(QStringLiteral("Open Profile"));
     mnuOpen_->setObjectName(QStringLiteral("mnuOpen"));
-    mnuOpenSU_ = action(mnuOpen_, "mnuOpenSU", "SU File");
-    mnuOpenRD3_ = action(mnuOpen_, "mnuOpenRD3", "RD3 File");
-    mnuOpenDT1_ = action(mnuOpen_, "mnuOpenDT1", "DT1 File");
-    mnuOpenAscii_ = action(mnuOpen_, "mnuOpenAscii", "ASCII File");
     mnuSave_ = mnuFile_->addMenu(QStringLiteral("Save Profile"));
     mnuSave_->setObjectName(QStringLiteral("mnuSave"));
-    mnuSaveSU_ = action(mnuSave_, "mnuSaveSU", "SU File");
-    mnuSaveRD3_ = action(mnuSave_, "mnuSaveRD3", "RD3 File");
-    // DT1 files are read only: the item is shown greyed out.
-    mnuSaveDT1_ = action(mnuSave_, "mnuSaveDT1", "DT1 File");
-    mnuSaveDT1_->setEnabled(false);
-    mnuSaveAscii_ = action(mnuSave_, "mnuSaveAscii", "ASCII File");
+    // One item in each menu per format; a format that is read only shows
+    // its Save item greyed out.
+    for (const ProfileFormat &pf : Formats()) {
+        openItems_.push_back(action(mnuOpen_, ("mnuOpen" + std::string(pf.menu)).c_str(), pf.caption));
+        QAction *save = action(mnuSave_, ("mnuSave" + std::string(pf.menu)).c_str(), pf.caption);
+        save->setEnabled(pf.write != nullptr);
+        saveItems_.push_back(save);
+    }
     mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
     mnuSavePick_ = action(mnuFile_, "mnuSavePick", "Save Picking");
     mnuExit_ = action(mnuFile_, "mnuExit", "Exit");
@@ -391,13 +389,13 @@ void Form1::bindHandlers()
     // read looks at.
     connect(cmdCancelRead_, &QPushButton::clicked, this, [this] { cancelReadClicked_ = true; });
 
-    connect(mnuOpenSU_, &QAction::triggered, this, guarded(&App::mnuOpenSU_Click));
-    connect(mnuSaveSU_, &QAction::triggered, this, guarded(&App::mnuSaveSU_Click));
-    connect(mnuOpenRD3_, &QAction::triggered, this, guarded(&App::mnuOpenRD3_Click));
-    connect(mnuOpenDT1_, &QAction::triggered, this, guarded(&App::mnuOpenDT1_Click));
-    connect(mnuOpenAscii_, &QAction::triggered, this, guarded(&App::mnuOpenAscii_Click));
-    connect(mnuSaveRD3_, &QAction::triggered, this, guarded(&App::mnuSaveRD3_Click));
-    connect(mnuSaveAscii_, &QAction::triggered, this, guarded(&App::mnuSaveAscii_Click));
+    for (const ProfileFormat &pf : Formats()) {
+        const FormatId id = pf.id;
+        connect(openItems_[static_cast<size_t>(id)], &QAction::triggered, this,
+                [this, run, id] { run([this, id] { app_->mnuOpen_Click(id); }); });
+        connect(saveItems_[static_cast<size_t>(id)], &QAction::triggered, this,
+                [this, run, id] { run([this, id] { app_->mnuSave_Click(id); }); });
+    }
     connect(frmData_, &FrmData::okClicked, this, guarded(&App::frmData_cmdOK_Click));
     connect(frmData_, &FrmData::cancelClicked, this, guarded(&App::frmData_cmdCancel_Click));
     connect(frmData_, &FrmData::ok2Clicked, this, guarded(&App::frmData_cmdOK2_Click));
@@ -501,13 +499,7 @@ void Form1::applyLayout(const FormLayout &f)
 void Form1::openAtStart(const std::string &path)
 {
     const StartupOpen open = StartupOpenOf(path);
-    QAction *item = nullptr;
-    switch (open.format) {
-    case NamedFormat::SU: item = mnuOpenSU_; break;
-    case NamedFormat::RD3: item = mnuOpenRD3_; break;
-    case NamedFormat::DT1: item = mnuOpenDT1_; break;
-    case NamedFormat::None: break;
-    }
+    QAction *item = open.format == FormatId::None ? nullptr : openItems_[static_cast<size_t>(open.format)];
     if (!item) {
         dialogs_->message("Open Profile", open.message);
         return;

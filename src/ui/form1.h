@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -131,14 +132,7 @@ private:
     QMenu *mnuSave_ = nullptr;
     QMenu *mnuTools_ = nullptr;
     QMenu *mnuadjustair_ = nullptr;
-    QAction *mnuOpenSU_ = nullptr;
-    QAction *mnuOpenRD3_ = nullptr;
-    QAction *mnuOpenDT1_ = nullptr;
-    QAction *mnuOpenAscii_ = nullptr;
-    QAction *mnuSaveSU_ = nullptr;
-    QAction *mnuSaveRD3_ = nullptr;
-    QAction *mnuSaveDT1_ = nullptr;
-    QAction *mnuSaveAscii_ = nullptr;
+    std::vector<QAction *> openItems_, saveItems_; // a format's items, at its FormatId
     QAction *mnuExit_ = nullptr;
     QAction *mnuSavePick_ = nullptr;
     QAction *mnuReplot_ = nullptr;

@@ -144,37 +144,51 @@ void AdjustLayout(FormLayout &f, int32_t W, int32_t H)
     W = std::max(W, MinInnerWidth);
     H = std::max(H, MinInnerHeight);
 
-    f.pctTrace.Left = W - f.pctTrace.Width - 100;                                        // 1
-    f.pctTrace.Height = std::max(H - 2835, MinCanvasSize);                               // 2
-    f.pctProfile.Height = f.pctTrace.Height;                                             // 3
-    f.pctProfile.Width = std::max(W - f.pctTrace.Width - 2 * f.lblTime[0].Width - 500,   // 4
-                                  MinCanvasSize);
-    f.Frame4.Top = f.pctProfile.Top + f.pctProfile.Height + 100;                         // 5
-    f.Label7.Top = f.Frame4.Top + 240;                                                   // 6
-    f.Label13.Top = f.Label7.Top + 480;                                                  // 7
-    f.Label14.Top = f.Label7.Top + 960;                                                  // 8
-    f.Label3.Top = f.Frame4.Top;                                                         // 9
+    // The trace canvas keeps its width at the right edge; both canvases
+    // take the height the controls below them leave, and the profile canvas
+    // the width the trace canvas and the two columns of axis labels leave.
+    f.pctTrace.Left = W - f.pctTrace.Width - 100;
+    f.pctTrace.Height = std::max(H - 2835, MinCanvasSize);
+    f.pctProfile.Height = f.pctTrace.Height;
+    f.pctProfile.Width = std::max(W - f.pctTrace.Width - 2 * f.lblTime[0].Width - 500, MinCanvasSize);
+    // The "Draw" frame just below the canvases; the gain, clip and
+    // traces-per-gather captions in rows below its top, each field beside
+    // its caption.
+    f.Frame4.Top = f.pctProfile.Top + f.pctProfile.Height + 100;
+    f.Label7.Top = f.Frame4.Top + 240;
+    f.Label13.Top = f.Label7.Top + 480;
+    f.Label14.Top = f.Label7.Top + 960;
+    // Under the trace canvas: "Picked Time = " level with the frame, the
+    // pick range caption below it and its field to the right of it.
+    f.Label3.Top = f.Frame4.Top;
     f.Label3.Left = f.pctTrace.Left;
-    f.Label8.Top = f.Label3.Top + 400;                                                   // 10
+    f.Label8.Top = f.Label3.Top + 400;
     f.Label8.Left = f.Label3.Left;
-    f.lblReadTr.Top = f.Frame4.Top + Half(f.Frame4.Height);                              // 11
-    f.txtPickRange.Top = f.Label8.Top;                                                   // 12
+    // The reading progress halfway down the frame.
+    f.lblReadTr.Top = f.Frame4.Top + Half(f.Frame4.Height);
+    f.txtPickRange.Top = f.Label8.Top;
     f.txtPickRange.Left = f.Label8.Left + 1000;
-    f.txtGainValue.Top = f.Label7.Top;                                                   // 13
-    f.txtAmpClip.Top = f.Label13.Top;                                                    // 14
-    f.txtTraceCSG.Top = f.Label14.Top;                                                   // 15
-    f.Label1.Left = f.pctTrace.Left + 290;                                               // 16
-    f.upd.Left = f.pctTrace.Left + 1390;                                                 // 17
-    f.Label12.Left = f.pctTrace.Left - 840;                                              // 18
-    f.Label2.Top = f.Label7.Top;                                                         // 19
-    const double q = f.pctTrace.Height / 4.0;                                            // 20
+    f.txtGainValue.Top = f.Label7.Top;
+    f.txtAmpClip.Top = f.Label13.Top;
+    f.txtTraceCSG.Top = f.Label14.Top;
+    // Above the trace canvas: "Trace # n" and the stepper move with it, as
+    // does the "Time" heading left of it; the mouse-button hint sits level
+    // with the gain row.
+    f.Label1.Left = f.pctTrace.Left + 290;
+    f.upd.Left = f.pctTrace.Left + 1390;
+    f.Label12.Left = f.pctTrace.Left - 840;
+    f.Label2.Top = f.Label7.Top;
+    // The time labels left of the trace canvas and the sample labels where
+    // the design puts them, from 480 twips down at quarters of the canvas
+    // height; the last pair raised by 255 so it stays beside the canvas end.
+    const double q = f.pctTrace.Height / 4.0;
     for (size_t k = 0; k < 5; ++k) {
         const int32_t top = 480 + static_cast<int32_t>(std::lround(static_cast<double>(k) * q));
         f.lblTime[k].Left = f.pctTrace.Left - 840;
         f.lblTime[k].Top = top;
         f.lblSamp[k].Top = top;
     }
-    f.lblTime[4].Top -= 255;                                                             // 21
+    f.lblTime[4].Top -= 255;
     f.lblSamp[4].Top -= 255;
 }
 

@@ -1,15 +1,7 @@
-// Text profile reader: the first six bytes are the sizes the user enters
-// (traces, samples and time window, each a little-endian 16-bit signed
-// number), the rest is the file.
-//  - a refusal gives a reason and leaves the staging profile alone;
-//  - the reader takes the same numbers TextItemReader::readNumber takes, in
-//    single precision, and refuses exactly when there are too few;
-//  - a profile read, saved with the text writer, reads back within its
-//    printed digits and saves to the same text again.
+// Text profile reader, the first six bytes the sizes the user enters (traces, samples, time window,
+// 16-bit each) and the rest the file: it takes the numbers TextItemReader::readNumber takes, in
+// single precision, refuses exactly when there are too few, and saved reads back within its digits.
 #include "fuzz_support.h"
-
-#include "core/numbers.h"
-#include "formats/ascii.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -30,7 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
 
-    // The numbers of the text, one item reader's way.
     const uint64_t want = static_cast<uint64_t>(nTraces) * static_cast<uint64_t>(nSamples);
     orv::TextItemReader items{std::string(text)};
     std::vector<float> numbers;

@@ -1,14 +1,7 @@
-// Text item reader: the first byte says how many of the following bytes
-// (0..7) choose the reading calls, in turn; the rest is the text. No bytes
-// to choose: number items only.
-//  - every call on a text with items left moves on, so a loop of reads up to
-//    atEnd() ends;
-//  - readNumberItem gives nothing exactly when atEnd(); an item holds no
-//    blank, comma or line end and names the line it starts on (CR LF, LF
-//    and CR each end one);
-//  - text items hold no comma or line end and no blank at either end, a line
-//    no line end;
-//  - Val never gives NaN, and where StrictVal takes an item both agree.
+// Text item reader: the first byte says how many of the next bytes (0..7, none: number items only)
+// choose the reading calls, the rest is the text. Every call moves on until atEnd(); a number item
+// holds no blank, comma or line end and names its line (CR LF, LF and CR each end one); a text
+// item no comma, line end or outer blank; Val never gives NaN and agrees with StrictVal.
 #include "fuzz_support.h"
 
 #include "core/numbers.h"
@@ -27,8 +20,7 @@ void checkNumber(std::string_view item)
         FUZZ_CHECK(*strict == v);
 }
 
-// The line holding a position of the text, from 1; positions are asked for
-// in increasing order.
+// The line holding a position of the text, from 1; positions asked in increasing order.
 class LineCounter {
 public:
     explicit LineCounter(std::string_view text) : text_(text) {}
@@ -55,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t *calls = data + 1;
     const std::string text(reinterpret_cast<const char *>(data) + 1 + nCalls, size - 1 - nCalls);
 
-    // Items point into the reader's own copy; a long text keeps its buffer
-    // when moved in, which lets the item's line be checked by its position.
+    // A long text moved in keeps its buffer: an item's line can be checked by its position.
     std::string moved = text;
     const char *base = moved.data();
     orv::TextItemReader reader(std::move(moved));

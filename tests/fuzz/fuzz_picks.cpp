@@ -1,10 +1,6 @@
-// Picks file parser: the first two bytes are the number of traces (a
-// little-endian 16-bit signed number), the rest is the file.
-//  - a parse gives picks 0..n, pick 0 = 0, all finite; or a reason, the
-//    picks as they were;
-//  - the same text read from a file gives the same outcome;
-//  - picks parsed, written with FormatPicks and parsed again come back
-//    within the printed digits.
+// Picks file parser, the first two bytes the number of traces, the rest the file: picks 0..n, pick 0
+// = 0, all finite, or a reason and the picks as they were; the same read from a file; formatted
+// and parsed again, within the printed digits.
 #include "fuzz_support.h"
 
 #include "picks/picksfile.h"
@@ -53,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK_MSG(orv::ParsePicks(orv::FormatPicks(picks, n), n, back, error), error);
     FUZZ_CHECK(back.size() == picks.size());
     for (size_t t = 1; t < picks.size(); ++t) {
-        // Picks are times: the check keeps to the range a profile's time
-        // window can have, away from the float range's ends.
+        // Picks are times: kept to the range a time window can have, away from the float range's ends.
         const float a = std::fabs(picks[t]);
         if (a != 0 && (a < 1e-30f || a > 1e30f))
             continue;

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (build-fuzz) and runs each for at most
-# SECONDS (default 60) on a scratch copy of its corpus, so the committed
-# corpus stays as it is. A crash, a sanitizer report or a violated property
-# stops the run with a failure; the input that showed it is kept in
-# build-fuzz/findings/.
+# Builds the fuzz targets with clang (build-fuzz) and runs each for at most SECONDS (default 60)
+# on a scratch copy of its corpus. A crash, a sanitizer report or a violated property fails the
+# run; the input that showed it is kept in build-fuzz/findings/.
 # Usage: tests/fuzz/run.sh [seconds [target...]]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -16,8 +14,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DORVANE_FUZZ=ON -DBUILD_TESTING=OFF -DORVANE_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target orvane_fuzzers
 
-# The targets write their files under TMPDIR; memory spares them the disk's
-# flushes where there is a /dev/shm.
+# The targets write their files under TMPDIR, in memory where there is a /dev/shm.
 scratch=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 findings=$PWD/build-fuzz/findings

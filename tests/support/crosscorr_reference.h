@@ -1,7 +1,6 @@
 #pragma once
-// Cross-correlation picking as the plain sequential loop: one sum at a time,
-// k increasing, Single product and sum. The fast path must match it bit for
-// bit; the benchmark measures against it.
+// Cross-correlation picking as the plain sequential loop (k increasing, Single product and sum):
+// the fast path must match it bit for bit; the benchmark measures against it.
 
 #include "core/numbers.h"
 #include "core/store.h"
@@ -27,10 +26,8 @@ inline std::vector<float> CrossCrolSequential(const Array2D &pd, float NTraces, 
                 const float p = target[j + k] * key[k];
                 c = c + p;
             }
-            if (c > best) {
-                best = c;
-                picks[i] = (TotalTime / NSamples) * static_cast<float>(j);
-            }
+            if (c > best)
+                best = c, picks[i] = (TotalTime / NSamples) * static_cast<float>(j);
         }
     }
     return picks;

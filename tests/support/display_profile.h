@@ -1,7 +1,6 @@
 #pragma once
-// A loaded profile store for the display tests: nTraces x nSamples amplitudes
-// from f(trace, sample), PlotData equal to RawData, picks cleared, the display
-// options at their usual values; and the display-window fields.
+// A loaded store for the display tests: amplitudes f(trace, sample) in RawData and PlotData, picks
+// cleared, the display options at their usual values; and the display-window fields.
 
 #include "core/store.h"
 #include "support/fakes.h"
@@ -24,20 +23,25 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
             st.RawData(t, s) = f(t, s);
     st.PlotData = st.RawData;
     st.Picks.assign(size_t(nTraces) + 1, 0.0f);
-    st.ClipValue = 1000;
-    st.TracesPerCSG = 24;
-    st.NormMode = 0;
-    st.PickMode = 1;
+    st.ClipValue = 1000, st.TracesPerCSG = 24, st.NormMode = 0, st.PickMode = 1;
     return st;
 }
 
 inline void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
                       const std::string &sl)
 {
-    c.texts[Field::txt1sttr] = t1;
-    c.texts[Field::txtLsttr] = tl;
-    c.texts[Field::txt1stsamp] = s1;
-    c.texts[Field::txtLstsamp] = sl;
+    c.texts[Field::txt1sttr] = t1, c.texts[Field::txtLsttr] = tl;
+    c.texts[Field::txt1stsamp] = s1, c.texts[Field::txtLstsamp] = sl;
+}
+
+// Controls showing the display window and the gain, as a plot reads them.
+inline FakeControls Window(const std::string &t1, const std::string &tl, const std::string &s1, const std::string &sl,
+                           const std::string &gain = "400")
+{
+    FakeControls c;
+    SetWindow(c, t1, tl, s1, sl);
+    c.texts[Field::txtGainValue] = gain;
+    return c;
 }
 
 } // namespace orv::test

@@ -1,10 +1,11 @@
 #pragma once
-// A canvas that records every primitive drawn on it, in order. Its size
-// (ScaleWidth / ScaleHeight, in twips) is set by the test.
+// A canvas that records every primitive drawn on it, in order; its size in twips set by the test.
 
 #include "core/canvas.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <ostream>
 #include <vector>
 
@@ -38,30 +39,19 @@ public:
     void clear() override { prims.push_back({Prim::Clear}); }
     void pset(float x, float y) override { prims.push_back({Prim::Pset, 0, x, y}); }
     void line(float x1, float y1, float x2, float y2) override { prims.push_back({Prim::Line, 0, x1, y1, x2, y2}); }
-    void line(float x1, float y1, float x2, float y2, uint32_t c) override
-    {
-        prims.push_back({Prim::ColorLine, 0, x1, y1, x2, y2, c});
-    }
+    void line(float x1, float y1, float x2, float y2, uint32_t c) override { prims.push_back({Prim::ColorLine, 0, x1, y1, x2, y2, c}); }
 
-    std::vector<Prim> only(Prim::Kind k) const
+    template <typename Keep>
+    std::vector<Prim> where(Keep keep) const
     {
         std::vector<Prim> out;
-        for (const Prim &p : prims)
-            if (p.kind == k)
-                out.push_back(p);
+        std::copy_if(prims.begin(), prims.end(), std::back_inserter(out), keep);
         return out;
     }
+    std::vector<Prim> only(Prim::Kind k) const { return where([k](const Prim &p) { return p.kind == k; }); }
     // Everything except mode changes and clears.
-    std::vector<Prim> drawn() const
-    {
-        std::vector<Prim> out;
-        for (const Prim &p : prims)
-            if (p.kind != Prim::Mode && p.kind != Prim::Clear)
-                out.push_back(p);
-        return out;
-    }
-    // The drawn primitives in runs that each start with a point: one run per
-    // trace of a profile plot.
+    std::vector<Prim> drawn() const { return where([](const Prim &p) { return p.kind > Prim::Clear; }); }
+    // The drawn primitives in runs that each start with a point: one run per trace of a profile plot.
     std::vector<std::vector<Prim>> runs() const
     {
         std::vector<std::vector<Prim>> out;
@@ -71,6 +61,20 @@ public:
             out.back().push_back(p);
         }
         return out;
+    }
+
+    // Where each sample of a run is drawn: the point, then the wiggle lines (fills left out); every
+    // primitive must lie within x0..x1.
+    static std::vector<float> sampleXs(const std::vector<Prim> &run, float x0, float x1)
+    {
+        std::vector<float> at;
+        for (const Prim &p : run) {
+            if (p.x1 < x0 || p.x1 > x1 || (p.isLine() && (p.x2 < x0 || p.x2 > x1)))
+                return {-1e30f}; // off its column
+            if (!p.isLine() || p.y1 != p.y2)
+                at.push_back(p.isLine() ? p.x2 : p.x1);
+        }
+        return at;
     }
 
     float width, height;

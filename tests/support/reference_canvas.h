@@ -1,12 +1,9 @@
 #pragma once
-// The canvas drawing as the plain rule states it, one primitive at a time:
-// twips to pixels by floor(v / 15 * dpr + 0.5) (v held to +/-1e7 twips, the
-// pixel to +/-2^28, NaN not drawn), and a line's pixels written directly from
-// their formula: along the longer axis (x on a tie) from the lower end, pixel
-// i of n has its other coordinate moved by floor((2 i |d| + n) / (2 n)) toward
-// the far end. Copy pen writes the colour, not-XOR pen NOT(pen XOR pixel).
-// Batches go through Canvas's own one-by-one draw. The pixel tests hold the
-// Qt canvas to this.
+// The canvas drawing as the plain rule states it, one primitive at a time: twips to pixels by
+// floor(v / 15 * dpr + 0.5) (v held to +/-1e7 twips, the pixel to +/-2^28, NaN not drawn); a
+// line's pixel i of n along the longer axis (x on a tie) from the lower end has its other
+// coordinate moved by floor((2 i |d| + n) / (2 n)) toward the far end. Copy pen writes the
+// colour, not-XOR pen NOT(pen XOR pixel). The pixel tests hold the Qt canvas to this.
 
 #include "core/canvas.h"
 
@@ -19,9 +16,7 @@ namespace orv::test {
 
 class ReferenceCanvas : public Canvas {
 public:
-    // A picture area of w x h pixels (15 twips each) at pixel ratio dpr, so
-    // of w * dpr x h * dpr device pixels, filled with bg; colours are
-    // 0xAARRGGBB pixels.
+    // w x h pixels (15 twips each) at pixel ratio dpr, filled with bg; colours 0xAARRGGBB.
     ReferenceCanvas(int w, int h, double dpr, uint32_t fg, uint32_t bg)
         : w_(int(w * dpr + 0.5)), h_(int(h * dpr + 0.5)), sw_(float(w * 15.0)), sh_(float(h * 15.0)), dpr_(dpr),
           fg_(fg), bg_(bg), px(size_t(w_) * size_t(h_), 0xff000000u | bg)
@@ -58,10 +53,7 @@ private:
         double d = v / 15.0 * dpr_ + 0.5;
         const double lim = double(1 << 28);
         d = d < -lim ? -lim : (d > lim ? lim : d);
-        int64_t i = int64_t(d);
-        if (double(i) > d)
-            --i;
-        out = i;
+        out = int64_t(d) - (double(int64_t(d)) > d);
         return true;
     }
     void plot(int64_t x, int64_t y, uint32_t argb)
@@ -83,7 +75,6 @@ private:
             std::swap(b1, b2);
         }
         const int64_t n = a2 - a1, m = std::llabs(b2 - b1), s = b2 < b1 ? -1 : 1;
-        // Only the pixels along the longer axis that can be on the picture.
         const int64_t size = xMajor ? w_ : h_;
         for (int64_t i = a1 < 0 ? -a1 : 0; i <= n && a1 + i < size; ++i) {
             const int64_t j = n == 0 ? 0 : (2 * i * m + n) / (2 * n);

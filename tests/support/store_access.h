@@ -5,7 +5,11 @@
 
 namespace orv::test {
 
-inline ProfileStore &StoreOf(App &app) { return app.store; }
-inline const ProfileStore &StoreOf(const App &app) { return app.store; }
+struct StoreAccess {
+    static ProfileStore &of(ProfileSession &s) { return s.store; }
+};
+
+inline ProfileStore &StoreOf(App &app) { return StoreAccess::of(app); }
+inline const ProfileStore &StoreOf(const App &app) { return app.profile(); }
 
 } // namespace orv::test

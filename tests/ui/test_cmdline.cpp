@@ -1,14 +1,18 @@
 // The command line: what each argument list asks for, what a file named at
 // start becomes, and that opening it at start gives what the menu gives.
 #include "app/cmdline.h"
+#include "batch/options.h"
 #include "support/form1_fixture.h"
 
 #include <QMessageBox>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 
 namespace orv {
 namespace {
@@ -181,4 +185,62 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
 }
 
 } // namespace
+} // namespace orv
+
+namespace orv {
+
+// The MIME list, the desktop entry and the README's format table say what
+// the format table says.
+TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
+{
+    const auto slurp = [](const char *name) {
+        std::ifstream in(std::string(ORVANE_EXAMPLES_DIR) + "/../" + name);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string mime = slurp("packaging/orvane-mime.xml"), readme = slurp("README.md");
+    std::vector<std::vector<std::string>> rows; // the cells of the table under "## Profile formats"
+    std::istringstream lines(readme.substr(readme.find("## Profile formats")));
+    for (std::string line; std::getline(lines, line) && (rows.empty() || line.rfind('|', 0) == 0);) {
+        if (line.rfind("| ", 0) != 0)
+            continue;
+        std::vector<std::string> cells;
+        std::istringstream cut(line);
+        for (std::string cell; std::getline(cut, cell, '|');)
+            cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), Formats().size() + 1); // the heading row first
+    size_t globs = 0;
+    for (size_t at = 0; (at = mime.find("<glob pattern=", at)) != std::string::npos; ++at)
+        ++globs;
+    size_t named = 0;
+    std::string claimed;
+    for (const ProfileFormat &f : Formats()) {
+        const std::vector<std::string> &cells = rows[static_cast<size_t>(f.id) + 1];
+        ASSERT_EQ(cells.size(), 5u) << f.name;
+        EXPECT_NE(cells[2].find(std::string(f.caption) + " "), std::string::npos) << f.name;
+        EXPECT_NE(cells[3].find(f.write ? std::string(f.caption) + " " : "(read only)"), std::string::npos) << f.name;
+        if (!f.named)
+            continue;
+        ++named;
+        claimed += std::string(f.mime) + ";";
+        const size_t at = mime.find("<mime-type type=\"" + std::string(f.mime) + "\">");
+        ASSERT_NE(at, std::string::npos) << f.mime;
+        const std::string type = mime.substr(at, mime.find("</mime-type>", at) - at);
+        std::string upper = f.extension;
+        for (char &ch : upper)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        for (const std::string &ext : {std::string(f.extension), upper}) {
+            EXPECT_NE(type.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
+        }
+        EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
+        EXPECT_NE(batch::UsageText().find("(." + std::string(f.extension)), std::string::npos) << f.name;
+        if (f.header) {
+            EXPECT_NE(cells[4].find("`." + std::string(f.header) + "`"), std::string::npos) << f.name;
+        }
+    }
+    EXPECT_EQ(globs, 2 * named);
+    EXPECT_NE(slurp("packaging/orvane.desktop").find("\nMimeType=" + claimed + "\n"), std::string::npos);
+}
+
 } // namespace orv
