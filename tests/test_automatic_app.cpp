@@ -124,7 +124,7 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
 
 TEST_F(AutomaticTest, WithoutAProfileTheDialogIsNotShown)
 {
-    test::Window empty;
+    test::FakeWindow empty;
     empty.app.mnuAutomatic_Click();
     EXPECT_EQ(empty.frm.shows, 0);
     EXPECT_EQ(empty.d.messages.back().second, "There is no profile to pick.");

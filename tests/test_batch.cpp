@@ -8,39 +8,23 @@
 #include "formats/su.h"
 #include "picks/picksfile.h"
 #include "support/app_fixture.h"
+#include "support/files.h"
 #include "support/survey.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <thread>
 
 namespace fs = std::filesystem;
 using namespace orv;
 using batch::Options;
 using batch::Parsed;
+using test::FileBytes;
+using test::TempDir;
 
 namespace {
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("orvane_batch_" + std::to_string(std::random_device()()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string &name) const { return (path / name).string(); }
-};
-
-std::string bytesOf(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 Parsed parse(std::initializer_list<const char *> args) { return batch::ParseArgs({args.begin(), args.end()}); }
 
@@ -90,7 +74,7 @@ const Output outputs[] = {{"su", &App::mnuSaveSU_Click, {".su"}},
 void windowSteps(const std::string &in, const Options &o, const Output &f, const std::string &stem,
                  const std::string &picksOut)
 {
-    test::Window w;
+    test::FakeWindow w;
     w.app.Form_Load();
     const std::map<std::string, void (App::*)()> opens = {
         {".su", &App::mnuOpenSU_Click}, {".rd3", &App::mnuOpenRD3_Click}, {".dt1", &App::mnuOpenDT1_Click}};
@@ -250,11 +234,11 @@ TEST(Batch, WritesWhatTheWindowWrites)
                 const std::string mine = dir / (stem + ".window"), picks = mine + ".picks.dat";
                 windowSteps(input, p.options, f, mine, picks);
                 for (const std::string &e : f.extensions) {
-                    const std::string b = bytesOf(out + "/" + stem + e);
+                    const std::string b = FileBytes(out + "/" + stem + e);
                     EXPECT_FALSE(b.empty()) << stem + e;
-                    EXPECT_EQ(b, bytesOf(mine + e)) << stem + e;
+                    EXPECT_EQ(b, FileBytes(mine + e)) << stem + e;
                 }
-                EXPECT_EQ(bytesOf(out + "/" + stem + ".picks.dat"), bytesOf(picks));
+                EXPECT_EQ(FileBytes(out + "/" + stem + ".picks.dat"), FileBytes(picks));
             }
         }
     }
@@ -286,20 +270,20 @@ TEST(Batch, FailuresThreadsAndOverwrites)
                                                  "line_rd3.su", "line_su.picks.dat", "line_su.rad", "line_su.rd3",
                                                  "line_su.su"}));
     for (const std::string &name : written)
-        EXPECT_EQ(bytesOf(out1 + "/" + name), bytesOf(out2 + "/" + name)) << name;
+        EXPECT_EQ(FileBytes(out1 + "/" + name), FileBytes(out2 + "/" + name)) << name;
 
     // Outputs that exist fail their input unless --overwrite; an output
     // that is an input fails even then, and the input stays as it was.
     std::ofstream(out1 + "/line_su.su") << "older";
     EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", in.su}), 1);
-    EXPECT_EQ(bytesOf(out1 + "/line_su.su"), "older");
+    EXPECT_EQ(FileBytes(out1 + "/line_su.su"), "older");
     EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", "--overwrite", in.su}), 0);
-    EXPECT_NE(bytesOf(out1 + "/line_su.su"), "older");
-    const std::string before = bytesOf(in.su);
+    EXPECT_NE(FileBytes(out1 + "/line_su.su"), "older");
+    const std::string before = FileBytes(in.su);
     EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--align", "--out", dir.path.string(), "--format", "su",
                    "--overwrite", in.su}),
               1);
-    EXPECT_EQ(bytesOf(in.su), before);
+    EXPECT_EQ(FileBytes(in.su), before);
 }
 
 // A freed block comes back for the next file of its size, zeroed when asked.

@@ -69,7 +69,7 @@ struct EagerPacing {
 };
 
 // A window's command flow; canvases of 4170 x 1000 and 1935 x 1000 twips.
-struct Window {
+struct FakeWindow {
     FakeControls c;
     FakeDialogs d;
     FakeDataDialog frm;
@@ -120,8 +120,8 @@ struct Window {
     }
 };
 
-// A Window loaded by Form_Load, with a scratch folder named after the test.
-struct AppFixture : ::testing::Test, Window {
+// A FakeWindow loaded by Form_Load, with a scratch folder named after the test.
+struct AppFixture : ::testing::Test, FakeWindow {
     std::filesystem::path dir = std::filesystem::temp_directory_path()
         / ("orvane_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) + "_"
            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
