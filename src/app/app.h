@@ -95,6 +95,8 @@ public:
     void pickByCrossCorrelation(bool align);
     // Threads of a cross-correlation run; 0: one per processor core.
     unsigned pickingThreads = 0;
+    // Threads of a Re-Plot's profile plot; 0: one per processor core.
+    unsigned plotThreads = 0;
     void mnuSavePick_Click();
     // Shifts RawData on the picks and re-plots.
     void AdjustAirWave();

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace orv {
@@ -49,6 +50,18 @@ int32_t SegmentY(int s, const WiggleGeometry &g)
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour)
 {
+    PrimBatch out(c);
+    DrawWiggle(PlotData, out, g, t, fillColour, g.FirstSample, g.LastSample);
+}
+
+void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour, int from, int to)
+{
+    const int FS = g.FirstSample;
+    from = std::max(from, FS);
+    to = std::min(to, g.LastSample);
+    if (from > to)
+        return;
     const float *v = PlotData.row(t);
     const float k = g.k;
     const float AmpMin = g.AmpMin;
@@ -94,23 +107,12 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
         return clip(A, x);
     };
 
-    PrimBatch out(c);
-    const int FS = g.FirstSample;
-    float x = place(v[FS]);
-    out.pset(half + x, 0.0f);
-    int32_t px = CLng(static_cast<double>(x));
-    int32_t py = 0;
-
-    const int32_t fills = CLng(static_cast<double>(dy));
     const double G = g.G;
     // A deflection of at most G - 1 rounds to one inside the gain limit:
     // neither test can hold, so its rounding is skipped.
     const double surelyInside = G - 1;
-    for (int s = FS + 1; s <= g.LastSample; ++s) {
-        const float A = v[s];
-        x = place(A);
-        const int32_t y = g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g);
-        // Gain limit, both tests on the same d.
+    // Gain limit, both tests on the same d.
+    auto limit = [&](float x) {
         const double deflection = static_cast<double>(x - bf);
         if (!(std::fabs(deflection) <= surelyInside)) {
             const int32_t d = CLng(deflection);
@@ -119,6 +121,27 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
             if (-G > d)
                 x = bf - g.G;
         }
+        return x;
+    };
+    auto segmentY = [&](int s) { return g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g); };
+
+    // The first point has no gain limit; a part that starts later starts
+    // where the segment before it ended.
+    int32_t px = 0, py = 0;
+    if (from == FS) {
+        const float x = place(v[FS]);
+        out.pset(half + x, 0.0f);
+        px = CLng(static_cast<double>(x));
+    } else {
+        const int s = from - 1;
+        px = CLng(static_cast<double>(s == FS ? place(v[s]) : limit(place(v[s]))));
+        py = s == FS ? 0 : segmentY(s);
+    }
+
+    const int32_t fills = CLng(static_cast<double>(dy));
+    for (int s = std::max(from, FS + 1); s <= to; ++s) {
+        const float x = limit(place(v[s]));
+        const int32_t y = segmentY(s);
         out.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
         // Fill: one line a twip apart, m = 1..fills below the row top, from
         // the baseline to the segment from px to x wherever the segment is
@@ -164,9 +187,76 @@ void Divide(Array2D &a, int t1, int t2, int s1, int s2, float M)
 
 int16_t FieldInt(const Controls &c, Field f) { return CInt(Val(c.text(f))); }
 
+// The twips a wiggle's item k of FirstSample..LastSample draws on, from lo
+// to hi (see DrawWiggle): the first point on the top edge; a segment from the
+// bottom of the one before to its own, and its fill lines.
+struct ItemRows {
+    std::vector<float> lo, hi;
+};
+
+ItemRows RowsOfItems(const detail::WiggleGeometry &g)
+{
+    ItemRows r;
+    r.lo.push_back(0.0f);
+    r.hi.push_back(0.0f);
+    const int32_t fills = CLng(static_cast<double>(g.dy));
+    for (int s = g.FirstSample + 1; s <= g.LastSample; ++s) {
+        const float top = static_cast<float>(s - g.FirstSample) * g.dy;
+        const float above = static_cast<float>(s - 1 > g.FirstSample ? g.segmentY[s - g.FirstSample - 2] : 0);
+        const float below = static_cast<float>(g.segmentY[s - g.FirstSample - 1]);
+        r.lo.push_back(fills >= 1 ? std::min(above, top + 1.0f) : above);
+        r.hi.push_back(fills >= 1 ? std::max(below, top + static_cast<float>(fills)) : below);
+    }
+    return r;
+}
+
+// The wiggles of traces FirstTrace..last, a group of traces at a time. On
+// more threads than one, each draws a band of the canvas: the items that
+// reach its rows, of every trace of the group. Every primitive is in the
+// foreground colour in copy pen, so a pixel comes out the same whichever
+// band or order sets it.
+void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry &g, int last, const PlotRun &run)
+{
+    const unsigned threads = run.threads ? run.threads : std::max(1u, std::thread::hardware_concurrency());
+    const int samples = g.LastSample - g.FirstSample + 1;
+    // A group is about two million samples: tens of milliseconds of drawing.
+    const int per = std::max(1, (1 << 21) / samples);
+    ItemRows items;
+    for (int t0 = g.FirstTrace; t0 <= last; t0 += per) {
+        const int t1 = std::min(last, t0 + per - 1);
+        if (run.progress)
+            run.progress(t0);
+        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(threads)) : std::vector<float>();
+        if (edge.size() < 3) {
+            detail::PrimBatch out(canvas);
+            for (int t = t0; t <= t1; ++t)
+                detail::DrawWiggle(D, out, g, t, std::nullopt, g.FirstSample, g.LastSample);
+            continue;
+        }
+        if (items.lo.empty())
+            items = RowsOfItems(g);
+        auto band = [&](size_t i) {
+            // The first and last item that reach the band's rows.
+            int from = g.LastSample + 1, to = g.FirstSample - 1;
+            for (int k = 0; k < samples; ++k)
+                if (items.hi[static_cast<size_t>(k)] >= edge[i] && items.lo[static_cast<size_t>(k)] < edge[i + 1]) {
+                    from = std::min(from, g.FirstSample + k);
+                    to = g.FirstSample + k;
+                }
+            detail::PrimBatch out(canvas, i);
+            for (int t = t0; t <= t1; ++t)
+                detail::DrawWiggle(D, out, g, t, std::nullopt, from, to);
+        };
+        std::vector<std::jthread> others;
+        for (size_t i = 1; i + 1 < edge.size(); ++i)
+            others.emplace_back(band, i);
+        band(0);
+    }
+}
+
 } // namespace
 
-void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
+void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRun &run)
 {
     // Nothing to draw without a profile; the canvas, the fields and the
     // arrays are left as they are.
@@ -276,11 +366,8 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
         segmentY.push_back(detail::SegmentY(s, g));
     g.segmentY = segmentY.data();
 
-    // The whole window is drawn in one pass without yielding to the event
-    // loop: no other handler can run against a half-drawn canvas.
     if (pctProfile.keepsDrawing())
-        for (int t = FirstTrace; t <= LastTrace; ++t)
-            detail::DrawWiggle(D, pctProfile, g, t, std::nullopt);
+        DrawWiggles(D, pctProfile, g, LastTrace, run);
 
     pctProfile.setDrawMode(DrawNotXorPen);
 }

@@ -154,6 +154,12 @@ private:
 // primitive of another colour first sends the joined span out so that order
 // holds. A fill is worked out a pixel row at a time rather than a line at a
 // time (copy pen only; in not-XOR pen each line counts).
-void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode);
+//
+// With a row range, only the pixels of rows rowLo..rowHi - 1 are set, the
+// very ones drawing the whole batch would set there: the lines' pixels do
+// not depend on where the buffer starts, so a band of rows can be drawn on
+// its own while other threads draw the others.
+void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
+               int rowLo = 0, int rowHi = std::numeric_limits<int>::max());
 
 } // namespace orv::raster

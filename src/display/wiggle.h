@@ -5,6 +5,7 @@
 
 #include "core/canvas.h"
 #include "core/store.h"
+#include "display/batch.h"
 
 #include <cstdint>
 #include <optional>
@@ -38,6 +39,10 @@ int32_t SegmentY(int s, const WiggleGeometry &g);
 // float arithmetic is held within ClipValue of it, like any other deflection.
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour);
+// Part of it, into a batch: items from..to, item FirstSample being the
+// first point and item s after it sample s's segment and fill lines.
+void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour, int from, int to);
 
 // Amplitude scale G / (AmpMax - AmpMin); 0 when the window is flat (every
 // trace then lies on its baseline) or the quotient is not finite.
