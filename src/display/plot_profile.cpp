@@ -187,6 +187,26 @@ void Divide(Array2D &a, int t1, int t2, int s1, int s2, float M)
 
 int16_t FieldInt(const Controls &c, Field f) { return CInt(Val(c.text(f))); }
 
+unsigned ThreadsOf(const PlotRun &run)
+{
+    return run.threads ? run.threads : std::max(1u, std::thread::hardware_concurrency());
+}
+
+// f(from, to) over first..last in consecutive parts, one per thread (the
+// first part on this thread); one part for fewer than about a million
+// samples, where starting threads costs more than it saves.
+template <typename F>
+void InParts(int first, int last, int64_t samplesEach, unsigned threads, F f)
+{
+    const int64_t n = last - first + 1;
+    const int64_t parts = std::min<int64_t>({threads, std::max<int64_t>(n, 1), 1 + n * samplesEach / (1 << 20)});
+    auto start = [&](int64_t i) { return first + static_cast<int>(n * i / parts); };
+    std::vector<std::jthread> others;
+    for (int64_t i = 1; i < parts; ++i)
+        others.emplace_back(f, start(i), start(i + 1) - 1);
+    f(first, start(1) - 1);
+}
+
 // The twips a wiggle's item k of FirstSample..LastSample draws on, from lo
 // to hi (see DrawWiggle): the first point on the top edge; a segment from the
 // bottom of the one before to its own, and its fill lines.
@@ -217,7 +237,7 @@ ItemRows RowsOfItems(const detail::WiggleGeometry &g)
 // band or order sets it.
 void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry &g, int last, const PlotRun &run)
 {
-    const unsigned threads = run.threads ? run.threads : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = ThreadsOf(run);
     const int samples = g.LastSample - g.FirstSample + 1;
     // A group is about two million samples: tens of milliseconds of drawing.
     const int per = std::max(1, (1 << 21) / samples);
@@ -313,40 +333,64 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
     const int32_t dx = detail::ColumnWidth(pctProfile.ScaleWidth(), FirstTrace, LastTrace);
 
     // Normalization, in place, only inside FirstSample..LastSample.
+    // Each gather or trace on its own, so parts of them on several threads
+    // give the same values as one.
     Array2D &D = st.PlotData;
+    const unsigned threads = ThreadsOf(run);
+    const int64_t windowSamples = LastSample - FirstSample + 1;
     if (st.NormMode == 1 && st.TracesPerCSG >= 1) {
         const int32_t per = st.TracesPerCSG;
         const int32_t NG = static_cast<int32_t>(Int(static_cast<double>(st.NTraces / static_cast<float>(per))));
-        for (int32_t g = 1; g <= NG; ++g) {
-            const int32_t t1 = (g - 1) * per + 1;
-            const int32_t t2 = (g - 1) * per + per;
-            Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
-        }
+        InParts(1, NG, per * windowSamples, threads, [&](int g1, int g2) {
+            for (int32_t g = g1; g <= g2; ++g) {
+                const int32_t t1 = (g - 1) * per + 1;
+                const int32_t t2 = (g - 1) * per + per;
+                Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
+            }
+        });
     } else if (st.NormMode == 2) {
-        for (int t = FirstTrace; t <= LastTrace; ++t)
-            Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
+        InParts(FirstTrace, LastTrace, windowSamples, threads, [&](int t1, int t2) {
+            for (int t = t1; t <= t2; ++t)
+                Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
+        });
     }
 
     // Amplitude range of the window. Values that are not finite are left
     // out, so the scale stays usable; DrawWiggle puts them on the baseline.
-    bool any = false;
-    float AmpMin = 0, AmpMax = 0;
-    for (int t = FirstTrace; t <= LastTrace; ++t) {
-        const float *r = D.row(t);
-        for (int s = FirstSample; s <= LastSample; ++s) {
-            const float v = r[s];
-            if (!std::isfinite(v))
-                continue;
+    // Worked out in parts and joined in trace order: each bound stays the
+    // first value found below (above) all before it, as in one pass.
+    struct Range {
+        bool any = false;
+        float lo = 0, hi = 0;
+        void add(float v)
+        {
             if (!any) {
-                AmpMin = AmpMax = v;
+                lo = hi = v;
                 any = true;
             }
-            if (v < AmpMin)
-                AmpMin = v;
-            if (v > AmpMax)
-                AmpMax = v;
+            if (v < lo)
+                lo = v;
+            if (v > hi)
+                hi = v;
         }
-    }
+    };
+    std::vector<Range> parts(static_cast<size_t>(LastTrace - FirstTrace + 1));
+    InParts(FirstTrace, LastTrace, windowSamples, threads, [&](int t1, int t2) {
+        Range &part = parts[static_cast<size_t>(t1 - FirstTrace)];
+        for (int t = t1; t <= t2; ++t) {
+            const float *r = D.row(t);
+            for (int s = FirstSample; s <= LastSample; ++s)
+                if (std::isfinite(r[s]))
+                    part.add(r[s]);
+        }
+    });
+    Range range;
+    for (const Range &part : parts)
+        if (part.any) {
+            range.add(part.lo);
+            range.add(part.hi);
+        }
+    const float AmpMin = range.lo, AmpMax = range.hi;
     st.AmpMin = AmpMin;
     st.AmpMax = AmpMax;
 

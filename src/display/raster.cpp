@@ -372,6 +372,12 @@ bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
         c.hi = e.edge[static_cast<size_t>(c.px) + 1];
         return true;
     }
+    if (v < c.lo && c.px > 0 && v >= e.edge[static_cast<size_t>(c.px) - 1]) {
+        out = --c.px;
+        c.hi = c.lo;
+        c.lo = e.edge[static_cast<size_t>(c.px)];
+        return true;
+    }
     if (!map(e, v, out))
         return false;
     if (out >= 0 && out <= e.last) {

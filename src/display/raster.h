@@ -139,7 +139,7 @@ private:
         }
         return follow(e, v, out, c);
     }
-    // The next pixel, or a fresh mapping.
+    // The next or the previous pixel, or a fresh mapping.
     bool follow(const Edges &e, float v, int32_t &out, Cursor &c) const;
     double dpr_ = 1;
     int width_ = -1, height_ = -1;
