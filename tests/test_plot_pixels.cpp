@@ -207,6 +207,7 @@ TEST(PlotPixels, QtCanvasDrawsWhatThePlainRuleDraws)
     const Scene scenes[] = {
         {"radar 200 x 1024, full HD", 200, 1024, Radar, 2, 1000, "400", 1, 200, 1, 1024, 1525, 850},
         {"extremes, resized", 300, 500, Extreme, 1, 1000, "400", 1, 300, 1, 500, 999, 601},
+        {"columns past the right edge", 2000, 60, Radar, 0, 200, "50", 1, 2000, 1, 60, 100, 120},
     };
     for (const Scene &sc : scenes) {
         SCOPED_TRACE(sc.name);

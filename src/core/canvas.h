@@ -60,6 +60,10 @@ public:
     // the plots then skip forming wiggles, which affect nothing but the
     // canvas.
     virtual bool keepsDrawing() const { return true; }
+    // True for a canvas whose picture ends at ScaleWidth: nothing drawn 30
+    // twips (two pixels at any pixel ratio) or more right of it shows, so
+    // the plots may leave out a trace that lies wholly there.
+    virtual bool endsAtScaleWidth() const { return false; }
     virtual float ScaleWidth() const = 0;
     virtual float ScaleHeight() const = 0;
     virtual void setDrawMode(int mode) = 0;

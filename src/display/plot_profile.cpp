@@ -47,6 +47,33 @@ int32_t SegmentY(int s, const WiggleGeometry &g)
     return CLng(static_cast<double>(static_cast<float>(s - g.FirstSample + 1) * g.dy));
 }
 
+namespace {
+
+// Position of amplitude A in trace column x0, in the order
+// (A - AmpMin)*k + x0 + AmpMin*k.
+float Position(const WiggleGeometry &g, float x0, float A) { return (A - g.AmpMin) * g.k + x0 + g.AmpMin * g.k; }
+
+float ColumnStart(const WiggleGeometry &g, int t)
+{
+    return static_cast<float>(CLng(static_cast<double>(t - g.FirstTrace) * static_cast<double>(g.dx)));
+}
+
+} // namespace
+
+int32_t Baseline(const WiggleGeometry &g, int t)
+{
+    return CLng(static_cast<double>(Position(g, ColumnStart(g, t), 0.0f)));
+}
+
+bool WiggleRightOf(const WiggleGeometry &g, int t, double x)
+{
+    // A point lies within ClipValue (placed) or G + 1/2 (gain-limited) of
+    // the baseline, a line starts half a twip from one; a twip more for
+    // the float arithmetic.
+    const double reach = std::max(std::fabs(static_cast<double>(g.ClipValue)), static_cast<double>(g.G) + 0.5) + 2.0;
+    return static_cast<double>(g.dx) / 2.0 + Baseline(g, t) - reach >= x;
+}
+
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour)
 {
@@ -68,12 +95,10 @@ void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g
     const float dy = g.dy;
     const float half = static_cast<float>(g.dx) / 2.0f; // dx/2, a real division
 
-    const int32_t x0 = CLng(static_cast<double>(t - g.FirstTrace) * static_cast<double>(g.dx));
-    const float x0f = static_cast<float>(x0);
-    // Position of amplitude A, in the order (A - AmpMin)*k + x0 + AmpMin*k.
-    auto X = [&](float A) { return (A - AmpMin) * k + x0f + AmpMin * k; };
+    const float x0f = ColumnStart(g, t);
+    auto X = [&](float A) { return Position(g, x0f, A); };
 
-    const int32_t b = CLng(static_cast<double>(X(0.0f)));
+    const int32_t b = Baseline(g, t);
     const float bf = static_cast<float>(b);
     const float clipF = static_cast<float>(g.ClipValue);
     const float bPlusClip = static_cast<float>(static_cast<int64_t>(b) + g.ClipValue);
@@ -239,6 +264,14 @@ void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry 
 {
     const unsigned threads = ThreadsOf(run);
     const int samples = g.LastSample - g.FirstSample + 1;
+    // The last traces may lie wholly right of the picture (columns of
+    // CLng(ScaleWidth / traces) can add up to more than its width): they
+    // would draw nothing, and are left out.
+    if (canvas.endsAtScaleWidth()) {
+        const double past = static_cast<double>(canvas.ScaleWidth()) + 30.0;
+        while (last >= g.FirstTrace && detail::WiggleRightOf(g, last, past))
+            --last;
+    }
     // A group is about two million samples: tens of milliseconds of drawing.
     const int per = std::max(1, (1 << 21) / samples);
     ItemRows items;

@@ -32,6 +32,14 @@ struct WiggleGeometry {
 // That bottom for sample s of the window.
 int32_t SegmentY(int s, const WiggleGeometry &g);
 
+// The baseline of trace t, CLng(x0 + 0 * k) in the wiggle's order of
+// operations.
+int32_t Baseline(const WiggleGeometry &g, int t);
+// Whether all of trace t's wiggle lies at or right of x (twips): its points
+// and lines stay within the clip or the gain limit of the baseline, and its
+// fill lines start on it.
+bool WiggleRightOf(const WiggleGeometry &g, int t, double x);
+
 // Draws trace t (its samples FirstSample..LastSample must exist in
 // PlotData). Wiggle lines and the first point use the foreground colour;
 // fill lines use fillColour when given, else the foreground colour. A NaN or

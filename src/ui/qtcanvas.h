@@ -24,6 +24,7 @@ public:
 
     float ScaleWidth() const override;
     float ScaleHeight() const override;
+    bool endsAtScaleWidth() const override { return true; }
     void setDrawMode(int mode) override;
     int drawMode() const override;
     void clear() override;
