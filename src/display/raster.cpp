@@ -284,9 +284,10 @@ namespace {
 template <typename RowOf, typename Span>
 bool fillRows(const CanvasFill &f, const std::vector<float> &rowEdge, RowOf rowOf, Span span)
 {
-    // Each value times 0 is 0 when it is finite and NaN when not.
-    const float zero = f.offset * 0.0f + f.base * 0.0f + f.edge0 * 0.0f + f.slope * 0.0f + f.top * 0.0f;
-    if (rowEdge.size() < 2 || zero != 0.0f)
+    // Five independent tests, not one chain of sums.
+    const bool finite = std::isfinite(f.offset) & std::isfinite(f.base) & std::isfinite(f.edge0)
+                        & std::isfinite(f.slope) & std::isfinite(f.top);
+    if (rowEdge.size() < 2 || !finite)
         return false;
     const int32_t count = f.count;
     if (count < 1)
