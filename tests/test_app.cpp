@@ -1,6 +1,7 @@
 // Whole command sequences of the main window run against fake controls,
 // scripted dialogs and recording canvases.
 #include "app/app.h"
+#include "app/profile_formats.h"
 #include "core/numbers.h"
 #include "formats/su.h"
 #include "support/store_access.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -256,6 +258,33 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
     c.onYield = nullptr;
     EXPECT_GE(seen, 1);
     EXPECT_EQ(test::StoreOf(app).NTraces, 3000);
+    EXPECT_FALSE(app.busy());
+}
+
+TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
+{
+    load(30, 50);
+    const ReadPacing was = Pacing();
+    Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    c.setCaptionVisible(Caption::lblReadTr, false);
+    const std::string caption = c.caption(Caption::lblReadTr);
+    int seen = 0;
+    c.onYield = [&] {
+        ++seen;
+        EXPECT_EQ(c.caption(Caption::lblReadTr), "Drawing Trace # 1");
+        EXPECT_TRUE(c.captionVisible(Caption::lblReadTr));
+        EXPECT_EQ(c.pointer(), PointerBusy);
+        fields("2", "3", "1", "5");
+        app.cmdRePlot_Click(); // waits: refused while the redraw runs
+    };
+    app.cmdAll_Click();
+    c.onYield = nullptr;
+    Pacing() = was;
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(test::StoreOf(app).LastTrace, 30);
+    EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
+    EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
+    EXPECT_EQ(c.pointer(), PointerDefault);
     EXPECT_FALSE(app.busy());
 }
 
