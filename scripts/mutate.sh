@@ -113,8 +113,12 @@ restore # left over from a run that was killed
 # corpus replays.
 targets=(orvane_tests orvane-batch $(ninja -C "$build" -t targets all | grep -o '^fuzz_replay_[a-z0-9_]*' | sort -u))
 buildAll() { ninja -C "$build" "${targets[@]}" </dev/null >"$build/mutate-build.log" 2>&1; }
+# The tests' scratch files go to a folder of this run's own: a suite run at
+# the same time from another checkout must not see them.
+scratch=$(cd "$build" && pwd)/mutate-tmp
 runTests() {
-    timeout 900 ctest --test-dir "$build" -j2 --timeout 300 --stop-on-failure \
+    rm -rf "$scratch" && mkdir -p "$scratch"
+    TMPDIR=$scratch timeout 900 ctest --test-dir "$build" -j2 --timeout 300 --stop-on-failure \
         </dev/null >"$build/mutate-test.log" 2>&1
 }
 
