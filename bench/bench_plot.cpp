@@ -6,7 +6,10 @@
 //    the working amplitudes, the profile plot, the pick crosses, the trace
 //    canvas, the current trace's highlight and the axis labels), alone and
 //    with the repaint of both canvases that follows;
-//  - All Profile of 10,000 traces x 1,024 samples, the same way;
+//  - All Profile of 10,000 traces x 1,024 samples, the same way, and of the
+//    largest profile, 32,767 traces x 2,048 samples;
+//  - Re-Plot and All Profile on one thread and on two, the profile plot's
+//    bands drawn side by side (the speed-up of two over one is printed);
 //  - the pick step: the stepper moving on to the next trace, as a click on
 //    the trace canvas ends (the trace canvas redrawn, the previous trace's
 //    column restored, the new one highlighted), 1,024 samples;
@@ -18,7 +21,10 @@
 // own call, as they did before they drew batches themselves: same plots,
 // same pictures and image sizes, same data, only the hand-over differs.
 //
-// Printed at the end: the headline figure of each against its target.
+// The one-thread and two-thread cases give the CPU time of the whole process
+// (every thread's), so that on a busy machine the work shows beside the
+// wall time. Printed at the end: the headline figure of each against its
+// target.
 
 #include "app/app.h"
 #include "display/display.h"
@@ -42,6 +48,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <unistd.h>
@@ -58,9 +65,10 @@ constexpr int TraceW = 129, TraceH = 850;
 constexpr int NSa = 1024;
 constexpr int GroupTraces = 200;
 constexpr int AllTraces = 10000;
+constexpr int LargestTraces = 32767, LargestSamples = 2048;
 
 fs::path g_dir;
-std::string g_groupFile, g_allFile;
+std::string g_groupFile, g_allFile, g_largestFile;
 
 // The fake window without its test bookkeeping.
 class BenchControls : public test::FakeControls {
@@ -98,15 +106,15 @@ struct Session {
 Session *g_session = nullptr;
 
 // A radar-like line: a decaying ringing wavelet under noise.
-Array2D MakeProfile(int traces)
+Array2D MakeProfile(int traces, int samples = NSa)
 {
     Array2D a;
-    a.allocate(traces, NSa);
+    a.allocate(traces, samples);
     std::mt19937 rng(1);
     std::normal_distribution<float> noise(0, 0.05f);
     for (int t = 1; t <= traces; ++t) {
         float *row = a.row(t);
-        for (int s = 1; s <= NSa; ++s)
+        for (int s = 1; s <= samples; ++s)
             row[s] = std::sin(float(s) * 0.09f) * std::exp(-float(s) / 400.0f) + noise(rng);
     }
     return a;
@@ -132,6 +140,8 @@ bool SetUpWindow(Window &w, std::string &error)
     // Each trace scaled to its own largest amplitude, as radar lines are
     // usually looked at.
     w.controls.select(Option::optNormTrace);
+    // One thread unless a benchmark asks for more.
+    w.app->plotThreads = 1;
     return true;
 }
 
@@ -139,9 +149,11 @@ bool SetUpSession(Session &s)
 {
     if (!SetUpWindow<QtCanvas>(s.batched, s.error) || !SetUpWindow<OneByOneCanvas>(s.oneByOne, s.error))
         return false;
-    for (auto [file, traces] : {std::pair{&g_groupFile, GroupTraces}, std::pair{&g_allFile, AllTraces}}) {
+    for (auto [file, traces, samples] : {std::tuple{&g_groupFile, GroupTraces, NSa},
+                                          std::tuple{&g_allFile, AllTraces, NSa},
+                                          std::tuple{&g_largestFile, LargestTraces, LargestSamples}}) {
         *file = (g_dir / ("profile" + std::to_string(traces) + ".su")).string();
-        if (!WriteSUFile(*file, MakeProfile(traces), float(traces), float(NSa), 100.0f, s.error))
+        if (!WriteSUFile(*file, MakeProfile(traces, samples), float(traces), float(samples), 100.0f, s.error))
             return false;
     }
     return true;
@@ -172,10 +184,11 @@ void ShowTraces(Window &f, int last)
     f.controls.setText(Field::txtLstsamp, std::to_string(NSa));
 }
 
-void RePlotLoop(benchmark::State &state, Window &f, bool repaint)
+void RePlotLoop(benchmark::State &state, Window &f, bool repaint, unsigned threads = 1)
 {
     if (!Open(state, f, g_groupFile, GroupTraces))
         return;
+    f.app->plotThreads = threads;
     ShowTraces(f, GroupTraces);
     QCoreApplication::processEvents();
     for (auto _ : state) {
@@ -189,25 +202,37 @@ void RePlotLoop(benchmark::State &state, Window &f, bool repaint)
 }
 
 void BM_RePlot(benchmark::State &state) { RePlotLoop(state, g_session->batched, false); }
+void BM_RePlot2Threads(benchmark::State &state) { RePlotLoop(state, g_session->batched, false, 2); }
 void BM_RePlotRepaint(benchmark::State &state) { RePlotLoop(state, g_session->batched, true); }
 void BM_RePlotOneByOne(benchmark::State &state) { RePlotLoop(state, g_session->oneByOne, false); }
 
-void AllProfileLoop(benchmark::State &state, Window &f, bool repaint)
+void AllProfileLoop(benchmark::State &state, Window &f, bool repaint, unsigned threads = 1,
+                    const std::string &file = g_allFile, int traces = AllTraces)
 {
-    if (!Open(state, f, g_allFile, AllTraces))
+    if (!Open(state, f, file, traces))
         return;
+    f.app->plotThreads = threads;
     QCoreApplication::processEvents();
     for (auto _ : state) {
         f.app->cmdAll_Click();
         if (repaint)
             QCoreApplication::processEvents();
     }
-    if (f.app->profile().LastTrace != AllTraces)
+    if (f.app->profile().LastTrace != traces)
         state.SkipWithError("All Profile did not show every trace");
     benchmark::DoNotOptimize(f.profile->image().constBits());
 }
 
 void BM_AllProfile(benchmark::State &state) { AllProfileLoop(state, g_session->batched, false); }
+void BM_AllProfile2Threads(benchmark::State &state) { AllProfileLoop(state, g_session->batched, false, 2); }
+void BM_AllLargest(benchmark::State &state)
+{
+    AllProfileLoop(state, g_session->batched, false, 1, g_largestFile, LargestTraces);
+}
+void BM_AllLargest2Threads(benchmark::State &state)
+{
+    AllProfileLoop(state, g_session->batched, false, 2, g_largestFile, LargestTraces);
+}
 void BM_AllProfileRepaint(benchmark::State &state) { AllProfileLoop(state, g_session->batched, true); }
 void BM_AllProfileOneByOne(benchmark::State &state) { AllProfileLoop(state, g_session->oneByOne, false); }
 
@@ -300,13 +325,17 @@ void BM_RasterLines(benchmark::State &state)
     state.counters["lines/s"] = benchmark::Counter(double(segs.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-BENCHMARK(BM_RePlot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RePlot)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RePlot2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RePlotRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RePlotOneByOne)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickStep)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AllProfile)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_AllProfile)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_AllProfile2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_AllLargest)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AllLargest2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PlotProfileCounting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RasterLines)->Unit(benchmark::kMillisecond);
 
@@ -358,13 +387,27 @@ int main(int argc, char **argv)
         return out;
     };
 
+    auto speedUp = [](double one, double two) {
+        char buf[80] = "";
+        if (one > 0 && two > 0)
+            std::snprintf(buf, sizeof buf, "one thread %.3f ms: speed-up of 2 threads %.2f x", one, one / two);
+        return std::string(buf);
+    };
+
     std::printf("\nCanvases %d x %d and %d x %d px; profiles opened through File > Open\n", ProfileW, ProfileH,
                 TraceW, TraceH);
     const double replot = get("BM_RePlot"), all = get("BM_AllProfile");
-    row("Re-Plot, 200 x 1,024", replot, 20.0,
+    row("Re-Plot, 200 x 1,024, 1 thread", replot, 10.0,
         notes(replot, get("BM_RePlotRepaint"), get("BM_RePlotOneByOne")));
-    row("All Profile, 10,000 x 1,024", all, 1000.0,
+    row("Re-Plot, 200 x 1,024, 2 threads", get("BM_RePlot2Threads"), 10.0,
+        speedUp(replot, get("BM_RePlot2Threads")));
+    row("All Profile, 10,000 x 1,024, 1 thread", all, 300.0,
         notes(all, get("BM_AllProfileRepaint"), get("BM_AllProfileOneByOne")));
+    row("All Profile, 10,000 x 1,024, 2 threads", get("BM_AllProfile2Threads"), 300.0,
+        speedUp(all, get("BM_AllProfile2Threads")));
+    row("All Profile, 32,767 x 2,048, 1 thread", get("BM_AllLargest"), 2000.0, "");
+    row("All Profile, 32,767 x 2,048, 2 threads", get("BM_AllLargest2Threads"), 2000.0,
+        speedUp(get("BM_AllLargest"), get("BM_AllLargest2Threads")));
     row("pick step (trace, restore, highlight)", get("BM_PickStep"), 2.0, "");
 
     g_session = nullptr;

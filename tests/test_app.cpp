@@ -172,6 +172,33 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
     EXPECT_FALSE(app.busy());
 }
 
+TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
+{
+    open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(30, 50)));
+    const ReadPacing was = Pacing();
+    Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    c.setCaptionVisible(Caption::lblReadTr, false);
+    const std::string caption = c.caption(Caption::lblReadTr);
+    int seen = 0;
+    c.onYield = [&] {
+        ++seen;
+        EXPECT_EQ(c.caption(Caption::lblReadTr), "Drawing Trace # 1");
+        EXPECT_TRUE(c.captionVisible(Caption::lblReadTr));
+        EXPECT_EQ(c.pointer(), PointerBusy);
+        range("2", "3", "1", "5");
+        app.cmdRePlot_Click(); // waits: refused while the redraw runs
+    };
+    app.cmdAll_Click();
+    c.onYield = nullptr;
+    Pacing() = was;
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(s.LastTrace, 30);
+    EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
+    EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
+    EXPECT_EQ(c.pointer(), PointerDefault);
+    EXPECT_FALSE(app.busy());
+}
+
 TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
 {
     const auto in = file("p.su", test::SUBytes(6, 25, 250));

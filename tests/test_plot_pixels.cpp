@@ -191,6 +191,7 @@ TEST(PlotPixels, QtCanvasDrawsWhatThePlainRuleDraws)
     const Scene scenes[] = {
         {"radar 200 x 1024, full HD", 200, 1024, Radar, 2, 1000, "400", 1, 200, 1, 1024, 1525, 850},
         {"extremes, resized", 300, 500, Extreme, 1, 1000, "400", 1, 300, 1, 500, 999, 601},
+        {"columns past the right edge", 2000, 60, Radar, 0, 200, "50", 1, 2000, 1, 60, 100, 120},
     };
     for (const Scene &sc : scenes) {
         SCOPED_TRACE(sc.name);
@@ -201,6 +202,36 @@ TEST(PlotPixels, QtCanvasDrawsWhatThePlainRuleDraws)
         RunDisplay(sc, rprof, rtrace, [](const std::string &) {});
         EXPECT_EQ(same(prof, rprof), "");
         EXPECT_EQ(same(trace, rtrace), "");
+    }
+}
+
+// The profile plot on two and three threads, a band of the Qt canvas each,
+// gives the picture of one thread; the last row's traces come in two groups.
+TEST(PlotPixels, BandsOnThreadsDrawThePictureOfOneThread)
+{
+    QtCanvas one, banded;
+    std::vector<Scene> scenes(std::begin(Scenes), std::end(Scenes));
+    scenes.push_back({"two groups of traces", 2100, 1000, Radar, 2, 1000, "400", 1, 2100, 1, 1000, 500, 300});
+    for (const Scene &sc : scenes) {
+        SCOPED_TRACE(sc.name);
+        one.resize(sc.w + 4, sc.h + 4);
+        banded.resize(sc.w + 4, sc.h + 4);
+        ASSERT_EQ(banded.bands(2).size(), 3u);
+        auto plot = [&](QtCanvas &cv, unsigned threads) {
+            ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
+            st.NormMode = int16_t(sc.norm);
+            st.ClipValue = int16_t(sc.clip);
+            test::FakeControls c;
+            c.texts[Field::txtGainValue] = sc.gain;
+            test::SetWindow(c, std::to_string(sc.t1), std::to_string(sc.tl), std::to_string(sc.s1),
+                            std::to_string(sc.sl));
+            PlotProfile(st, c, cv, {threads, nullptr});
+        };
+        plot(one, 1);
+        for (unsigned threads : {2u, 3u}) {
+            plot(banded, threads);
+            EXPECT_TRUE(banded.image() == one.image()) << threads << " threads";
+        }
     }
 }
 

@@ -2,8 +2,11 @@
 // move the display window and redraw it.
 #include "app/app.h"
 
+#include "app/busy.h"
 #include "core/numbers.h"
 #include "display/display.h"
+
+#include <chrono>
 
 namespace orv {
 
@@ -92,7 +95,46 @@ void ProfileSession::cmdRePlot_Click() { mnuReplot_Click(); }
 
 void ProfileSession::drawAll()
 {
-    PlotProfile(store, c_, pctProfile_);
+    // Other commands are held off for the whole redraw. One that lasts
+    // shows how far it has come, as a read does, and then puts the caption
+    // and the pointer back as they were.
+    BusyScope busy(busy_);
+    const ReadPacing pacing = Pacing();
+    const auto start = std::chrono::steady_clock::now();
+    struct Shown {
+        Controls &c;
+        bool up = false;
+        std::string caption;
+        bool visible = false;
+        int pointer = PointerDefault;
+        ~Shown()
+        {
+            if (!up)
+                return;
+            c.setCaption(Caption::lblReadTr, caption);
+            c.setCaptionVisible(Caption::lblReadTr, visible);
+            c.setPointer(pointer);
+        }
+    } shown{c_, false, {}, false, PointerDefault};
+    PlotRun run;
+    run.threads = plotThreads;
+    run.progress = [&, lastPaint = start](int trace) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - start < pacing.cancelAfter || (shown.up && now - lastPaint < pacing.paint))
+            return;
+        lastPaint = now;
+        if (!shown.up) {
+            shown.up = true;
+            shown.caption = c_.caption(Caption::lblReadTr);
+            shown.visible = c_.captionVisible(Caption::lblReadTr);
+            shown.pointer = c_.pointer();
+            c_.setPointer(PointerBusy);
+            c_.setCaptionVisible(Caption::lblReadTr, true);
+        }
+        c_.setCaption(Caption::lblReadTr, "Drawing Trace # " + PlainText(trace));
+        c_.yieldToUi();
+    };
+    PlotProfile(store, c_, pctProfile_, run);
     DrawPickMarks(store, c_, pctProfile_, pctTrace_);
     const int n = traceArg(upd.Value());
     PlotTrace(store, pctTrace_, n);

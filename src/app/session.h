@@ -60,6 +60,8 @@ public:
     Stepper upd;
     // Threads of a cross-correlation run; 0: one per processor core.
     unsigned pickingThreads = 0;
+    // Threads of a Re-Plot's profile plot; 0: one per processor core.
+    unsigned plotThreads = 0;
     // True while a long operation (a read, a picking run) goes on; every
     // command that arrives meanwhile is refused, so nothing sees a
     // half-loaded store.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace orv {
 
@@ -59,6 +60,10 @@ public:
     // the plots then skip forming wiggles, which affect nothing but the
     // canvas.
     virtual bool keepsDrawing() const { return true; }
+    // True for a canvas whose picture ends at ScaleWidth: nothing drawn 30
+    // twips (two pixels at any pixel ratio) or more right of it shows, so
+    // the plots may leave out a trace that lies wholly there.
+    virtual bool endsAtScaleWidth() const { return false; }
     virtual float ScaleWidth() const = 0;
     virtual float ScaleHeight() const = 0;
     virtual void setDrawMode(int mode) = 0;
@@ -67,6 +72,25 @@ public:
     virtual void pset(float x, float y) = 0;        // one point, foreground colour
     virtual void line(float x1, float y1, float x2, float y2) = 0; // foreground colour
     virtual void line(float x1, float y1, float x2, float y2, uint32_t bgr) = 0;
+
+    // Drawing from several threads at once, a horizontal band of the
+    // picture each. bands(n) splits the picture into at most n bands of
+    // whole pixel rows and returns their n + 1 edges in twips: band i holds
+    // the pixels of every y with e[i] <= y < e[i + 1], e[0] being -infinity
+    // and the last +infinity. drawBand(i, ...) then draws as draw() would,
+    // but only the pixels of band i; calls for different bands may run at
+    // the same time, and nothing else is called on the canvas until they
+    // have returned. A canvas that cannot returns no edges (the default).
+    virtual std::vector<float> bands(int n)
+    {
+        (void)n;
+        return {};
+    }
+    virtual void drawBand(size_t band, const CanvasPrim *p, size_t n)
+    {
+        (void)band;
+        draw(p, n);
+    }
 
     // n items in the current draw mode, exactly as if each point and line
     // were drawn by its own call above, in order. A canvas that can do

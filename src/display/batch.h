@@ -14,7 +14,9 @@ namespace orv::detail {
 
 class PrimBatch {
 public:
-    explicit PrimBatch(Canvas &c) : c_(c) {}
+    // Handed to c.draw, or with a band to c.drawBand.
+    static constexpr size_t Whole = SIZE_MAX;
+    explicit PrimBatch(Canvas &c, size_t band = Whole) : c_(c), band_(band) {}
     PrimBatch(const PrimBatch &) = delete;
     PrimBatch &operator=(const PrimBatch &) = delete;
     ~PrimBatch() { flush(); }
@@ -40,8 +42,10 @@ public:
 
     void flush()
     {
-        if (n_ != 0)
+        if (n_ != 0 && band_ == Whole)
             c_.draw(buf_, n_);
+        else if (n_ != 0)
+            c_.drawBand(band_, buf_, n_);
         n_ = 0;
     }
 
@@ -67,6 +71,7 @@ private:
     // the canvas reading it.
     static constexpr size_t Capacity = 512;
     Canvas &c_;
+    size_t band_;
     size_t n_ = 0;
     CanvasPrim buf_[Capacity];
 };

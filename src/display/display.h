@@ -8,13 +8,25 @@
 #include "core/store.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace orv {
+
+// How a profile plot runs.
+struct PlotRun {
+    // Threads drawing the wiggles, a band of the canvas each, on a canvas
+    // that can be drawn in bands; 1: the calling thread alone; 0: one per
+    // processor core. The picture is the same whatever the number.
+    unsigned threads = 1;
+    // Called on the calling thread, with no drawing under way, before each
+    // group of traces is drawn, with the first trace of the group.
+    std::function<void(int trace)> progress;
+};
 
 // Validates gain and display window (writing them back), normalizes PlotData
 // in place, sets AmpMin/AmpMax and draws the display window as filled
 // wiggles. Leaves the canvas in draw mode 10.
-void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile);
+void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRun &run = {});
 
 // Draws trace n alone on the trace canvas, stretched over its width.
 void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n);

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace orv {
@@ -46,21 +47,58 @@ int32_t SegmentY(int s, const WiggleGeometry &g)
     return CLng(static_cast<double>(static_cast<float>(s - g.FirstSample + 1) * g.dy));
 }
 
+namespace {
+
+// Position of amplitude A in trace column x0, in the order
+// (A - AmpMin)*k + x0 + AmpMin*k.
+float Position(const WiggleGeometry &g, float x0, float A) { return (A - g.AmpMin) * g.k + x0 + g.AmpMin * g.k; }
+
+float ColumnStart(const WiggleGeometry &g, int t)
+{
+    return static_cast<float>(CLng(static_cast<double>(t - g.FirstTrace) * static_cast<double>(g.dx)));
+}
+
+} // namespace
+
+int32_t Baseline(const WiggleGeometry &g, int t)
+{
+    return CLng(static_cast<double>(Position(g, ColumnStart(g, t), 0.0f)));
+}
+
+bool WiggleRightOf(const WiggleGeometry &g, int t, double x)
+{
+    // A point lies within ClipValue (placed) or G + 1/2 (gain-limited) of
+    // the baseline, a line starts half a twip from one; a twip more for
+    // the float arithmetic.
+    const double reach = std::max(std::fabs(static_cast<double>(g.ClipValue)), static_cast<double>(g.G) + 0.5) + 2.0;
+    return static_cast<double>(g.dx) / 2.0 + Baseline(g, t) - reach >= x;
+}
+
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour)
 {
+    PrimBatch out(c);
+    DrawWiggle(PlotData, out, g, t, fillColour, g.FirstSample, g.LastSample);
+}
+
+void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour, int from, int to)
+{
+    const int FS = g.FirstSample;
+    from = std::max(from, FS);
+    to = std::min(to, g.LastSample);
+    if (from > to)
+        return;
     const float *v = PlotData.row(t);
     const float k = g.k;
     const float AmpMin = g.AmpMin;
     const float dy = g.dy;
     const float half = static_cast<float>(g.dx) / 2.0f; // dx/2, a real division
 
-    const int32_t x0 = CLng(static_cast<double>(t - g.FirstTrace) * static_cast<double>(g.dx));
-    const float x0f = static_cast<float>(x0);
-    // Position of amplitude A, in the order (A - AmpMin)*k + x0 + AmpMin*k.
-    auto X = [&](float A) { return (A - AmpMin) * k + x0f + AmpMin * k; };
+    const float x0f = ColumnStart(g, t);
+    auto X = [&](float A) { return Position(g, x0f, A); };
 
-    const int32_t b = CLng(static_cast<double>(X(0.0f)));
+    const int32_t b = Baseline(g, t);
     const float bf = static_cast<float>(b);
     const float clipF = static_cast<float>(g.ClipValue);
     const float bPlusClip = static_cast<float>(static_cast<int64_t>(b) + g.ClipValue);
@@ -94,23 +132,12 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
         return clip(A, x);
     };
 
-    PrimBatch out(c);
-    const int FS = g.FirstSample;
-    float x = place(v[FS]);
-    out.pset(half + x, 0.0f);
-    int32_t px = CLng(static_cast<double>(x));
-    int32_t py = 0;
-
-    const int32_t fills = CLng(static_cast<double>(dy));
     const double G = g.G;
     // A deflection of at most G - 1 rounds to one inside the gain limit:
     // neither test can hold, so its rounding is skipped.
     const double surelyInside = G - 1;
-    for (int s = FS + 1; s <= g.LastSample; ++s) {
-        const float A = v[s];
-        x = place(A);
-        const int32_t y = g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g);
-        // Gain limit, both tests on the same d.
+    // Gain limit, both tests on the same d.
+    auto limit = [&](float x) {
         const double deflection = static_cast<double>(x - bf);
         if (!(std::fabs(deflection) <= surelyInside)) {
             const int32_t d = CLng(deflection);
@@ -119,6 +146,27 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
             if (-G > d)
                 x = bf - g.G;
         }
+        return x;
+    };
+    auto segmentY = [&](int s) { return g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g); };
+
+    // The first point has no gain limit; a part that starts later starts
+    // where the segment before it ended.
+    int32_t px = 0, py = 0;
+    if (from == FS) {
+        const float x = place(v[FS]);
+        out.pset(half + x, 0.0f);
+        px = CLng(static_cast<double>(x));
+    } else {
+        const int s = from - 1;
+        px = CLng(static_cast<double>(s == FS ? place(v[s]) : limit(place(v[s]))));
+        py = s == FS ? 0 : segmentY(s);
+    }
+
+    const int32_t fills = CLng(static_cast<double>(dy));
+    for (int s = std::max(from, FS + 1); s <= to; ++s) {
+        const float x = limit(place(v[s]));
+        const int32_t y = segmentY(s);
         out.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
         // Fill: one line a twip apart, m = 1..fills below the row top, from
         // the baseline to the segment from px to x wherever the segment is
@@ -164,9 +212,104 @@ void Divide(Array2D &a, int t1, int t2, int s1, int s2, float M)
 
 int16_t FieldInt(const Controls &c, Field f) { return CInt(Val(c.text(f))); }
 
+unsigned ThreadsOf(const PlotRun &run)
+{
+    return run.threads ? run.threads : std::max(1u, std::thread::hardware_concurrency());
+}
+
+// f(from, to) over first..last in consecutive parts, one per thread (the
+// first part on this thread); one part for fewer than about a million
+// samples, where starting threads costs more than it saves.
+template <typename F>
+void InParts(int first, int last, int64_t samplesEach, unsigned threads, F f)
+{
+    const int64_t n = last - first + 1;
+    const int64_t parts = std::min<int64_t>({threads, std::max<int64_t>(n, 1), 1 + n * samplesEach / (1 << 20)});
+    auto start = [&](int64_t i) { return first + static_cast<int>(n * i / parts); };
+    std::vector<std::jthread> others;
+    for (int64_t i = 1; i < parts; ++i)
+        others.emplace_back(f, start(i), start(i + 1) - 1);
+    f(first, start(1) - 1);
+}
+
+// The twips a wiggle's item k of FirstSample..LastSample draws on, from lo
+// to hi (see DrawWiggle): the first point on the top edge; a segment from the
+// bottom of the one before to its own, and its fill lines.
+struct ItemRows {
+    std::vector<float> lo, hi;
+};
+
+ItemRows RowsOfItems(const detail::WiggleGeometry &g)
+{
+    ItemRows r;
+    r.lo.push_back(0.0f);
+    r.hi.push_back(0.0f);
+    const int32_t fills = CLng(static_cast<double>(g.dy));
+    for (int s = g.FirstSample + 1; s <= g.LastSample; ++s) {
+        const float top = static_cast<float>(s - g.FirstSample) * g.dy;
+        const float above = static_cast<float>(s - 1 > g.FirstSample ? g.segmentY[s - g.FirstSample - 2] : 0);
+        const float below = static_cast<float>(g.segmentY[s - g.FirstSample - 1]);
+        r.lo.push_back(fills >= 1 ? std::min(above, top + 1.0f) : above);
+        r.hi.push_back(fills >= 1 ? std::max(below, top + static_cast<float>(fills)) : below);
+    }
+    return r;
+}
+
+// The wiggles of traces FirstTrace..last, a group of traces at a time. On
+// more threads than one, each draws a band of the canvas: the items that
+// reach its rows, of every trace of the group. Every primitive is in the
+// foreground colour in copy pen, so a pixel comes out the same whichever
+// band or order sets it.
+void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry &g, int last, const PlotRun &run)
+{
+    const unsigned threads = ThreadsOf(run);
+    const int samples = g.LastSample - g.FirstSample + 1;
+    // The last traces may lie wholly right of the picture (columns of
+    // CLng(ScaleWidth / traces) can add up to more than its width): they
+    // would draw nothing, and are left out.
+    if (canvas.endsAtScaleWidth()) {
+        const double past = static_cast<double>(canvas.ScaleWidth()) + 30.0;
+        while (last >= g.FirstTrace && detail::WiggleRightOf(g, last, past))
+            --last;
+    }
+    // A group is about two million samples: tens of milliseconds of drawing.
+    const int per = std::max(1, (1 << 21) / samples);
+    ItemRows items;
+    for (int t0 = g.FirstTrace; t0 <= last; t0 += per) {
+        const int t1 = std::min(last, t0 + per - 1);
+        if (run.progress)
+            run.progress(t0);
+        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(threads)) : std::vector<float>();
+        if (edge.size() < 3) {
+            detail::PrimBatch out(canvas);
+            for (int t = t0; t <= t1; ++t)
+                detail::DrawWiggle(D, out, g, t, std::nullopt, g.FirstSample, g.LastSample);
+            continue;
+        }
+        if (items.lo.empty())
+            items = RowsOfItems(g);
+        auto band = [&](size_t i) {
+            // The first and last item that reach the band's rows.
+            int from = g.LastSample + 1, to = g.FirstSample - 1;
+            for (int k = 0; k < samples; ++k)
+                if (items.hi[static_cast<size_t>(k)] >= edge[i] && items.lo[static_cast<size_t>(k)] < edge[i + 1]) {
+                    from = std::min(from, g.FirstSample + k);
+                    to = g.FirstSample + k;
+                }
+            detail::PrimBatch out(canvas, i);
+            for (int t = t0; t <= t1; ++t)
+                detail::DrawWiggle(D, out, g, t, std::nullopt, from, to);
+        };
+        std::vector<std::jthread> others;
+        for (size_t i = 1; i + 1 < edge.size(); ++i)
+            others.emplace_back(band, i);
+        band(0);
+    }
+}
+
 } // namespace
 
-void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
+void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRun &run)
 {
     // Nothing to draw without a profile; the canvas, the fields and the
     // arrays are left as they are.
@@ -223,40 +366,64 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
     const int32_t dx = detail::ColumnWidth(pctProfile.ScaleWidth(), FirstTrace, LastTrace);
 
     // Normalization, in place, only inside FirstSample..LastSample.
+    // Each gather or trace on its own, so parts of them on several threads
+    // give the same values as one.
     Array2D &D = st.PlotData;
+    const unsigned threads = ThreadsOf(run);
+    const int64_t windowSamples = LastSample - FirstSample + 1;
     if (st.NormMode == 1 && st.TracesPerCSG >= 1) {
         const int32_t per = st.TracesPerCSG;
         const int32_t NG = static_cast<int32_t>(Int(static_cast<double>(st.NTraces / static_cast<float>(per))));
-        for (int32_t g = 1; g <= NG; ++g) {
-            const int32_t t1 = (g - 1) * per + 1;
-            const int32_t t2 = (g - 1) * per + per;
-            Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
-        }
+        InParts(1, NG, per * windowSamples, threads, [&](int g1, int g2) {
+            for (int32_t g = g1; g <= g2; ++g) {
+                const int32_t t1 = (g - 1) * per + 1;
+                const int32_t t2 = (g - 1) * per + per;
+                Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
+            }
+        });
     } else if (st.NormMode == 2) {
-        for (int t = FirstTrace; t <= LastTrace; ++t)
-            Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
+        InParts(FirstTrace, LastTrace, windowSamples, threads, [&](int t1, int t2) {
+            for (int t = t1; t <= t2; ++t)
+                Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
+        });
     }
 
     // Amplitude range of the window. Values that are not finite are left
     // out, so the scale stays usable; DrawWiggle puts them on the baseline.
-    bool any = false;
-    float AmpMin = 0, AmpMax = 0;
-    for (int t = FirstTrace; t <= LastTrace; ++t) {
-        const float *r = D.row(t);
-        for (int s = FirstSample; s <= LastSample; ++s) {
-            const float v = r[s];
-            if (!std::isfinite(v))
-                continue;
+    // Worked out in parts and joined in trace order: each bound stays the
+    // first value found below (above) all before it, as in one pass.
+    struct Range {
+        bool any = false;
+        float lo = 0, hi = 0;
+        void add(float v)
+        {
             if (!any) {
-                AmpMin = AmpMax = v;
+                lo = hi = v;
                 any = true;
             }
-            if (v < AmpMin)
-                AmpMin = v;
-            if (v > AmpMax)
-                AmpMax = v;
+            if (v < lo)
+                lo = v;
+            if (v > hi)
+                hi = v;
         }
-    }
+    };
+    std::vector<Range> parts(static_cast<size_t>(LastTrace - FirstTrace + 1));
+    InParts(FirstTrace, LastTrace, windowSamples, threads, [&](int t1, int t2) {
+        Range &part = parts[static_cast<size_t>(t1 - FirstTrace)];
+        for (int t = t1; t <= t2; ++t) {
+            const float *r = D.row(t);
+            for (int s = FirstSample; s <= LastSample; ++s)
+                if (std::isfinite(r[s]))
+                    part.add(r[s]);
+        }
+    });
+    Range range;
+    for (const Range &part : parts)
+        if (part.any) {
+            range.add(part.lo);
+            range.add(part.hi);
+        }
+    const float AmpMin = range.lo, AmpMax = range.hi;
     st.AmpMin = AmpMin;
     st.AmpMax = AmpMax;
 
@@ -276,11 +443,8 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile)
         segmentY.push_back(detail::SegmentY(s, g));
     g.segmentY = segmentY.data();
 
-    // The whole window is drawn in one pass without yielding to the event
-    // loop: no other handler can run against a half-drawn canvas.
     if (pctProfile.keepsDrawing())
-        for (int t = FirstTrace; t <= LastTrace; ++t)
-            detail::DrawWiggle(D, pctProfile, g, t, std::nullopt);
+        DrawWiggles(D, pctProfile, g, LastTrace, run);
 
     pctProfile.setDrawMode(DrawNotXorPen);
 }

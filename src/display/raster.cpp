@@ -284,9 +284,10 @@ namespace {
 template <typename RowOf, typename Span>
 bool fillRows(const CanvasFill &f, const std::vector<float> &rowEdge, RowOf rowOf, Span span)
 {
-    // Each value times 0 is 0 when it is finite and NaN when not.
-    const float zero = f.offset * 0.0f + f.base * 0.0f + f.edge0 * 0.0f + f.slope * 0.0f + f.top * 0.0f;
-    if (rowEdge.size() < 2 || zero != 0.0f)
+    // Five independent tests, not one chain of sums.
+    const bool finite = std::isfinite(f.offset) & std::isfinite(f.base) & std::isfinite(f.edge0)
+                        & std::isfinite(f.slope) & std::isfinite(f.top);
+    if (rowEdge.size() < 2 || !finite)
         return false;
     const int32_t count = f.count;
     if (count < 1)
@@ -372,6 +373,12 @@ bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
         c.hi = e.edge[static_cast<size_t>(c.px) + 1];
         return true;
     }
+    if (v < c.lo && c.px > 0 && v >= e.edge[static_cast<size_t>(c.px) - 1]) {
+        out = --c.px;
+        c.hi = c.lo;
+        c.lo = e.edge[static_cast<size_t>(c.px)];
+        return true;
+    }
     if (!map(e, v, out))
         return false;
     if (out >= 0 && out <= e.last) {
@@ -382,18 +389,27 @@ bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
     return true;
 }
 
-void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode)
+void drawBatch(const Target &whole, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
+               int rowLo, int rowHi)
 {
-    if (t.width <= 0 || t.height <= 0 || t.bits == nullptr)
+    rowLo = std::max(rowLo, 0);
+    rowHi = std::min(rowHi, whole.height);
+    if (whole.width <= 0 || rowLo >= rowHi || whole.bits == nullptr)
         return;
     const bool copy = mode != 10;
+    // The band as a buffer of its own, rows counted from its top.
+    const Target t{pixel(whole, 0, rowLo), whole.width, rowHi - rowLo, whole.stride};
 
     // Where the last mappings landed: the spans of a trace share their
     // start, a wiggle segment starts within half a twip of where the one
     // before it ended and ends on that row or the next, and so on.
     Grid::Cursor lineX, lineY, spanX, fillY;
     auto col = [&g](Grid::Cursor &c, float v, int32_t &out) { return g.col(v, out, c); };
-    auto row = [&g](Grid::Cursor &c, float v, int32_t &out) { return g.row(v, out, c); };
+    auto row = [&g, rowLo](Grid::Cursor &c, float v, int32_t &out) {
+        const bool ok = g.row(v, out, c);
+        out -= rowLo; // within +/-MaxDevice of the buffer: no overflow
+        return ok;
+    };
 
     // The copy-pen span being gathered: pixel row, float ends, colour.
     bool open = false;
@@ -476,7 +492,10 @@ void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, ui
                         g.row(y, r, fillY);
                         return r;
                     },
-                    [&](int32_t r, float lo, float hi) { addSpan(r, lo, hi, argb); }))
+                    [&](int32_t r, float lo, float hi) {
+                        if (r >= rowLo && r < rowHi)
+                            addSpan(r - rowLo, lo, hi, argb);
+                    }))
                 forEachFillLine(q.fill, [&](float x1, float y1, float x2, float y2) {
                     drawLine(x1, y1, x2, y2, argb);
                 });

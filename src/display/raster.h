@@ -139,7 +139,7 @@ private:
         }
         return follow(e, v, out, c);
     }
-    // The next pixel, or a fresh mapping.
+    // The next or the previous pixel, or a fresh mapping.
     bool follow(const Edges &e, float v, int32_t &out, Cursor &c) const;
     double dpr_ = 1;
     int width_ = -1, height_ = -1;
@@ -154,6 +154,12 @@ private:
 // primitive of another colour first sends the joined span out so that order
 // holds. A fill is worked out a pixel row at a time rather than a line at a
 // time (copy pen only; in not-XOR pen each line counts).
-void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode);
+//
+// With a row range, only the pixels of rows rowLo..rowHi - 1 are set, the
+// very ones drawing the whole batch would set there: the lines' pixels do
+// not depend on where the buffer starts, so a band of rows can be drawn on
+// its own while other threads draw the others.
+void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
+               int rowLo = 0, int rowHi = std::numeric_limits<int>::max());
 
 } // namespace orv::raster

@@ -5,6 +5,7 @@
 
 #include "core/canvas.h"
 #include "core/store.h"
+#include "display/batch.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,14 @@ struct WiggleGeometry {
 // That bottom for sample s of the window.
 int32_t SegmentY(int s, const WiggleGeometry &g);
 
+// The baseline of trace t, CLng(x0 + 0 * k) in the wiggle's order of
+// operations.
+int32_t Baseline(const WiggleGeometry &g, int t);
+// Whether all of trace t's wiggle lies at or right of x (twips): its points
+// and lines stay within the clip or the gain limit of the baseline, and its
+// fill lines start on it.
+bool WiggleRightOf(const WiggleGeometry &g, int t, double x);
+
 // Draws trace t (its samples FirstSample..LastSample must exist in
 // PlotData). Wiggle lines and the first point use the foreground colour;
 // fill lines use fillColour when given, else the foreground colour. A NaN or
@@ -38,6 +47,10 @@ int32_t SegmentY(int s, const WiggleGeometry &g);
 // float arithmetic is held within ClipValue of it, like any other deflection.
 void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour);
+// Part of it, into a batch: items from..to, item FirstSample being the
+// first point and item s after it sample s's segment and fill lines.
+void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
+                std::optional<uint32_t> fillColour, int from, int to);
 
 // Amplitude scale G / (AmpMax - AmpMin); 0 when the window is flat (every
 // trace then lies on its baseline) or the quotient is not finite.

@@ -8,6 +8,9 @@
 #include <QPalette>
 #include <QResizeEvent>
 
+#include <algorithm>
+#include <limits>
+
 namespace orv {
 
 namespace {
@@ -123,13 +126,45 @@ void QtCanvas::line(float x1, float y1, float x2, float y2, uint32_t bgr)
     touched();
 }
 
+const raster::Grid &QtCanvas::grid(const raster::Target &t)
+{
+    if (!grid_.fits(dpr_, t.width, t.height))
+        grid_ = raster::Grid(dpr_, t.width, t.height);
+    return grid_;
+}
+
 void QtCanvas::draw(const CanvasPrim *p, size_t n)
 {
     const raster::Target &t = target();
-    if (!grid_.fits(dpr_, t.width, t.height))
-        grid_ = raster::Grid(dpr_, t.width, t.height);
-    raster::drawBatch(t, grid_, p, n, fg_, mode_);
+    raster::drawBatch(t, grid(t), p, n, fg_, mode_);
     touched();
+}
+
+// The picture, its grid and the repaint are made ready here, on the
+// window's thread; drawBand only writes pixels of its own rows.
+std::vector<float> QtCanvas::bands(int n)
+{
+    const raster::Target &t = target();
+    const std::vector<float> &edge = grid(t).rowEdges();
+    n = std::min(n, t.height);
+    if (n < 2 || edge.size() != static_cast<size_t>(t.height) + 1)
+        return {};
+    std::vector<float> e{-std::numeric_limits<float>::infinity()};
+    bandRows_.assign(1, 0);
+    for (int i = 1; i < n; ++i) {
+        const int r = static_cast<int>(static_cast<int64_t>(t.height) * i / n);
+        bandRows_.push_back(r);
+        e.push_back(edge[static_cast<size_t>(r)]);
+    }
+    bandRows_.push_back(t.height);
+    e.push_back(std::numeric_limits<float>::infinity());
+    touched();
+    return e;
+}
+
+void QtCanvas::drawBand(size_t band, const CanvasPrim *p, size_t n)
+{
+    raster::drawBatch(target_, grid_, p, n, fg_, mode_, bandRows_[band], bandRows_[band + 1]);
 }
 
 void QtCanvas::paintEvent(QPaintEvent *e)

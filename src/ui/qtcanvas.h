@@ -13,6 +13,8 @@
 #include <QFrame>
 #include <QPointF>
 
+#include <vector>
+
 namespace orv {
 
 class QtCanvas : public QFrame, public Canvas {
@@ -22,6 +24,7 @@ public:
 
     float ScaleWidth() const override;
     float ScaleHeight() const override;
+    bool endsAtScaleWidth() const override { return true; }
     void setDrawMode(int mode) override;
     int drawMode() const override;
     void clear() override;
@@ -29,6 +32,8 @@ public:
     void line(float x1, float y1, float x2, float y2) override;
     void line(float x1, float y1, float x2, float y2, uint32_t bgr) override;
     void draw(const CanvasPrim *p, size_t n) override;
+    std::vector<float> bands(int n) override;
+    void drawBand(size_t band, const CanvasPrim *p, size_t n) override;
 
     const QImage &image() const { return image_; }
 
@@ -58,6 +63,8 @@ private:
     QSize madeFor_; // widget size the picture was made for
     raster::Target target_; // image_'s pixels while image_ is not shared
     raster::Grid grid_;     // twips to pixels for the picture's size and ratio
+    const raster::Grid &grid(const raster::Target &t);
+    std::vector<int> bandRows_; // the first row of each band of bands(), and the end
     uint32_t fg_ = 0xff000000u;
     uint32_t bg_ = 0xffffffffu;
 };

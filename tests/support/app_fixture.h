@@ -3,6 +3,7 @@
 // canvases, a scratch folder per test, and the survey files the tests open.
 
 #include "app/app.h"
+#include "app/profile_formats.h"
 #include "support/fakes.h"
 #include "support/recording_canvas.h"
 #include "support/store_access.h"
