@@ -6,7 +6,9 @@
 // and a refused save. For each step it prints the time, how the step showed
 // its progress (the longest stretch with no repaint), whether a cancel or a
 // refusal left the profile as it was, and the process's peak memory in
-// sample arrays.
+// sample arrays. A progress caption comes up once a step has lasted half a
+// second, so a step is flagged when the window went more than a second
+// without a repaint.
 //
 // Not part of the test command: it needs about 9 GB of disk in the scratch
 // folder and about 10 GB of memory, and runs for several minutes.
@@ -59,6 +61,21 @@ public:
     std::vector<Clock::time_point> repaints;
 };
 
+// The parameter dialog, which lets the windows repaint whenever a picking
+// run asks it whether to stop.
+class TimedDataDialog : public orv::test::FakeDataDialog {
+public:
+    explicit TimedDataDialog(TimedControls &c) : c_(c) {}
+    bool stopRequested() override
+    {
+        c_.yieldToUi();
+        return FakeDataDialog::stopRequested();
+    }
+
+private:
+    TimedControls &c_;
+};
+
 // Writes a profile with an air wave that arrives a little later on every
 // trace and some noise after it, big-endian as most SU files are.
 bool WriteInput(const std::string &path, int nt, int ns)
@@ -79,7 +96,7 @@ bool WriteInput(const std::string &path, int nt, int ns)
         for (int s = 0; s < ns; ++s) {
             seed = seed * 1664525u + 1013904223u;
             const double x = s - arrival;
-            double v = std::exp(-x * x / 8.0) * std::cos(x * 0.8) * 1000.0;
+            double v = x * x < 400 ? std::exp(-x * x / 8.0) * std::cos(x * 0.8) * 1000.0 : 0.0;
             if (s > arrival + 10)
                 v += double(int(seed >> 16) - 32768) / 655.36;
             const float fv = float(v);
@@ -161,18 +178,20 @@ int main(int argc, char **argv)
 
     TimedControls controls;
     orv::test::FakeDialogs dialogs;
-    orv::test::FakeDataDialog frmData;
+    TimedDataDialog frmData(controls);
     orv::App app(controls, dialogs, *profile, *trace, &frmData);
     app.Form_Load();
     orv::ProfileStore &store = orv::test::StoreOf(app);
 
     std::vector<Step> steps;
-    auto run = [&](const char *name, const std::function<std::string()> &body) {
+    // Runs one step; `check`, untimed, says what it came to.
+    auto run = [&](const char *name, const std::function<void()> &body, const std::function<std::string()> &check) {
         controls.repaints.clear();
         const size_t messages = dialogs.messages.size();
         const auto start = Clock::now();
-        std::string verdict = body();
+        body();
         const auto end = Clock::now();
+        std::string verdict = check();
         double silence = 0;
         Clock::time_point last = start;
         for (const auto &r : controls.repaints) {
@@ -189,26 +208,21 @@ int main(int argc, char **argv)
     };
 
     std::printf("profile %d x %d, one sample array %.2f GB, scratch %s\n", nt, ns, array / 1e9, dir.c_str());
-    run("write the input file", [&] {
-        return WriteInput(input, nt, ns) ? std::to_string(fs::file_size(input)) + " bytes" : "FAILED";
-    });
+    bool written = false;
+    run("write the input file", [&] { written = WriteInput(input, nt, ns); },
+        [&] { return written ? std::to_string(fs::file_size(input)) + " bytes" : std::string("FAILED"); });
 
     run("Open Profile, cancelled", [&] {
         controls.cancelAtYield = 3;
         dialogs.files = {input};
         app.mnuOpenSU_Click();
         controls.cancelAtYield = 0;
-        return store.hasProfile() ? std::string("LOADED ANYWAY") : std::string("left empty");
-    });
+    }, [&] { return store.hasProfile() ? std::string("LOADED ANYWAY") : std::string("left empty"); });
     run("Open Profile > SU File", [&] {
         dialogs.files = {input};
         app.mnuOpenSU_Click();
-        return store.NTraces == nt && store.NSamples == ns ? std::string("open") : std::string("NOT OPEN");
-    });
-    run("All Profile", [&] {
-        app.cmdAll_Click();
-        return std::string();
-    });
+    }, [&] { return store.NTraces == nt && store.NSamples == ns ? std::string("open") : std::string("NOT OPEN"); });
+    run("All Profile", [&] { app.cmdAll_Click(); }, [] { return std::string(); });
 
     auto setWindow = [&] {
         app.mnuAutomatic_Click();
@@ -224,11 +238,11 @@ int main(int argc, char **argv)
         frmData.stopAtPoll = 1;
         app.frmData_cmdOK2_Click();
         frmData.stopAtPoll = 0;
-        return Fingerprint(store) == before ? std::string("profile unchanged") : std::string("PROFILE CHANGED");
-    });
+    }, [&] { return Fingerprint(store) == before ? std::string("profile unchanged") : std::string("PROFILE CHANGED"); });
     run("Automatic, Ok (pick, align, re-plot)", [&] {
         setWindow();
         app.frmData_cmdOK2_Click();
+    }, [&] {
         size_t picked = 0;
         for (size_t t = 1; t < store.Picks.size(); ++t)
             picked += store.Picks[t] != 0;
@@ -237,11 +251,11 @@ int main(int argc, char **argv)
     run("Adjust Air Wave > Current Picking", [&] {
         dialogs.answers = {true}; // "Continue anyway?" for the key trace, never picked
         app.mnuCurrentPick_Click();
-        return std::string();
-    });
+    }, [] { return std::string(); });
     run("Save Profile > SU File", [&] {
         dialogs.files = {output};
         app.mnuSaveSU_Click();
+    }, [&] {
         std::error_code ec;
         const auto size = fs::file_size(output, ec);
         return ec ? std::string("NOT WRITTEN") : std::to_string(size) + " bytes";
@@ -250,14 +264,13 @@ int main(int argc, char **argv)
     run("Save Profile, refused", [&] {
         dialogs.files = {(dir / "no-such-folder" / "x.su").string()};
         app.mnuSaveSU_Click();
-        return Fingerprint(store) == before ? std::string("profile unchanged") : std::string("PROFILE CHANGED");
-    });
+    }, [&] { return Fingerprint(store) == before ? std::string("profile unchanged") : std::string("PROFILE CHANGED"); });
 
     std::printf("\npeak memory %.2f GB = %.2f sample arrays (goal: at most 2.2 plus the headers)\n", PeakBytes() / 1e9,
                 PeakBytes() / array);
     bool ok = true;
     for (const Step &s : steps)
-        if (s.seconds > 0.5 && s.longestSilence > 0.5 && std::strcmp(s.name, "write the input file") != 0) {
+        if (s.longestSilence > 1.0 && std::strcmp(s.name, "write the input file") != 0) {
             std::printf("no progress for %.2f s in: %s\n", s.longestSilence, s.name);
             ok = false;
         }
