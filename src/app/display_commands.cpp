@@ -6,8 +6,6 @@
 #include "core/numbers.h"
 #include "display/display.h"
 
-#include <chrono>
-
 namespace orv {
 
 namespace {
@@ -68,7 +66,10 @@ void ProfileSession::mnuReplot_Click()
     if (upd.Value() > s.LastTrace)
         upd.setValue(s.LastTrace);
 
-    // Fresh working amplitudes: the profile plot normalizes this copy.
+    // Fresh working amplitudes: the profile plot normalizes this copy. The
+    // redraw's progress counts from here, so that it shows at once when a
+    // large copy has already taken its time.
+    ProgressCaption shown(c_, "Drawing");
     s.PlotData = s.RawData;
 
     drawAll();
@@ -95,45 +96,13 @@ void ProfileSession::cmdRePlot_Click() { mnuReplot_Click(); }
 
 void ProfileSession::drawAll()
 {
-    // Other commands are held off for the whole redraw. One that lasts
-    // shows how far it has come, as a read does, and then puts the caption
-    // and the pointer back as they were.
+    // Other commands are held off for the whole redraw, which shows how far
+    // it has come once it lasts.
     BusyScope busy(busy_);
-    const ReadPacing pacing = Pacing();
-    const auto start = std::chrono::steady_clock::now();
-    struct Shown {
-        Controls &c;
-        bool up = false;
-        std::string caption;
-        bool visible = false;
-        int pointer = PointerDefault;
-        ~Shown()
-        {
-            if (!up)
-                return;
-            c.setCaption(Caption::lblReadTr, caption);
-            c.setCaptionVisible(Caption::lblReadTr, visible);
-            c.setPointer(pointer);
-        }
-    } shown{c_, false, {}, false, PointerDefault};
+    ProgressCaption shown(c_, "Drawing");
     PlotRun run;
     run.threads = plotThreads;
-    run.progress = [&, lastPaint = start](int trace) mutable {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - start < pacing.cancelAfter || (shown.up && now - lastPaint < pacing.paint))
-            return;
-        lastPaint = now;
-        if (!shown.up) {
-            shown.up = true;
-            shown.caption = c_.caption(Caption::lblReadTr);
-            shown.visible = c_.captionVisible(Caption::lblReadTr);
-            shown.pointer = c_.pointer();
-            c_.setPointer(PointerBusy);
-            c_.setCaptionVisible(Caption::lblReadTr, true);
-        }
-        c_.setCaption(Caption::lblReadTr, "Drawing Trace # " + PlainText(trace));
-        c_.yieldToUi();
-    };
+    run.progress = [&](int trace) { shown.report(trace); };
     PlotProfile(store, c_, pctProfile_, run);
     DrawPickMarks(store, c_, pctProfile_, pctTrace_);
     const int n = traceArg(upd.Value());

@@ -241,12 +241,17 @@ Result ProfileSession::saveProfile(FormatId id, const std::string &path, bool ke
     store.DataFileName = path;
     std::string error;
     bool ok;
-    if (keepAmplitudes) {
-        const Array2D amplitudes = store.PlotData;
-        ok = f.write(path, store, error);
-        store.PlotData = amplitudes;
-    } else {
-        ok = f.write(path, store, error);
+    {
+        BusyScope busy(busy_);
+        ProgressCaption shown(c_, "Writing");
+        const WriteProgress progress = [&](int trace) { shown.report(trace); };
+        if (keepAmplitudes) {
+            const Array2D amplitudes = store.PlotData;
+            ok = f.write(path, store, error, progress);
+            store.PlotData = amplitudes;
+        } else {
+            ok = f.write(path, store, error, progress);
+        }
     }
     c_.setPointer(PointerDefault);
     if (!ok)

@@ -5,6 +5,8 @@
 // and show.
 #include "app/app.h"
 
+#include "app/busy.h"
+
 #include "core/numbers.h"
 #include "picking/airwave.h"
 #include "picking/interactive.h"
@@ -80,7 +82,12 @@ void App::mnuCurrentPick_Click()
 
 void ProfileSession::AdjustAirWave()
 {
-    ShiftOnPicks(store);
+    // The shift and the re-plot show one progress between them.
+    ProgressCaption shown(c_, "Aligning");
+    {
+        BusyScope busy(busy_);
+        ShiftOnPicks(store, [&](int trace) { shown.report(trace); });
+    }
     cmdRePlot_Click();
 }
 

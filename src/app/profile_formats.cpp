@@ -60,19 +60,19 @@ bool readAscii(const std::string &path, const Acquisition &a, Profile &p, std::s
     return ReadAsciiFile(path, a.NTraces, a.NSamples, a.TotalTime, p, error, control);
 }
 
-bool writeSU(const std::string &path, ProfileStore &s, std::string &error)
+bool writeSU(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
-    return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error);
+    return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error, progress);
 }
 
-bool writeRD3(const std::string &path, ProfileStore &s, std::string &error)
+bool writeRD3(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
-    return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error);
+    return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
 }
 
-bool writeAscii(const std::string &path, ProfileStore &s, std::string &error)
+bool writeAscii(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
-    return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error);
+    return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
 }
 
 constexpr ProfileFormat Table[] = {

@@ -39,7 +39,8 @@ struct Acquisition {
 using ProfileReader = bool (*)(const std::string &path, const Acquisition &sizes, Profile &p, std::string &notice,
                                std::string &error, const ReadControl &control);
 // Writes the working amplitudes; may clip them in place. False with a reason.
-using ProfileWriter = bool (*)(const std::string &path, ProfileStore &s, std::string &error);
+using ProfileWriter = bool (*)(const std::string &path, ProfileStore &s, std::string &error,
+                               const WriteProgress &progress);
 
 struct ProfileFormat {
     FormatId id;

@@ -14,6 +14,10 @@ namespace orv {
 // trace headers, say). Returning false stops the read.
 using ReadProgress = std::function<bool(int tracesRead)>;
 
+// Called now and then during a write with the number of traces handed to
+// the file so far.
+using WriteProgress = std::function<void(int tracesWritten)>;
+
 struct ReadControl {
     // Bytes of the arrays of the profile loaded now. They stay in memory
     // until a new profile has been read whole and replaces them.

@@ -219,9 +219,11 @@ unsigned ThreadsOf(const PlotRun &run)
 
 // f(from, to) over first..last in consecutive parts, one per thread (the
 // first part on this thread); one part for fewer than about a million
-// samples, where starting threads costs more than it saves.
+// samples, where starting threads costs more than it saves. Over more than
+// about sixteen million samples this thread takes its part in slices and
+// calls tick() before each, so that a long pass can show it is under way.
 template <typename F>
-void InParts(int first, int last, int64_t samplesEach, unsigned threads, F f)
+void InParts(int first, int last, int64_t samplesEach, unsigned threads, F f, const std::function<void()> &tick)
 {
     const int64_t n = last - first + 1;
     const int64_t parts = std::min<int64_t>({threads, std::max<int64_t>(n, 1), 1 + n * samplesEach / (1 << 20)});
@@ -229,7 +231,16 @@ void InParts(int first, int last, int64_t samplesEach, unsigned threads, F f)
     std::vector<std::jthread> others;
     for (int64_t i = 1; i < parts; ++i)
         others.emplace_back(f, start(i), start(i + 1) - 1);
-    f(first, start(1) - 1);
+    const int end = start(1) - 1;
+    if (!tick || n * samplesEach <= (int64_t(1) << 24)) {
+        f(first, end);
+        return;
+    }
+    const int slice = static_cast<int>(std::max<int64_t>(1, (int64_t(1) << 22) / std::max<int64_t>(samplesEach, 1)));
+    for (int from = first; from <= end; from += slice) {
+        tick();
+        f(from, std::min(end, from + slice - 1));
+    }
 }
 
 // The twips a wiggle's item k of FirstSample..LastSample draws on, from lo
@@ -370,6 +381,7 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
     // give the same values as one.
     Array2D &D = st.PlotData;
     const unsigned threads = ThreadsOf(run);
+    const std::function<void()> tick = run.progress ? std::function<void()>([&] { run.progress(FirstTrace); }) : nullptr;
     const int64_t windowSamples = LastSample - FirstSample + 1;
     if (st.NormMode == 1 && st.TracesPerCSG >= 1) {
         const int32_t per = st.TracesPerCSG;
@@ -380,12 +392,12 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
                 const int32_t t2 = (g - 1) * per + per;
                 Divide(D, t1, t2, FirstSample, LastSample, MaxAbs(D, t1, t2, FirstSample, LastSample));
             }
-        });
+        }, tick);
     } else if (st.NormMode == 2) {
         InParts(FirstTrace, LastTrace, windowSamples, threads, [&](int t1, int t2) {
             for (int t = t1; t <= t2; ++t)
                 Divide(D, t, t, FirstSample, LastSample, MaxAbs(D, t, t, FirstSample, LastSample));
-        });
+        }, tick);
     }
 
     // Amplitude range of the window. Values that are not finite are left
@@ -416,7 +428,7 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
                 if (std::isfinite(r[s]))
                     part.add(r[s]);
         }
-    });
+    }, tick);
     Range range;
     for (const Range &part : parts)
         if (part.any) {

@@ -310,7 +310,7 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
 }
 
 bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
-                    std::string &error)
+                    std::string &error, const WriteProgress &progress)
 {
     if (!CountInRange(NTraces)) {
         error = "the profile has " + PlainText(NTraces) + " traces; a text profile can hold 1 to 32767";
@@ -353,6 +353,8 @@ bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTra
                 if (!file.write(first, static_cast<size_t>(p - first), error))
                     return false;
                 p = first;
+                if (progress)
+                    progress(k - 1);
             }
         }
         *p++ = '\r';

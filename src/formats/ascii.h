@@ -24,6 +24,6 @@ bool ReadAsciiFile(const std::string &path, float NTraces, float NSamples, float
 // One line per trace: the samples in the print form, CR LF. Written whole or
 // not at all. False with a reason in `error`.
 bool WriteAsciiFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
-                    std::string &error);
+                    std::string &error, const WriteProgress &progress = {});
 
 } // namespace orv

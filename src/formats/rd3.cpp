@@ -205,7 +205,8 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     return true;
 }
 
-bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error)
+bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error,
+                  const WriteProgress &progress)
 {
     // Everything that can refuse the profile is checked before a byte is
     // written.
@@ -263,6 +264,8 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
             if (!data.write(buf.data(), used, why))
                 return failed(dataPath, why);
             used = 0;
+            if (progress)
+                progress(t - 1);
         }
         // The working amplitudes keep the clipped values; NaN is left as
         // it is and written as 0.

@@ -25,6 +25,7 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
 // Writes the RAD header (29 lines) and the RD3 data of PlotData, clipping
 // PlotData itself to -32766..32767 first. Both files are written whole or
 // not at all. False with a reason in `error`.
-bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error);
+bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error,
+                  const WriteProgress &progress = {});
 
 } // namespace orv

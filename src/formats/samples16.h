@@ -12,11 +12,22 @@
 
 namespace orv {
 
-// n samples to floats, unchanged in value; eight at a time so the compiler
-// turns each group into a few vector instructions.
+// n samples to floats, unchanged in value, eight at a time (a group is
+// loaded whole before its floats are stored).
 inline void DecodeLE16(const uint8_t *src, float *dst, size_t n)
 {
     size_t j = 0;
+#if defined(__SSE2__)
+    // Each sample into the high half of a 32-bit lane, shifted down with its
+    // sign, converted four at a time.
+    for (; j + 8 <= n; j += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 2 * j));
+        const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16);
+        const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16);
+        _mm_storeu_ps(dst + j, _mm_cvtepi32_ps(lo));
+        _mm_storeu_ps(dst + j + 4, _mm_cvtepi32_ps(hi));
+    }
+#endif
     if constexpr (std::endian::native == std::endian::little) {
         for (; j + 8 <= n; j += 8) {
             int16_t v[8];

@@ -595,7 +595,7 @@ bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::st
 }
 
 bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
-                 float TotalTime, std::string &error)
+                 float TotalTime, std::string &error, const WriteProgress &progress)
 {
     // Everything that can refuse the profile is checked before a byte is
     // written.
@@ -657,6 +657,8 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
             if (!out.write(buf.data(), used, error))
                 return false;
             used = 0;
+            if (progress)
+                progress(k - 1);
         }
         uint8_t *h = buf.data() + used;
         used += traceBytes;

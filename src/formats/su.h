@@ -45,6 +45,6 @@ bool ReadSUFile(const std::string &path, Profile &out, SUReadInfo &info, std::st
 // the mark for an unknown interval. Any earlier file of that name survives a
 // failed write. Returns false with a reason in `error`.
 bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces, float NSamples,
-                 float TotalTime, std::string &error);
+                 float TotalTime, std::string &error, const WriteProgress &progress = {});
 
 } // namespace orv

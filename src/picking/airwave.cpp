@@ -64,7 +64,7 @@ float ReferencePick(const ProfileStore &st)
     return m;
 }
 
-void ShiftOnPicks(ProfileStore &st)
+void ShiftOnPicks(ProfileStore &st, const std::function<void(int tracesDone)> &progress)
 {
     if (!(st.TotalTime != 0.0f))
         return;
@@ -81,6 +81,8 @@ void ShiftOnPicks(ProfileStore &st)
     const int64_t r = WholeSample(perTime * ReferencePick(st));
 
     for (int t = 1; t <= n; ++t) {
+        if (progress && t % 256 == 0)
+            progress(t);
         const float pick = st.Picks[static_cast<size_t>(t)];
         if (!(pick > 0.0f) || !std::isfinite(pick))
             continue;

@@ -5,6 +5,8 @@
 
 #include "core/store.h"
 
+#include <functional>
+
 namespace orv {
 
 // True when some trace 1..CInt(NTraces) has a pick below 1.0 (a pick that
@@ -19,6 +21,7 @@ float ReferencePick(const ProfileStore &st);
 // sample Int(reference), in place, never reading or writing outside the
 // trace; samples that no source reaches keep their values. Does nothing
 // without a profile, a time window or samples.
-void ShiftOnPicks(ProfileStore &st);
+// `progress`, when given, hears now and then how many traces are done.
+void ShiftOnPicks(ProfileStore &st, const std::function<void(int tracesDone)> &progress = {});
 
 } // namespace orv
