@@ -8,7 +8,6 @@
 #include "core/store.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
-#include "formats/su.h"
 
 #include <cmath>
 #include <cstdint>
@@ -143,45 +142,6 @@ struct PairRead {
                                                   : 0;
     }
 };
-
-// Saved as Seismic Unix and read back, the same profile; the writer may refuse an interval that
-// does not fit its header.
-inline void checkSURoundTrip(const orv::Profile &p)
-{
-    if (sampleCount(p) > kWalkLimit)
-        return;
-    const std::string path = scratchFile("roundtrip.su");
-    std::string error;
-    if (!orv::WriteSUFile(path, p.RawData, p.NTraces, p.NSamples, p.TotalTime, error))
-        return FUZZ_CHECK(!error.empty());
-    orv::Profile back = staging();
-    orv::SUReadInfo info;
-    FUZZ_CHECK_MSG(orv::ReadSUFile(path, back, info, error), error);
-    // A sample count whose two bytes are equal (257, 514, ...) tiles the file in both byte orders;
-    // the reader then goes by how plausible the samples look, and arbitrary ones may look better swapped.
-    if (info.byteOrderGuessed && info.bigEndian)
-        return;
-    orv::Profile expected = p;
-    if (p.TotalTime == 0)
-        expected.TotalTime = static_cast<float>(orv::SUFallbackIntervalMs * p.NSamples);
-    FUZZ_CHECK_MSG(sameProfile(back, expected),
-                   "TotalTime " + orv::PlainText(p.TotalTime) + " read back as " + orv::PlainText(back.TotalTime));
-}
-
-// Saved as RD3 and read back: the samples clipped to the writer's 16-bit range, the time window 700.
-inline void checkRD3RoundTrip(const orv::Profile &p)
-{
-    if (sampleCount(p) > kWalkLimit)
-        return;
-    const std::string path = scratchFile("roundtrip.rd3");
-    orv::Profile expected = p;
-    expected.TotalTime = 700;
-    std::string error, notice;
-    FUZZ_CHECK_MSG(orv::WriteRD3File(path, expected.RawData, p.NTraces, p.NSamples, error), error);
-    orv::Profile back = staging();
-    FUZZ_CHECK_MSG(orv::ReadRD3File(path, back, notice, error), error);
-    FUZZ_CHECK(notice.empty() && sameProfile(back, expected));
-}
 
 // Saved as text: one line per trace of the print forms. Read back, each finite sample keeps its 7
 // significant digits and prints the same again; one that is not finite reads as 0.
