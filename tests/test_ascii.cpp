@@ -119,25 +119,6 @@ TEST_F(AsciiRead, OddItemsAgreeWithVal)
     }
 }
 
-TEST_F(AsciiRead, SplitsItemsAsTheHeaderReaderDoes)
-{
-    // Random runs of numbers, words and separators: the items and values TextItemReader finds.
-    const char *pieces[] = {"1", "-2.5", "7e1", "x", " ", "  ", ",", ",,", "\r", "\n", "\r\n", "\t", " ,", ", "};
-    std::mt19937 rng(99);
-    for (int round = 0; round < 60; ++round) {
-        std::string text;
-        for (int i = 0, n = 1 + static_cast<int>(rng() % 30); i < n; ++i)
-            text += pieces[rng() % std::size(pieces)];
-        SCOPED_TRACE(testing::PrintToString(text));
-        std::vector<float> want;
-        for (orv::TextItemReader r(text); !r.atEnd();)
-            want.push_back(static_cast<float>(r.readNumber()));
-        put(text);
-        EXPECT_EQ(want.empty() ? want : readOneTrace(want.size()), want);
-        EXPECT_FALSE(orv::ReadAsciiFile(path, 1, static_cast<float>(want.size() + 1), 1, p, error)); // no more items
-    }
-}
-
 TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
 {
     orv::Array2D d, none;

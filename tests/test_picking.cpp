@@ -65,24 +65,6 @@ TEST(PickRuleSearch, Rules)
         EXPECT_EQ(PickRuleSearch(k.trace, k.S1, k.S2, k.mode, kP), k.expected) << k.what;
 }
 
-TEST(PickRuleSearch, ResultIsFiniteWhateverTheSamples)
-{
-    const float odd[] = {kNaN, kInf, -kInf, 0, -0.0f, 1, -1, std::numeric_limits<float>::denorm_min(),
-                         std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
-    // Every ordered pair of the values above as neighbouring samples.
-    std::vector<float> t{0};
-    for (float a : odd)
-        for (float b : odd)
-            t.insert(t.end(), {a, b});
-    for (int16_t mode = 1; mode <= 4; ++mode)
-        for (size_t i = 1; i + 1 < t.size(); i += 2) {
-            const auto s1 = static_cast<int16_t>(i);
-            const float r = PickRuleSearch(t, s1, static_cast<int16_t>(s1 + 1), mode, kP);
-            EXPECT_TRUE(r == kP || r == 1 || (r >= s1 && r <= s1 + 1))
-                << "rule " << mode << " on " << t[i] << ", " << t[i + 1] << " gave " << r;
-        }
-}
-
 constexpr float kSentinel = -7; // row 0 and sample 0, never written
 
 ProfileStore WithPicks(float nTraces, const std::vector<float> &picks)
@@ -297,26 +279,6 @@ TEST(CrossCorr, FastPathMatchesSequentialLoopBitForBit)
                     << "case " << c << ", " << lanes << " lanes, " << threads << " threads";
             }
     }
-}
-
-TEST(CrossCorr, StoppedRunGivesNothing)
-{
-    Array2D pd = Profile(50, 100);
-    for (int t = 1; t <= 50; ++t)
-        for (int s = 1; s <= 100; ++s)
-            pd(t, s) = static_cast<float>((t * s) % 7) - 3;
-    int calls = 0, pairs = 0;
-    CrossCorrRun run;
-    run.threads = 2;
-    run.progress = [&](int, int n) { return pairs = n, ++calls, false; };
-    run.interval = std::chrono::milliseconds(0);
-    EXPECT_FALSE(CrossCrol(pd, 50, 100, 100, {1, 50, 1, 100}, run).has_value());
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(pairs, 49);
-    // Let through, the same run with a progress mark gives the plain picks.
-    run.progress = [](int, int) { return true; };
-    EXPECT_EQ(Picks(pd, 50, 100, 100, {1, 50, 1, 100}, run),
-              CrossCrolSequential(pd, 50, 100, 100, {1, 50, 1, 100}));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <charconv>
 
 using orv::ParsePicks;
 using Picks = std::vector<float>;
@@ -66,31 +65,6 @@ TEST(PicksParse, RefusalsNameTheLineAndKeepThePicks)
         EXPECT_FALSE(ParsePicks(c.text, c.n, got, error)) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
         EXPECT_EQ(got, (Picks{7, 8, 9})) << c.text;
-    }
-}
-
-TEST(PicksFile, WriteThenReadGivesThePicksAtTheFilesPrecision)
-{
-    orv::test::TempDir dir;
-    std::mt19937 rng(12345);
-    std::uniform_real_distribution<float> ms(-500, 500);
-    Picks picks{0, 0, -0.0f, 1e-6f, -3.3e-4f, 1e12f, -7.654321e9f, 123.456f};
-    while (picks.size() <= 2000)
-        picks.push_back(ms(rng));
-    const int n = int(picks.size()) - 1;
-    const std::string path = dir / "p.dat";
-    std::string error;
-    ASSERT_TRUE(orv::WritePicksFile(path, picks, n, error)) << error;
-    Picks back{1, 2, 3};
-    ASSERT_TRUE(orv::ReadPicksFile(path, n, back, error)) << error;
-    ASSERT_TRUE(back.size() == picks.size() && back[0] == 0);
-    // The file holds p / 1000 to 7 significant digits; read back as a double, stored as a float, times 1000.
-    for (int t = 1; t <= n; ++t) {
-        char buf[32];
-        const auto end = std::to_chars(buf, buf + 32, double(picks[t] / 1000.0f), std::chars_format::general, 7).ptr;
-        double v = 0;
-        std::from_chars(buf, end, v);
-        ASSERT_EQ(back[t], float(v) * 1000.0f) << t << ": " << picks[t];
     }
 }
 

@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <limits>
-#include <random>
 
 using namespace orv;
 
@@ -170,54 +169,22 @@ TEST(PlotPixels, BatchedDrawingMatchesThePlainRuleAtAnyPixelRatio)
     }
 }
 
-// The window's canvases themselves, at a full-HD size, across a resize.
-TEST(PlotPixels, QtCanvasDrawsWhatThePlainRuleDraws)
-{
-    QtCanvas prof, trace;
-    const QRgb fg = prof.palette().color(QPalette::ButtonText).rgb(), bg = prof.palette().color(QPalette::Button).rgb();
-    const double dpr = prof.devicePixelRatioF();
-    auto same = [&](const QtCanvas &qc, const test::ReferenceCanvas &rc) {
-        const QImage &im = qc.image();
-        if (im.width() != rc.width() || im.height() != rc.height())
-            return std::string("sizes differ");
-        for (int y = 0; y < im.height(); ++y) {
-            const auto *row = reinterpret_cast<const uint32_t *>(im.constScanLine(y));
-            for (int x = 0; x < im.width(); ++x)
-                if (row[x] != rc.at(x, y))
-                    return "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-        }
-        return std::string();
-    };
-    const Scene scenes[] = {
-        {"radar 200 x 1024, full HD", 200, 1024, Radar, 2, 1000, "400", 1, 200, 1, 1024, 1525, 850},
-        {"extremes, resized", 300, 500, Extreme, 1, 1000, "400", 1, 300, 1, 500, 999, 601},
-        {"columns past the right edge", 2000, 60, Radar, 0, 200, "50", 1, 2000, 1, 60, 100, 120},
-    };
-    for (const Scene &sc : scenes) {
-        SCOPED_TRACE(sc.name);
-        prof.resize(sc.w + 4, sc.h + 4); // inside the 2-pixel sunken frame
-        trace.resize(129 + 4, sc.h + 4);
-        test::ReferenceCanvas rprof(sc.w, sc.h, dpr, fg, bg), rtrace(129, sc.h, dpr, fg, bg);
-        RunDisplay(sc, prof, trace, [](const std::string &) {});
-        RunDisplay(sc, rprof, rtrace, [](const std::string &) {});
-        EXPECT_EQ(same(prof, rprof), "");
-        EXPECT_EQ(same(trace, rtrace), "");
-    }
-}
-
-// The profile plot on two and three threads, a band of the Qt canvas each,
-// gives the picture of one thread; the last row's traces come in two groups.
-TEST(PlotPixels, BandsOnThreadsDrawThePictureOfOneThread)
+// The window's canvas draws the plain rule's picture, and the profile plot on two and three
+// threads, a band of the canvas each, the picture of one thread.
+TEST(PlotPixels, QtCanvasOnOneOrMoreThreadsDrawsWhatThePlainRuleDraws)
 {
     QtCanvas one, banded;
+    const QRgb fg = one.palette().color(QPalette::ButtonText).rgb(), bg = one.palette().color(QPalette::Button).rgb();
     std::vector<Scene> scenes(std::begin(Scenes), std::end(Scenes));
+    scenes.push_back({"radar 200 x 1024, full HD", 200, 1024, Radar, 2, 1000, "400", 1, 200, 1, 1024, 1525, 850});
+    scenes.push_back({"columns past the right edge", 2000, 60, Radar, 0, 200, "50", 1, 2000, 1, 60, 100, 120});
     scenes.push_back({"two groups of traces", 2100, 1000, Radar, 2, 1000, "400", 1, 2100, 1, 1000, 500, 300});
     for (const Scene &sc : scenes) {
         SCOPED_TRACE(sc.name);
-        one.resize(sc.w + 4, sc.h + 4);
+        one.resize(sc.w + 4, sc.h + 4); // inside the 2-pixel sunken frame
         banded.resize(sc.w + 4, sc.h + 4);
         ASSERT_EQ(banded.bands(2).size(), 3u);
-        auto plot = [&](QtCanvas &cv, unsigned threads) {
+        auto plot = [&](Canvas &cv, unsigned threads) {
             ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
             st.NormMode = int16_t(sc.norm);
             st.ClipValue = int16_t(sc.clip);
@@ -227,41 +194,18 @@ TEST(PlotPixels, BandsOnThreadsDrawThePictureOfOneThread)
                             std::to_string(sc.sl));
             PlotProfile(st, c, cv, {threads, nullptr});
         };
+        test::ReferenceCanvas ref(sc.w, sc.h, one.devicePixelRatioF(), fg, bg);
+        plot(ref, 1);
         plot(one, 1);
+        const QImage &im = one.image();
+        ASSERT_EQ(std::make_pair(im.width(), im.height()), std::make_pair(ref.width(), ref.height()));
+        for (int y = 0; y < im.height(); ++y)
+            ASSERT_TRUE(std::equal(ref.px.begin() + y * ref.width(), ref.px.begin() + (y + 1) * ref.width(),
+                                   reinterpret_cast<const uint32_t *>(im.constScanLine(y))))
+                << "row " << y;
         for (unsigned threads : {2u, 3u}) {
             plot(banded, threads);
             EXPECT_TRUE(banded.image() == one.image()) << threads << " threads";
         }
-    }
-}
-
-TEST(QtCanvasRaster, GridMapsEveryFloatAsToDevice)
-{
-    std::mt19937 rng(99);
-    std::uniform_real_distribution<float> near(-100, 6000);
-    const float inf = std::numeric_limits<float>::infinity();
-    for (double dpr : {1.0, 1.25, 1.5, 2.0, 3.7}) {
-        SCOPED_TRACE(testing::Message() << "@" << dpr);
-        const raster::Grid g(dpr, 301, 211);
-        auto agree = [&](float v) {
-            int32_t want = -99, col = -99, row = -99;
-            const bool ok = raster::toDevice(v, dpr, want);
-            ASSERT_EQ(g.col(v, col), ok) << v;
-            ASSERT_EQ(g.row(v, row), ok) << v;
-            EXPECT_EQ(col, ok ? want : -99) << v;
-            EXPECT_EQ(row, ok ? want : -99) << v;
-        };
-        // Every pixel edge of either axis and a few floats either side.
-        for (int i = -2; i <= 303; ++i) {
-            float v = float((i - 0.5) * 15.0 / dpr);
-            for (int k = 0; k < 4; ++k)
-                v = std::nextafter(v, -inf);
-            for (int k = 0; k < 9; ++k, v = std::nextafter(v, inf))
-                agree(v);
-        }
-        for (int k = 0; k < 2000; ++k)
-            agree(near(rng));
-        for (float v : {0.0f, -0.0f, inf, -inf, std::numeric_limits<float>::quiet_NaN(), 1e30f, -1e30f})
-            agree(v);
     }
 }

@@ -173,28 +173,6 @@ TEST(RD3Write, ReplacesALongerOldPairWithClippedSamplesRoundedHalvesToEven)
     }
 }
 
-TEST(RD3Write, RoundTripUnderPartnerNamesFromThePickedName)
-{
-    const int nt = 7, ns = 33;
-    std::vector<float> values;
-    for (int i = 0; i < nt * ns; ++i) // from -40000 to 40500, halves on the way
-        values.push_back(float(i * 350 - 40000) + (i % 2 ? 0.5f : 0.3f));
-    for (const char *stem : {"x", "X"}) {
-        const bool upper = *stem == 'X';
-        SCOPED_TRACE(stem);
-        orv::Array2D a = amplitudes(nt, ns, values);
-        TempDir dir;
-        std::string error;
-        ASSERT_TRUE(orv::WriteRD3File(dir / (stem + std::string(upper ? ".DAT" : ".dat")), a, nt, ns, error)) << error;
-        EXPECT_TRUE(std::filesystem::exists(dir / (stem + std::string(upper ? ".RAD" : ".rad"))) && dir.entries() == 2);
-        const Read r(dir / (stem + std::string(upper ? ".RD3" : ".rd3")));
-        ASSERT_TRUE(r.ok && r.p.NTraces == nt && r.p.NSamples == ns) << r.error;
-        for (int t = 1; t <= nt; ++t)
-            for (int s = 1; s <= ns; ++s)
-                ASSERT_EQ(r.p.RawData(t, s), std::nearbyint(a(t, s))) << t << " " << s;
-    }
-}
-
 TEST(RD3Write, RefusalLeavesTheOldPair)
 {
     orv::Array2D small = amplitudes(2, 2, {1, 2, 3, 4});

@@ -1,6 +1,6 @@
 // Text profile reader, the first six bytes the sizes the user enters (traces, samples, time window,
 // 16-bit each) and the rest the file: it takes the numbers TextItemReader::readNumber takes, in
-// single precision, refuses exactly when there are too few, and saved reads back within its digits.
+// single precision, and refuses exactly when there are too few.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -38,6 +38,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        "number " + std::to_string(i + 1) + ": " + orv::PrintText(v) + "against "
                            + orv::PrintText(numbers[i]));
     }
-    fuzz::checkAsciiRoundTrip(out);
     return 0;
 }

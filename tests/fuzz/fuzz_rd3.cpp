@@ -1,6 +1,6 @@
 // RD3 reader, the input a RAD header and RD3 data split at kSplit: sample i (trace after trace)
 // is the i-th 16-bit value of the data, a sample cut in half keeps its low byte, the rest read
-// as 0 and a notice says so; saved with the RD3 writer it reads back the same.
+// as 0 and a notice says so.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -14,6 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int t = 1; announced <= fuzz::kWalkLimit && t <= nt; ++t)
         for (int s = 1; s <= ns; ++s)
             FUZZ_CHECK(r.out.RawData(t, s) == r.le16(2 * (uint64_t(t - 1) * uint64_t(ns) + uint64_t(s - 1)), true));
-    fuzz::checkRD3RoundTrip(r.out);
     return 0;
 }

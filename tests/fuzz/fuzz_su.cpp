@@ -1,9 +1,9 @@
 // Seismic Unix reader, any bytes as an .su file: read from memory and from a file, the same
-// outcome; a profile read has an interval above 0 and TotalTime = interval x samples, and saved
-// with WriteSUFile it reads back the same.
+// outcome; a profile read has an interval above 0 and TotalTime = interval x samples.
 #include "fuzz_support.h"
 
 #include "formats/bytesource.h"
+#include "formats/su.h"
 
 #include <vector>
 
@@ -27,6 +27,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(!info.intervalSubstituted || info.intervalMs == orv::SUFallbackIntervalMs);
     FUZZ_CHECK(out.TotalTime == static_cast<float>(info.intervalMs * out.NSamples));
     FUZZ_CHECK(info.fittedTraces >= 0 && info.fittedTraces < out.NTraces);
-    fuzz::checkSURoundTrip(out);
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the fuzz targets: the property check, a scratch folder, the staging profile a
-// refusal must leave alone, the readers' common promises and the writers' write-then-read checks.
+// refusal must leave alone and the readers' common promises.
 // Each target is one LLVMFuzzerTestOneInput: with ORVANE_FUZZ it links libFuzzer, otherwise
 // replay_main.cpp, which runs every file of its corpus as a test.
 
@@ -8,7 +8,6 @@
 #include "core/store.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
-#include "formats/su.h"
 
 #include <cmath>
 #include <cstdint>
@@ -17,7 +16,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -54,12 +52,6 @@ inline void putFile(const std::string &path, std::string_view bytes)
 {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     FUZZ_CHECK_MSG(f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())), path);
-}
-
-inline std::string fileBytes(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
 }
 
 // A header file and a data file in one input, split at the first kSplit; without one the whole
@@ -143,74 +135,5 @@ struct PairRead {
                                                   : 0;
     }
 };
-
-// Saved as Seismic Unix and read back, the same profile; the writer may refuse an interval that
-// does not fit its header.
-inline void checkSURoundTrip(const orv::Profile &p)
-{
-    if (sampleCount(p) > kWalkLimit)
-        return;
-    const std::string path = scratchFile("roundtrip.su");
-    std::string error;
-    if (!orv::WriteSUFile(path, p.RawData, p.NTraces, p.NSamples, p.TotalTime, error))
-        return FUZZ_CHECK(!error.empty());
-    orv::Profile back = staging();
-    orv::SUReadInfo info;
-    FUZZ_CHECK_MSG(orv::ReadSUFile(path, back, info, error), error);
-    // A sample count whose two bytes are equal (257, 514, ...) tiles the file in both byte orders;
-    // the reader then goes by how plausible the samples look, and arbitrary ones may look better swapped.
-    if (info.byteOrderGuessed && info.bigEndian)
-        return;
-    orv::Profile expected = p;
-    if (p.TotalTime == 0)
-        expected.TotalTime = static_cast<float>(orv::SUFallbackIntervalMs * p.NSamples);
-    FUZZ_CHECK_MSG(sameProfile(back, expected),
-                   "TotalTime " + orv::PlainText(p.TotalTime) + " read back as " + orv::PlainText(back.TotalTime));
-}
-
-// Saved as RD3 and read back: the samples clipped to the writer's 16-bit range, the time window 700.
-inline void checkRD3RoundTrip(const orv::Profile &p)
-{
-    if (sampleCount(p) > kWalkLimit)
-        return;
-    const std::string path = scratchFile("roundtrip.rd3");
-    orv::Profile expected = p;
-    expected.TotalTime = 700;
-    std::string error, notice;
-    FUZZ_CHECK_MSG(orv::WriteRD3File(path, expected.RawData, p.NTraces, p.NSamples, error), error);
-    orv::Profile back = staging();
-    FUZZ_CHECK_MSG(orv::ReadRD3File(path, back, notice, error), error);
-    FUZZ_CHECK(notice.empty() && sameProfile(back, expected));
-}
-
-// Saved as text: one line per trace of the print forms. Read back, each finite sample keeps its 7
-// significant digits and prints the same again; one that is not finite reads as 0.
-inline void checkAsciiRoundTrip(const orv::Profile &p)
-{
-    if (sampleCount(p) > kWalkLimit)
-        return;
-    const int nt = static_cast<int>(p.NTraces), ns = static_cast<int>(p.NSamples);
-    const std::string path = scratchFile("roundtrip.dat");
-    std::string error, expected;
-    FUZZ_CHECK_MSG(orv::WriteAsciiFile(path, p.RawData, p.NTraces, p.NSamples, error), error);
-    for (int t = 1; t <= nt; ++t) {
-        for (int s = 1; s <= ns; ++s)
-            expected += orv::PrintText(p.RawData(t, s));
-        expected += "\r\n";
-    }
-    const std::string text = fileBytes(path);
-    FUZZ_CHECK_MSG(text == expected, "written \"" + text.substr(0, 200) + "\"\n  print form \"" + expected.substr(0, 200) + "\"");
-    orv::Profile back = staging();
-    FUZZ_CHECK_MSG(orv::ReadAsciiFile(path, p.NTraces, p.NSamples, p.TotalTime, back, error), error);
-    checkOutcome(true, back, error);
-    for (int t = 1; t <= nt; ++t)
-        for (int s = 1; s <= ns; ++s) {
-            const float v = p.RawData(t, s), r = back.RawData(t, s);
-            const bool same = std::isfinite(v)
-                ? std::fabs(r - v) <= 6e-7f * std::fabs(v) && orv::PrintText(r) == orv::PrintText(v)
-                : r == 0;
-            FUZZ_CHECK_MSG(same, orv::PrintText(v) + "read back as " + orv::PrintText(r));
-        }
-}
 
 } // namespace fuzz

@@ -63,20 +63,6 @@ public:
         return out;
     }
 
-    // Where each sample of a run is drawn: the point, then the wiggle lines (fills left out); every
-    // primitive must lie within x0..x1.
-    static std::vector<float> sampleXs(const std::vector<Prim> &run, float x0, float x1)
-    {
-        std::vector<float> at;
-        for (const Prim &p : run) {
-            if (p.x1 < x0 || p.x1 > x1 || (p.isLine() && (p.x2 < x0 || p.x2 > x1)))
-                return {-1e30f}; // off its column
-            if (!p.isLine() || p.y1 != p.y2)
-                at.push_back(p.isLine() ? p.x2 : p.x1);
-        }
-        return at;
-    }
-
     float width, height;
     int mode = DrawCopyPen;
     std::vector<Prim> prims;
