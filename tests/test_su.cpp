@@ -186,6 +186,52 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     }
 }
 
+// A large file read on two threads gives what one thread makes of the same bytes, also when a
+// late header breaks the tiling or the read is stopped.
+TEST(SURead, LargeFilesReadOnTwoThreadsAsOnOne)
+{
+    constexpr int nt = 1100, ns = 4000; // about 18 MB
+    const struct { const char *name; bool be; int oddTrace; int stopAfter; } cases[] = {
+        {"little-endian", false, 0, 0},
+        {"big-endian", true, 0, 0},
+        {"a header in the last block says another count", false, nt - 3, 0},
+        {"stopped after the first report", false, 0, 1},
+    };
+    TempDir tmp;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes;
+        bytes.reserve(size_t(nt) * (240 + 4 * ns));
+        std::vector<float> samples(ns);
+        for (int k = 1; k <= nt; ++k) {
+            for (int j = 0; j < ns; ++j)
+                samples[size_t(j)] = float(k) - 0.001f * float(j);
+            addTrace(bytes, k == c.oddTrace ? ns - 1 : ns, 2000, samples, c.be);
+        }
+        PutFile(tmp / "large.su", std::string(bytes.begin(), bytes.end()));
+        int reports = 0;
+        orv::ReadControl control;
+        control.progress = [&](int) { return c.stopAfter == 0 || ++reports < c.stopAfter; };
+        orv::Profile fromFile, inMemory;
+        orv::SUReadInfo fileInfo, memoryInfo;
+        std::string fileError, memoryError;
+        const bool fileOk = orv::ReadSUFile(tmp / "large.su", fromFile, fileInfo, fileError, control);
+        if (c.stopAfter) {
+            EXPECT_FALSE(fileOk);
+            EXPECT_EQ(fileError, orv::ReadStoppedText);
+            EXPECT_FALSE(fromFile.RawData.allocated());
+            continue;
+        }
+        orv::MemorySource src(bytes);
+        ASSERT_TRUE(orv::ReadSUProfile(src, inMemory, memoryInfo, memoryError)) << memoryError;
+        ASSERT_TRUE(fileOk) << fileError;
+        EXPECT_EQ(fromFile.RawData, inMemory.RawData);
+        EXPECT_EQ(fileInfo.bigEndian, c.be);
+        EXPECT_EQ(fileInfo.fittedTraces, memoryInfo.fittedTraces);
+        EXPECT_TRUE(c.oddTrace || fromFile.RawData(nt, ns) == float(nt) - 0.001f * float(ns - 1));
+    }
+}
+
 TEST(SURealData, TheSameSmallFileInBothByteOrders)
 {
     const std::string dir = std::string(ORVANE_REALDATA_DIR) + "/su/segyio/";
@@ -205,7 +251,6 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
     EXPECT_NEAR(be.RawData(1, 2), 1.20001f, 2e-6f);
     EXPECT_NEAR(be.RawData(6, 1), 2.2f, 2e-6f);
     EXPECT_NEAR(be.RawData(25, 50), 5.24049f, 2e-6f);
-}
 }
 
 TEST(SUWrite, HeaderBytesRoundTripOrARefusalThatWritesNothing)
