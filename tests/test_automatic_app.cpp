@@ -1,14 +1,11 @@
-// Adjust Air Wave > Automatic through the command flow: the dialog's values
-// refused or taken, the run stopped, the picks replaced, the profile aligned,
-// and the earlier picks never lost without a word.
+// Adjust Air Wave > Automatic through the command flow.
 #include "support/app_fixture.h"
 
 using namespace orv;
 
 namespace {
 
-// 5 traces of 100 samples over 50 time units, each with a pulse, at samples
-// 30, 33, 34, 38 and 39: delays of 3, 1, 4 and 1 samples from trace to trace.
+// 5 x 100 over 50 time units, a pulse at samples 30, 33, 34, 38 and 39.
 struct AutomaticTest : test::AppFixture {
     void SetUp() override
     {
@@ -35,21 +32,16 @@ TEST_F(AutomaticTest, PicksEveryTraceAlignsAndReplaces)
     automatic("28", "40", "1", "100");
     EXPECT_TRUE(frm.crossCorrelation);
     app.frmData_cmdOK2_Click();
-    // The window 28..40 of trace t is found on trace t + 1 at 28 plus the
-    // delay: 31, 29, 32, 29, at 0.5 time units a sample.
+    // Key 28..40 of trace t found on t + 1 at 31, 29, 32, 29; 0.5 time units a sample.
     EXPECT_EQ(s.Picks, (std::vector<float>{0, 15.5f, 14.5f, 16, 14.5f, 0}));
     EXPECT_FALSE(frm.open);
     EXPECT_FALSE(frm.working);
     EXPECT_FALSE(app.busy());
     EXPECT_TRUE(d.messages.empty());
-    // Aligned on the picks: trace 1, picked 2 samples after the earliest
-    // pick, moves 2 samples earlier.
     EXPECT_EQ(s.RawData(1, 28), 3.0f);
     EXPECT_EQ(s.RawData(2, 33), 3.0f);
 }
 
-// Refusals, each naming its field and range with the dialog kept open, a
-// Cancel and a stop asked for while the run goes on change nothing.
 TEST_F(AutomaticTest, RefusedCancelledOrStoppedRunsChangeNothing)
 {
     s.Picks[2] = 9;
@@ -84,14 +76,10 @@ TEST_F(AutomaticTest, RefusedCancelledOrStoppedRunsChangeNothing)
     }
 }
 
-// Parameters that pick nothing: with earlier picks the user is asked first
-// and "No" keeps them with the dialog open; without, the run goes through
-// and says so.
+// Nothing picked: with earlier picks "No" keeps them and the dialog; without, said.
 TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
 {
-    const struct {
-        const char *k1, *kl, *t1, *tl, *reason;
-    } rows[] = {
+    const struct { const char *k1, *kl, *t1, *tl, *reason; } rows[] = {
         {"40", "30", "1", "100", "the key window's last sample comes before its first"},
         {"1", "50", "60", "100", "the target range is shorter than the key window"},
         {"90", "100", "1", "20", "no key window correlates positively with the next trace"},
@@ -108,12 +96,10 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
         EXPECT_EQ(d.messages[0].second, said + ". Discard the current picks anyway?");
         EXPECT_TRUE(frm.open);
         EXPECT_EQ(s.Picks[3], 4.0f);
-
         d.answers = {true};
         app.frmData_cmdOK2_Click();
         EXPECT_FALSE(frm.open);
         EXPECT_EQ(s.Picks, std::vector<float>(6, 0.0f));
-
         d.messages.clear();
         automatic(r.k1, r.kl, r.t1, r.tl);
         app.frmData_cmdOK2_Click();

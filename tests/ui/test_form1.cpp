@@ -1,5 +1,4 @@
-// The main window on the offscreen platform: design places, menus, About
-// panel, the one-time layout and a whole open / re-plot / step / exit run.
+// The main window on the offscreen platform: places, menus, layout, dialogs and a whole run.
 #include "support/form1_fixture.h"
 #include "ui/qtdialogs.h"
 #include "ui/updown.h"
@@ -24,25 +23,35 @@ using test::Find;
 
 int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
-TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
+// "name:caption" in order, checked "*", greyed "~", a submenu's items in brackets.
+std::string Items(const QList<QAction *> &actions)
 {
-    // Written out independently of the program's own table: name, container
-    // ("inner" = the window's inner area), caption, L T W H twips. One or more
-    // of every kind of control and container, and both label arrays.
+    std::string s;
+    for (QAction *a : actions) {
+        const QObject *named = a->menu() ? static_cast<QObject *>(a->menu()) : a;
+        s += (s.empty() ? "" : ", ") + named->objectName().toStdString() + ":"
+            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "")
+            + (a->isEnabled() ? "" : "~");
+        if (a->menu())
+            s += " [" + Items(a->menu()->actions()) + "]";
+    }
+    return s;
+}
+
+TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
+{
+    // Independent of the program's table: name, container, caption, L T W H twips.
     const struct { const char *name, *parent, *text; int L, T, W, H; } controls[] = {
         {"pctProfile", "inner", "", 840, 480, 10095, 7935}, {"pctTrace", "inner", "", 11880, 480, 1935, 7935},
         {"lblSamp2", "inner", "", 240, 4320, 495, 255}, {"lblTime4", "inner", "", 11040, 8160, 735, 255},
         {"Label5", "inner", "No. of Traces", 1680, 120, 2175, 255}, {"Text1", "inner", "", 8160, 120, 495, 285},
         {"upd", "inner", "", 13440, 120, 255, 375}, {"Frame4", "inner", "Draw", 840, 8520, 4335, 2055},
         {"txtLsttr", "Frame4", "", 840, 480, 495, 285}, {"cmdNextGroup", "Frame4", "Next Group", 3000, 840, 1095, 375},
-        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615},
-        {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
+        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615}, {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
         {"txtGroupOverlap", "Frame4", "0", 3000, 1560, 975, 285}, {"txtAmpClip", "inner", "1000", 6720, 9240, 495, 285},
         {"Label2", "inner", "Left Click = Automatic Pick Right Click = Exact Pick", 7560, 9000, 1935, 615},
-        {"lblReadTr", "inner", "Reading Trace # 1", 9840, 9120, 1815, 375},
-        {"txtPickRange", "inner", "20", 13200, 9000, 615, 285},
-        {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135},
-        {"Label20", "frmAbout", "The Orvane developers", 120, 1800, 4335, 255},
+        {"lblReadTr", "inner", "Reading Trace # 1", 9840, 9120, 1815, 375}, {"txtPickRange", "inner", "20", 13200, 9000, 615, 285},
+        {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135}, {"Label20", "frmAbout", "The Orvane developers", 120, 1800, 4335, 255},
         {"cmdAbouOK", "frmAbout", "OK", 1680, 2640, 1215, 375},
     };
     test::FakeDialogs d;
@@ -61,30 +70,6 @@ TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
     EXPECT_TRUE(Find(w, "frmAbout")->isHidden());
     EXPECT_TRUE(Find(w, "lblReadTr")->isHidden());
     EXPECT_TRUE(Find<QAbstractButton>(w, "optNormNone")->isChecked());
-}
-
-// A menu's items in order as "name:caption", a checked one marked "*", a
-// submenu's items in brackets, a separator's caption "-", a greyed item "~".
-std::string Items(const QList<QAction *> &actions)
-{
-    std::string s;
-    for (QAction *a : actions) {
-        const QObject *named = a->menu() ? static_cast<QObject *>(a->menu()) : a;
-        s += (s.empty() ? "" : ", ") + named->objectName().toStdString() + ":"
-            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "")
-            + (a->isEnabled() ? "" : "~");
-        if (a->menu())
-            s += " [" + Items(a->menu()->actions()) + "]";
-    }
-    return s;
-}
-
-TEST(Form1, MenuTree)
-{
-    // Only the commands that work are there; the first pick rule is checked
-    // at start; About acts on a click of the bar itself.
-    test::FakeDialogs d;
-    Form1 w(&d);
     EXPECT_EQ(Items(w.menuBar()->actions()),
               "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
               "mnuOpenAscii:ASCII File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
@@ -97,8 +82,6 @@ TEST(Form1, MenuTree)
     EXPECT_EQ(w.checkItem(MenuCheck::mnuMinPick)->objectName(), QStringLiteral("mnuMinPick"));
 }
 
-// The layout fits the window to the screen on the first open command only;
-// the About panel is centred on the profile canvas whatever its size.
 TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
 {
     test::FakeDialogs d;
@@ -118,9 +101,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     const QRect work = w.screen()->availableGeometry();
     w.adjustform();
     ASSERT_TRUE(w.layoutDone());
-
-    // The maximised inner size (less frame and menu bar) becomes the outer
-    // size; pctTrace then ends 100 twips from the right, 2355 above the bottom.
     const int frameW = w.frameGeometry().width() - w.width();
     const int frameH = w.frameGeometry().height() - w.height();
     const int menuH = w.menuBar()->height();
@@ -132,8 +112,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     EXPECT_NEAR(trace.right() + 1, Px(innerW * 15 - 100), 1);
     EXPECT_NEAR(trace.bottom() + 1, Px(innerH * 15 - 2355), 1);
     aboutCentred();
-
-    // The user resizes the window; the next open command changes nothing.
     const auto geometries = [&] {
         QList<QRect> g;
         for (QWidget *c : w.inner()->findChildren<QWidget *>())
@@ -148,8 +126,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     EXPECT_EQ(geometries(), before);
 }
 
-// A whole run as a user does it: open the example line, re-plot, step, see
-// About (opaque: over the profile as over an empty canvas), exit.
 TEST(Form1, OpenRePlotStepAboutAndExit)
 {
     test::FakeDialogs d;
@@ -164,13 +140,11 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     EXPECT_EQ(w.app().upd.Max(), 200);
     EXPECT_EQ(w.windowTitle().toStdString(), "Orvane   -  " + test::StoreOf(w.app()).DataFileName);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the busy pointer is gone
-
     Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
     Find<QPushButton>(w, "cmdRePlot")->click();
     EXPECT_EQ(w.app().upd.Max(), 2);
     Find<QPushButton>(w, "cmdAll")->click();
     EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
-
     auto *label1 = Find<QLabel>(w, "Label1");
     w.upd()->upButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 2"));
@@ -181,20 +155,16 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     Find<QPushButton>(w, "cmdRePlot")->click();
     w.upd()->upButton()->click();
     EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
-
     w.app().mnuAbout_Click();
     const QRect panel = w.frmAbout()->geometry();
     const QImage over = w.pctProfile()->grab(panel).toImage();
     w.pctProfile()->clear();
     EXPECT_EQ(over, w.pctProfile()->grab(panel).toImage());
-
     test::Trigger(w, "mnuExit");
     EXPECT_TRUE(w.quitRequested());
     EXPECT_FALSE(w.isVisible());
 }
 
-// A reader shows the busy pointer before it asks for a file; the dialog
-// itself has the ordinary pointer, and the busy one is back afterwards.
 TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
 {
     QWidget parent;
@@ -213,32 +183,24 @@ TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
     QApplication::restoreOverrideCursor();
 }
 
-// The file dialog lists a folder holding a FIFO and closes: nothing reads a
-// file for its icon. It opens where a file was last read or written whole.
+// Listing a folder with a FIFO reads no file for its icon; the dialog opens where a file was used.
 TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QByteArray fifo = dir.filePath(QStringLiteral("line.su")).toLocal8Bit();
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    // A writer opened after a while frees a blocked read: a failure, not a hang.
     std::atomic<bool> done{false}, rescued{false};
-    std::thread watchdog([&] {
+    std::thread watchdog([&] { // a blocked read freed by a writer: a failure, not a hang
         for (int k = 0; k < 200 && !done; ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!done) {
-            rescued = true;
-            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        }
+        if (!done && (rescued = true))
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
     });
-
     KindIconProvider icons;
     const QFileInfo info(QString::fromLocal8Bit(fifo));
     EXPECT_FALSE(icons.icon(info).isNull());
     EXPECT_EQ(icons.type(info), QStringLiteral("SU File"));
-
     QtDialogs dialogs(nullptr);
     EXPECT_TRUE(dialogs.folder().isEmpty());
     dialogs.fileUsed(fifo.toStdString());

@@ -1,5 +1,4 @@
-// The text format's parameter dialog and the Cancel button of a read, in the
-// real window.
+// The text format's parameter dialog and the Cancel button of a read, in the real window.
 #include "support/app_fixture.h"
 #include "support/form1_fixture.h"
 
@@ -19,7 +18,6 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath(QStringLiteral("two.dat")).toStdString();
     std::ofstream(path, std::ios::binary) << " 1  2  3 \r\n 4  5  6 \r\n";
-
     test::FakeDialogs d;
     Form1 w(&d);
     w.show();
@@ -28,23 +26,17 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     ASSERT_TRUE(frm->isVisible());
     EXPECT_EQ(frm->windowTitle(), QStringLiteral("Enter Data"));
     EXPECT_EQ(test::Find<QGroupBox>(*frm, "Frame1")->title(), QStringLiteral("Acqu. Parameters"));
-    const std::pair<const char *, const char *> labels[] = {
-        {"Label1", "No. of Traces"}, {"Label2", "No. of Samples"}, {"Label3", "Total Time"}};
-    for (const auto &[label, text] : labels)
+    for (const auto &[label, text] : {std::pair("Label1", "No. of Traces"), {"Label2", "No. of Samples"}, {"Label3", "Total Time"}})
         EXPECT_EQ(test::Find<QLabel>(*frm, label)->text(), QString::fromLatin1(text));
     EXPECT_EQ(frm->cmdOK()->text(), QStringLiteral("&Ok"));
     EXPECT_EQ(frm->cmdCancel()->text(), QStringLiteral("&Cancel"));
     EXPECT_EQ(frm->width(), 220); // 3300 twips
     EXPECT_TRUE(Held(w));
-
-    // A zero: the stop message, and the dialog stays.
     test::Fill(*frm, {{DataField::Text1, "2"}, {DataField::Text2, "0"}, {DataField::Text3, "6"}});
     frm->cmdOK()->click();
     EXPECT_EQ(d.criticals, 1);
     EXPECT_TRUE(frm->isVisible());
     EXPECT_TRUE(Held(w));
-
-    // Good values: read, closed, the main window usable again.
     test::Fill(*frm, {{DataField::Text2, "3"}});
     d.files.push_back(path);
     frm->cmdOK()->click();
@@ -53,9 +45,6 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
     EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
     EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
-
-    // "&Cancel", and the window's own close control, each give the main
-    // window back and keep the profile.
     for (const bool button : {true, false}) {
         test::Trigger(w, "mnuOpenAscii");
         EXPECT_TRUE(frm->field(DataField::Text1)->text().isEmpty());
@@ -66,8 +55,7 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
 }
 
-// When the Cancel button comes up, a key for the gain field and a click on
-// the button are queued, as the user would give them.
+// When the Cancel button comes up, a key for the gain field and a click on it are queued.
 class ClickWhenShown : public QObject {
 public:
     ClickWhenShown(QPushButton *button, QLineEdit *field) : button_(button), field_(field) {}
@@ -91,8 +79,6 @@ private:
     QLineEdit *field_;
 };
 
-// A lasting read (SU, or text behind the parameter dialog) shows Cancel below
-// its caption; a click on it stops the read, a key for a field is dropped.
 TEST(Form1Formats, CancelButtonStopsARead)
 {
     QTemporaryDir dir;
@@ -109,20 +95,18 @@ TEST(Form1Formats, CancelButtonStopsARead)
     auto owned = test::OpenedWindow(d, first);
     Form1 &w = *owned;
     ASSERT_EQ(test::StoreOf(w.app()).NTraces, 30);
-
     const test::EagerPacing eager;
     QPushButton *cancel = w.cmdCancelRead();
     QLineEdit *gain = w.field(Field::txtGainValue);
     const QString gainText = gain->text();
     const QLabel *caption = w.captionLabel(Caption::lblReadTr);
-    const auto readText = [&] {
-        test::Trigger(w, "mnuOpenAscii");
-        test::Fill(*w.frmData(), {{DataField::Text1, "60"}, {DataField::Text2, "10"}, {DataField::Text3, "5"}});
-        w.frmData()->cmdOK()->click();
-    };
     const struct { const char *name; std::string path; std::function<void()> open; } cases[] = {
         {"SU", second, [&] { test::Trigger(w, "mnuOpenSU"); }},
-        {"text", text, readText},
+        {"text", text, [&] {
+             test::Trigger(w, "mnuOpenAscii");
+             test::Fill(*w.frmData(), {{DataField::Text1, "60"}, {DataField::Text2, "10"}, {DataField::Text3, "5"}});
+             w.frmData()->cmdOK()->click();
+         }},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.name);
@@ -131,7 +115,6 @@ TEST(Form1Formats, CancelButtonStopsARead)
         d.files = {k.path};
         k.open();
         cancel->removeEventFilter(&user);
-
         EXPECT_EQ(user.shows, 1);
         EXPECT_EQ(cancel->pos(), caption->mapTo(&w, QPoint(0, caption->height())));
         EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
@@ -143,8 +126,6 @@ TEST(Form1Formats, CancelButtonStopsARead)
         EXPECT_TRUE(d.messages.empty());
         EXPECT_FALSE(w.app().busy());
     }
-
-    // Left alone, the same read goes through.
     d.files = {second};
     test::Trigger(w, "mnuOpenSU");
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 50);
