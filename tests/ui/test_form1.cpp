@@ -148,18 +148,15 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
     Find<QPushButton>(w, "cmdRePlot")->click();
     EXPECT_EQ(w.app().upd.Max(), 2);
-    Find<QPushButton>(w, "cmdAll")->click();
-    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
     auto *label1 = Find<QLabel>(w, "Label1");
     w.upd()->upButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 2"));
+    EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
     w.upd()->downButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 1"));
     EXPECT_FALSE(w.upd()->downButton()->isEnabled()); // at the first trace
-    Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
-    Find<QPushButton>(w, "cmdRePlot")->click();
-    w.upd()->upButton()->click();
-    EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
+    Find<QPushButton>(w, "cmdAll")->click();
+    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
     w.app().mnuAbout_Click();
     const QRect panel = w.frmAbout()->geometry();
     const QImage over = w.pctProfile()->grab(panel).toImage();
@@ -286,8 +283,6 @@ public:
         return false;
     }
     int shows = 0;
-
-private:
     QPushButton *button_;
     QLineEdit *field_;
 };
