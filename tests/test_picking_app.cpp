@@ -1,7 +1,6 @@
 // Picking through the command flow: the exact marks, the rules, Reset, alignment, the picks file, Automatic.
 #include "support/app_fixture.h"
-
-#include <sstream>
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -168,9 +167,7 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     d.files = {saved};
     app.mnuSavePick_Click();
     EXPECT_EQ(d.filters.back(), "Ascii files (*.dat)|*.dat| All Filese (*.*)|*.*");
-    std::stringstream text;
-    text << std::ifstream(saved, std::ios::binary).rdbuf();
-    EXPECT_EQ(text.str().substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
+    EXPECT_EQ(test::FileBytes(saved).substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
     s.Picks.assign(11, 0.0f);
     const Array2D raw = s.RawData;
     d.files = {saved};
@@ -201,15 +198,6 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_EQ(d.messages[0].second, "The picks cannot be saved to " + (dir / "no" / "such.dat").string()
                                         + ": No such file or directory.");
-}
-
-TEST_F(PickingTest, NoProfileYet)
-{
-    s.PlotReady = 0;
-    app.pctTrace_MouseMove(100);
-    app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
-    EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
 }
 
 namespace {

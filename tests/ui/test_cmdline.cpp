@@ -30,9 +30,7 @@ TEST(CommandLine, ArgumentLists)
         {{"--", "a.su", "--"}, Action::Fail, "", "2 given"},
     };
     for (const auto &c : cases) {
-        std::string shown;
-        for (const auto &a : c.args)
-            shown += "[" + a + "]";
+        const std::string shown = testing::PrintToString(c.args);
         const CommandLine cl = ParseCommandLine(c.args);
         EXPECT_EQ(cl.action, c.action) << shown;
         EXPECT_EQ(cl.file, c.file) << shown;

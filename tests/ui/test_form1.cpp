@@ -252,7 +252,6 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     frm->cmdOK()->click();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(test::TakesInput(w));
-    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
     EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
     EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
     for (const bool button : {true, false}) {
