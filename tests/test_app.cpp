@@ -7,8 +7,6 @@ namespace fs = std::filesystem;
 using namespace orv;
 using AppTest = test::AppFixture;
 
-// Save SU File and the alignment commands say so; Save Picking writes an
-// empty file.
 TEST_F(AppTest, WithoutAProfileCommandsLeaveEverythingAlone)
 {
     EXPECT_EQ(s.PickMode, 1);
@@ -45,11 +43,7 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     EXPECT_EQ(s.PlotReady, 1);
     EXPECT_EQ(s.RawData(2, 1), 2001.0f);
     EXPECT_EQ(s.Picks, std::vector<float>(4, 0.0f));
-    const std::map<Field, std::string> want = {
-        {Field::Text1, " 1"}, {Field::txt1sttr, " 1"}, {Field::txtLsttr, " 3"},
-        {Field::txtLstsamp, " 500"}, {Field::txtAmpClip, " 1000"}, {Field::txtGainValue, " 400"},
-        {Field::txtTraceCSG, " 24"}, {Field::txtGroupOverlap, "0"}};
-    for (const auto &[f, text] : want)
+    for (const auto &[f, text] : std::map<Field, std::string>{{Field::Text1, " 1"}, {Field::txt1sttr, " 1"}, {Field::txtLsttr, " 3"}, {Field::txtLstsamp, " 500"}, {Field::txtAmpClip, " 1000"}, {Field::txtGainValue, " 400"}, {Field::txtTraceCSG, " 24"}, {Field::txtGroupOverlap, "0"}})
         EXPECT_EQ(c.text(f), text) << int(f);
     EXPECT_EQ(c.caption(Caption::lblReadTr), "Reading Trace # 3");
     EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
@@ -59,7 +53,6 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     EXPECT_EQ(std::vector<int>({app.upd.Min(), app.upd.Max(), app.upd.Value()}), std::vector<int>({1, 3, 1}));
     EXPECT_FALSE(profile.drawn().empty());
     EXPECT_TRUE(d.messages.empty());
-
     profile.prims.clear(), trace.prims.clear();
     app.upd.up();
     EXPECT_EQ(c.caption(Caption::Label1), "Trace # 2");
@@ -82,10 +75,7 @@ TEST_F(AppTest, ZeroSampleIntervalIsReplacedAndSaid)
 TEST_F(AppTest, RePlotRangeRules)
 {
     open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(120, 500)));
-    const struct {
-        const char *f1, *fl, *s1, *sl, *clip, *csg;
-        std::vector<int> want; // first and last trace and sample, clip, traces per gather
-    } cases[] = {
+    const struct { const char *f1, *fl, *s1, *sl, *clip, *csg; std::vector<int> want; } cases[] = {
         {"150", "300", "1", "500", "1000", "24", {120, 120, 1, 500, 1000, 24}},
         {"50", "20", "-5", "500", "1000", "24", {20, 20, 1, 500, 1000, 24}},
         {"12.5", "13.5", "1", "500", "1000", "24", {12, 14, 1, 500, 1000, 24}},
@@ -104,21 +94,17 @@ TEST_F(AppTest, RePlotRangeRules)
         EXPECT_EQ(std::vector<int>({s.FirstTrace, s.LastTrace, s.FirstSample, s.LastSample, s.ClipValue, s.TracesPerCSG}),
                   tc.want);
         EXPECT_EQ(c.text(Field::txtAmpClip), SignedText(tc.want[4]));
-        // The stepper takes the window the rules left, before the plot sees it.
         EXPECT_EQ(std::vector<int>({app.upd.Min(), app.upd.Max()}), std::vector<int>({tc.want[0], tc.want[1]}));
         EXPECT_GE(app.upd.Value(), s.FirstTrace);
         EXPECT_LE(app.upd.Value(), s.LastTrace);
         EXPECT_EQ(c.caption(Caption::Label1), "Trace # " + PlainText(int(app.upd.Value())));
     }
-
-    // Every re-plot starts again from RawData.
     c.select(Option::optNormTrace);
     app.cmdRePlot_Click();
     EXPECT_EQ(s.NormMode, 2);
     c.select(Option::optNormNone);
     app.cmdRePlot_Click();
     EXPECT_EQ(s.PlotData, s.RawData);
-
     app.cmdAll_Click();
     EXPECT_EQ(c.text(Field::txtLsttr), " 120");
     EXPECT_EQ(c.text(Field::txtLstsamp), " 500");
@@ -150,7 +136,6 @@ TEST_F(AppTest, NextGroupSteps)
 
 TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
 {
-    // Big enough that the throttled progress caption yields at least once.
     const auto path = file("big.su", test::SUBytes(3000, 1000));
     open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(5, 10)));
     const ProfileStore before = s;
@@ -175,8 +160,7 @@ TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
 TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
 {
     open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(30, 50)));
-    const ReadPacing was = Pacing();
-    Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    const test::EagerPacing eager;
     c.setCaptionVisible(Caption::lblReadTr, false);
     const std::string caption = c.caption(Caption::lblReadTr);
     int seen = 0;
@@ -190,7 +174,6 @@ TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
     };
     app.cmdAll_Click();
     c.onYield = nullptr;
-    Pacing() = was;
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(s.LastTrace, 30);
     EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
@@ -215,7 +198,6 @@ TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
     ASSERT_TRUE(ReadSUFile(out, back, info, err)) << err;
     EXPECT_EQ(back.RawData, s.PlotData);
     EXPECT_EQ(info.intervalMs, 0.25);
-
     app.mnuSaveSU_Click();
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].second.find(bad), std::string::npos);

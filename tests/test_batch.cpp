@@ -1,5 +1,4 @@
-// The batch program: its command line, its outputs against the window's
-// bytes for the same steps, failures among good files, and thread counts.
+// The batch program: its command line, its outputs against the window's bytes, failures, threads.
 #include "batch/runner.h"
 
 #include "core/savefile.h"
@@ -11,10 +10,6 @@
 #include "support/files.h"
 #include "support/survey.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -27,11 +22,9 @@ using test::TempDir;
 namespace {
 
 Parsed parse(std::initializer_list<const char *> args) { return batch::ParseArgs({args.begin(), args.end()}); }
-
 int run(const std::vector<std::string> &args) { return batch::BatchMain(args, "test"); }
 
-// A survey line of each input format (nt x ns, air wave near sample 24),
-// a picks file beside each, in dir.
+// A survey line of each input format with a picks file beside each.
 struct Inputs {
     static constexpr int nt = 30, ns = 160;
     std::string su, rd3, dt1, ascii;
@@ -45,8 +38,7 @@ struct Inputs {
         Array2D b = a;
         EXPECT_TRUE(WriteRD3File(rd3, b, nt, ns, error)) << error;
         dt1 = test::WriteDT1Pair(dir.path.string(), "line_dt1", a, 40);
-        // Beyond 16 bits: the Ramac writer clips it in place, which must not
-        // reach the outputs written after it.
+        // Beyond 16 bits: the RD3 writer's clip must not reach the outputs written after it.
         a(2, 100) = 1e6f;
         EXPECT_TRUE(WriteSUFile(su, a, nt, ns, 40.0f, error)) << error;
         EXPECT_TRUE(WriteAsciiFile(ascii, a, nt, ns, error)) << error;
@@ -58,26 +50,16 @@ struct Inputs {
     }
 };
 
-// What the batch writes for an output format, beside the window's save command.
-struct Output {
-    const char *name;
-    void (App::*save)();
-    std::vector<std::string> extensions; // of the files written, the first the one named
-};
-const Output outputs[] = {{"su", &App::mnuSaveSU_Click, {".su"}},
-                          {"rd3", &App::mnuSaveRD3_Click, {".rd3", ".rad"}},
-                          {"ascii", &App::mnuSaveAscii_Click, {".dat"}}};
+struct Output { const char *name; void (App::*save)(); std::vector<std::string> extensions; };
+const Output outputs[] = {{"su", &App::mnuSaveSU_Click, {".su"}}, {"rd3", &App::mnuSaveRD3_Click, {".rd3", ".rad"}}, {"ascii", &App::mnuSaveAscii_Click, {".dat"}}};
 
-// The window's steps for one input: open, All Profile, picks (From File or
-// Automatic; without alignment the window has no picking step, so the picks
-// go straight in), Save Profile as `f` to stem, Save Picking to picksOut.
+// The window's steps for one input; without alignment picks from a file go straight in.
 void windowSteps(const std::string &in, const Options &o, const Output &f, const std::string &stem,
                  const std::string &picksOut)
 {
     test::FakeWindow w;
     w.app.Form_Load();
-    const std::map<std::string, void (App::*)()> opens = {
-        {".su", &App::mnuOpenSU_Click}, {".rd3", &App::mnuOpenRD3_Click}, {".dt1", &App::mnuOpenDT1_Click}};
+    const std::map<std::string, void (App::*)()> opens = {{".su", &App::mnuOpenSU_Click}, {".rd3", &App::mnuOpenRD3_Click}, {".dt1", &App::mnuOpenDT1_Click}};
     const auto open = opens.find(fs::path(in).extension().string());
     w.open(open == opens.end() ? nullptr : open->second, in, "30", "160", "40");
     ASSERT_TRUE(w.s.hasProfile());
@@ -90,14 +72,10 @@ void windowSteps(const std::string &in, const Options &o, const Output &f, const
         w.app.mnuFromFile_Click();
     } else if (o.picks == batch::PicksSource::Auto) {
         w.app.mnuAutomatic_Click();
-        w.frm.fields = {{DataField::txtKey1st, std::to_string(o.autoWindow[0])},
-                        {DataField::txtKeyLast, std::to_string(o.autoWindow[1])},
-                        {DataField::txtTarg1st, std::to_string(o.autoWindow[2])},
-                        {DataField::txtTargLast, std::to_string(o.autoWindow[3])}};
-        if (o.align)
-            w.app.frmData_cmdOK2_Click();
-        else
-            w.app.pickByCrossCorrelation(false);
+        const DataField keys[] = {DataField::txtKey1st, DataField::txtKeyLast, DataField::txtTarg1st, DataField::txtTargLast};
+        for (int k = 0; k < 4; ++k)
+            w.frm.fields[keys[k]] = std::to_string(o.autoWindow[k]);
+        o.align ? w.app.frmData_cmdOK2_Click() : void(w.app.pickByCrossCorrelation(false));
     } else {
         std::string error;
         ASSERT_TRUE(ReadPicksFile(picksIn, 30, w.s.Picks, error)) << error;
@@ -131,12 +109,10 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
     EXPECT_EQ(*text.options.totalTime, 12.5);
     EXPECT_EQ(parse({"--help"}).kind, Parsed::Help);
     EXPECT_EQ(parse({"a.su", "--version"}).kind, Parsed::Version);
-
     const struct { std::vector<const char *> args; const char *error; } wrong[] = {
         {{"--out", "o", "--format", "su"}, "no input file given"},
         {{"--bogus", "a.su"}, "unknown option \"--bogus\""},
-        {{"--picks", "p.dat", "--auto", "1", "2", "3", "4", "--out", "o", "--format", "su", "a.su"},
-         "--picks and --auto cannot be given together"},
+        {{"--picks", "p.dat", "--auto", "1", "2", "3", "4", "--out", "o", "--format", "su", "a.su"}, "--picks and --auto cannot be given together"},
         {{"--auto", "1", "2", "3"}, "--auto needs four sample numbers: KEYFIRST KEYLAST TARGFIRST TARGLAST"},
         {{"--auto", "1", "2", "x", "4", "a.su"}, "--auto takes sample numbers from 1 to 32767, not \"x\""},
         {{"--normalize", "csg=0", "a.su"}, "--normalize csg=N takes a number of traces from 1 to 32767, not \"csg=0\""},
@@ -147,8 +123,7 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
         {{"a.su"}, "nothing to write: give --out with --format"},
         {{"--align", "--out", "o", "--format", "su", "a.su"}, "--align needs picks: --picks or --auto"},
         {{"--save-picks", "--out", "o", "--format", "su", "a.su"}, "--save-picks needs picks: --picks or --auto"},
-        {{"--picks", "p.dat", "--out", "o", "--format", "su", "a.su", "b.su"},
-         "--picks with several inputs needs a pattern with {stem}, such as {stem}.dat"},
+        {{"--picks", "p.dat", "--out", "o", "--format", "su", "a.su", "b.su"}, "--picks with several inputs needs a pattern with {stem}, such as {stem}.dat"},
         {{"-j", "0", "a.su"}, "-j takes a number from 1 to 1024, not \"0\""},
         {{"-j", "1025", "a.su"}, "-j takes a number from 1 to 1024, not \"1025\""},
         {{"--traces", "10", "--samples", "2.5", "a.txt"}, "--samples takes a whole number from 1 to 32767, not \"2.5\""},
@@ -168,14 +143,10 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
 TEST(BatchCommandLine, NamesOfFormatsPicksAndOutputs)
 {
     const struct { const char *path; NamedFormat format; const char *data; const char *stem; } names[] = {
-        {"a/L1.su", NamedFormat::SU, "a/L1.su", "L1"},
-        {"L1.SU", NamedFormat::SU, "L1.SU", "L1"},
-        {"d/L2.rad", NamedFormat::RD3, "d/L2.rd3", "L2"},
-        {"L2.RD3", NamedFormat::RD3, "L2.RD3", "L2"},
-        {"x.y/L3.HD", NamedFormat::DT1, "x.y/L3.dt1", "L3"},
-        {"L3.dt1", NamedFormat::DT1, "L3.dt1", "L3"},
-        {"x.y/notes", NamedFormat::None, "x.y/notes", "notes"},
-        {"line.txt", NamedFormat::None, "line.txt", "line"},
+        {"a/L1.su", NamedFormat::SU, "a/L1.su", "L1"}, {"L1.SU", NamedFormat::SU, "L1.SU", "L1"},
+        {"d/L2.rad", NamedFormat::RD3, "d/L2.rd3", "L2"}, {"L2.RD3", NamedFormat::RD3, "L2.RD3", "L2"},
+        {"x.y/L3.HD", NamedFormat::DT1, "x.y/L3.dt1", "L3"}, {"L3.dt1", NamedFormat::DT1, "L3.dt1", "L3"},
+        {"x.y/notes", NamedFormat::None, "x.y/notes", "notes"}, {"line.txt", NamedFormat::None, "line.txt", "line"},
     };
     for (const auto &n : names) {
         SCOPED_TRACE(n.path);
@@ -187,7 +158,6 @@ TEST(BatchCommandLine, NamesOfFormatsPicksAndOutputs)
     }
     EXPECT_EQ(batch::PicksFileFor("{dir}/picks/{stem}.dat", "s/L9.dt1"), "s/picks/L9.dat");
     EXPECT_EQ(batch::PicksFileFor("{stem}-{stem}.dat", "L9.dt1"), "L9-L9.dat");
-
     Options o;
     o.inputs = {"a/L1.su", "b/L1.dt1", "L2.rad"};
     o.outDir = "out/";
@@ -202,8 +172,7 @@ TEST(BatchCommandLine, NamesOfFormatsPicksAndOutputs)
     EXPECT_EQ(clash, (std::vector<std::string>{"", "its output out/L1.rad is written for a/L1.su already (inputs of the same name need different --out folders)", ""}));
 }
 
-// Every input format, picks from a file and by cross-correlation, with and
-// without alignment, each output format: the batch writes the window's bytes.
+// Every input and output format, picks from a file or automatic, aligned or not: the window's bytes.
 TEST(Batch, WritesWhatTheWindowWrites)
 {
     TempDir dir;
@@ -223,8 +192,7 @@ TEST(Batch, WritesWhatTheWindowWrites)
         for (const char *a : {"--out", out.c_str(), "--format", "su,rd3,ascii", "--save-picks", "--traces", "30",
                               "--samples", "160", "--total-time", "40", "-j", "2"})
             args.push_back(a);
-        for (const std::string &f : {in.su, in.rd3, in.dt1, in.ascii})
-            args.push_back(f);
+        args.insert(args.end(), {in.su, in.rd3, in.dt1, in.ascii});
         ASSERT_EQ(run(args), 0);
         const Parsed p = batch::ParseArgs(args);
         for (const std::string &input : {in.su, in.rd3, in.dt1, in.ascii}) {
@@ -244,49 +212,34 @@ TEST(Batch, WritesWhatTheWindowWrites)
     }
 }
 
-// A bad input among good ones leaves nothing and stops no other; outputs kept
-// unless --overwrite, inputs never replaced; the thread count changes no byte.
+// A bad input stops no other; outputs kept unless --overwrite, inputs never replaced; -j changes no byte.
 TEST(Batch, FailuresThreadsAndOverwrites)
 {
     TempDir dir;
     const Inputs in(dir);
     std::ofstream(dir / "broken.su") << "not a profile";
     const std::string out1 = dir / "j1", out2 = dir / "j2";
-    std::vector<std::string> args{"--auto", "18", "34", "1", "120", "--align", "--format", "su,rd3", "--save-picks",
-                                  in.su, dir / "broken.su", in.dt1, dir / "missing.dt1", in.rd3};
-    auto with = [&](std::vector<std::string> extra) {
-        std::vector<std::string> a = args;
-        a.insert(a.begin(), extra.begin(), extra.end());
-        return a;
-    };
-    EXPECT_EQ(run(with({"--out", out1, "-j", "1"})), 1);
-    EXPECT_EQ(run(with({"--out", out2, "-j", "2"})), 1);
+    for (const auto &[out, j] : {std::pair(out1, "1"), std::pair(out2, "2")})
+        EXPECT_EQ(run({"--out", out, "-j", j, "--auto", "18", "34", "1", "120", "--align", "--format", "su,rd3", "--save-picks",
+                       in.su, dir / "broken.su", in.dt1, dir / "missing.dt1", in.rd3}), 1);
     std::vector<std::string> written;
     for (const auto &e : fs::directory_iterator(out1))
         written.push_back(e.path().filename().string());
     std::sort(written.begin(), written.end());
-    EXPECT_EQ(written, (std::vector<std::string>{"line_dt1.picks.dat", "line_dt1.rad", "line_dt1.rd3",
-                                                 "line_dt1.su", "line_rd3.picks.dat", "line_rd3.rad", "line_rd3.rd3",
-                                                 "line_rd3.su", "line_su.picks.dat", "line_su.rad", "line_su.rd3",
-                                                 "line_su.su"}));
+    EXPECT_EQ(written, (std::vector<std::string>{"line_dt1.picks.dat", "line_dt1.rad", "line_dt1.rd3", "line_dt1.su",
+        "line_rd3.picks.dat", "line_rd3.rad", "line_rd3.rd3", "line_rd3.su", "line_su.picks.dat", "line_su.rad", "line_su.rd3", "line_su.su"}));
     for (const std::string &name : written)
         EXPECT_EQ(FileBytes(out1 + "/" + name), FileBytes(out2 + "/" + name)) << name;
-
-    // Outputs that exist fail their input unless --overwrite; an output
-    // that is an input fails even then, and the input stays as it was.
     std::ofstream(out1 + "/line_su.su") << "older";
     EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", in.su}), 1);
     EXPECT_EQ(FileBytes(out1 + "/line_su.su"), "older");
     EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--out", out1, "--format", "su", "--overwrite", in.su}), 0);
     EXPECT_NE(FileBytes(out1 + "/line_su.su"), "older");
     const std::string before = FileBytes(in.su);
-    EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--align", "--out", dir.path.string(), "--format", "su",
-                   "--overwrite", in.su}),
-              1);
+    EXPECT_EQ(run({"--picks", "{dir}/{stem}.dat", "--align", "--out", dir.path.string(), "--format", "su", "--overwrite", in.su}), 1);
     EXPECT_EQ(FileBytes(in.su), before);
 }
 
-// A freed block comes back for the next file of its size, zeroed when asked.
 TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
 {
     RecycleArrayMemory();
@@ -302,8 +255,7 @@ TEST(BatchMemory, FreedBlocksComeBackZeroedWhenAsked)
     }
 }
 
-// Files reported from several threads are flushed; a folder gone before the
-// end is reported, not passed over as flushed.
+// A folder gone before the end is reported, not passed over as flushed.
 TEST(BatchFlush, FlusherReportsWhatItCouldNotFlush)
 {
     for (const bool removed : {false, true}) {
@@ -314,10 +266,9 @@ TEST(BatchFlush, FlusherReportsWhatItCouldNotFlush)
         std::vector<std::thread> writers;
         for (int t = 0; t < 2; ++t)
             writers.emplace_back([&, t] {
-                for (int i = 0; i < 5; ++i) {
+                for (int i = 0; i < 5; ++i, flusher.wrote()) {
                     std::string error;
                     ASSERT_TRUE(SaveWholeFile(folder + "/f" + std::to_string(t * 5 + i), "bytes", error)) << error;
-                    flusher.wrote();
                 }
             });
         for (std::thread &w : writers)

@@ -1,9 +1,6 @@
-// Picking through the command flow: the mouse on the trace canvas with the
-// exact marks it draws, the pick rules' menu, Reset, Current Picking with its
-// questions, and the picks file through Save Picking and From File.
+// Picking through the command flow: the exact marks, the rules, Reset, alignment, the picks file, Automatic.
 #include "support/app_fixture.h"
-
-#include <sstream>
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -21,8 +18,7 @@ Prims cat(Prims a, const Prims &b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-// The range marks for column X and rows A, B (dx = 417): the top (red) and
-// bottom lines across the trace canvas, four short lines on the profile.
+// The range marks for column X and rows A, B (dx = 417).
 Prims marks(float X, float A, float B, bool onTrace)
 {
     const float l = X + 58.5f, r = X + 358.5f, m = (B - A) / 2 + A;
@@ -34,14 +30,9 @@ Prims cross(float X, float Y)
 {
     return {L(X + 58.5f, Y, X + 358.5f, Y, ColorRed), L(X + 208.5f, Y - 150, X + 208.5f, Y + 150, ColorRed)};
 }
-Prims head(const test::RecordingCanvas &cv, size_t n)
-{
-    const auto all = cv.drawn();
-    return {all.begin(), all.begin() + std::ptrdiff_t(std::min(n, all.size()))};
-}
+Prims head(const test::RecordingCanvas &cv, size_t n) { const auto all = cv.drawn(); return {all.begin(), all.begin() + std::ptrdiff_t(std::min(n, all.size()))}; }
 
-// 10 traces of 100 samples over 50 time units; trace t crosses zero upwards
-// between samples 30 + t and 31 + t, at 30.25 + t; dy = 10 and dx = 417.
+// 10 x 100 over 50 time units; trace t crosses zero upwards at 30.25 + t; dy = 10, dx = 417.
 struct PickingTest : test::AppFixture {
     void SetUp() override
     {
@@ -61,16 +52,13 @@ struct PickingTest : test::AppFixture {
 
 } // namespace
 
-// y = 100 gives P = 12, window 1..32 drawn at y = 0 and 310; a second move
-// first redraws (erases) the first move's marks.
+// y = 100: P = 12, window 1..32 drawn at y = 0 and 310; a second move erases the first's marks.
 TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
 {
     app.pctTrace_MouseMove(100);
     EXPECT_EQ(profile.drawn(), marks(0, 0, 310, false));
     EXPECT_EQ(trace.drawn(), marks(0, 0, 310, true));
     EXPECT_EQ(c.pointer(), PointerCross);
-
-    // Second move, on trace 3, at y = 500 (P = 52, window 32..72).
     app.upd.setValue(3);
     clearCanvases();
     app.pctTrace_MouseMove(500);
@@ -78,8 +66,6 @@ TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
     EXPECT_EQ(trace.drawn(), cat(marks(0, 0, 310, true), marks(834, 310, 710, true)));
 }
 
-// A right click stores the pointer's position, erases the marks, draws the
-// cross two samples lower and steps on; a press with no move erases nothing.
 TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
 {
     app.pctTrace_MouseMove(100);
@@ -90,25 +76,19 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     EXPECT_EQ(head(profile, 6), cat(marks(0, 0, 310, false), cross(0, 120)));
     EXPECT_EQ(head(trace, 2), marks(0, 0, 310, true));
     EXPECT_EQ(app.upd.Value(), 2);
-
     profile.prims.clear();
     app.pctTrace_MouseDown(MouseMiddle, 105); // P = 12.5, exact
     EXPECT_EQ(head(profile, 2), cross(417, 125));
     EXPECT_EQ(s.Picks[2], 6.25f);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6.25");
-
-    // The stepper stays on the last trace of the group.
     app.upd.setValue(10);
     app.pctTrace_MouseDown(MouseRight, 100);
     EXPECT_EQ(s.Picks[10], 6);
     EXPECT_EQ(app.upd.Value(), 10);
 }
 
-// The rule menu only moves the check mark; left clicks then search the window
-// by the rule in force, the range read leniently and written back.
 TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
 {
-    // Pointer y, expected sample position of trace 1, range written back.
     const struct { void (App::*rule)(); MenuCheck item; const char *range; float y, position; const char *rangeAfter; } cases[] = {
         {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "20", 250, 31.25f, " 20"},  // P = 27, window 7..47
         {&App::mnuZeroPick2_Click, MenuCheck::mnuZeroPick2, "20", 250, 27.0f, " 20"}, // no +ve -> -ve crossing: P
@@ -135,14 +115,11 @@ TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
     }
 }
 
-// Current Picking: the completeness question, the first-trace message, and
-// the alignment itself (picks in samples 10, 12, 11 over a 2-unit sample).
 TEST_F(PickingTest, CurrentPickingAsksThenAligns)
 {
     using Msg = std::pair<std::string, std::string>;
     const Msg ask{"Missing Picks", "One or more traces are not picked. Continue anyway?"};
     const Msg first{"Missing Picks", "At least tfrst trace must be picked"};
-    // Picks of traces 1..3 in time units (the rest at 5), answers, messages.
     const struct { std::vector<float> picks; std::deque<bool> answers; std::vector<Msg> said; bool moved; } cases[] = {
         {{5, 6, 5.5}, {}, {}, true},
         {{5, 6, 0}, {false}, {ask}, false},
@@ -161,8 +138,6 @@ TEST_F(PickingTest, CurrentPickingAsksThenAligns)
         EXPECT_EQ(d.messages, k.said);
         EXPECT_EQ(!(s.RawData == raw), k.moved);
         if (k.moved) {
-            // Trace 2 (pick at sample 12) moved up by 2 onto the reference 10,
-            // and the re-plot drew the new amplitudes.
             EXPECT_EQ(s.RawData(2, 1), raw(2, 3));
             EXPECT_EQ(s.PlotData(2, 1), raw(2, 3));
         }
@@ -179,14 +154,11 @@ TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
     app.mnuReset_Click();
     EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
     EXPECT_EQ(std::tuple(app.upd.Min(), app.upd.Max(), app.upd.Value()), std::tuple(2, 7, 2));
-    // Redrawn without crosses (red lines).
     EXPECT_FALSE(profile.only(Prim::Clear).empty());
     for (const Prim &p : profile.only(Prim::ColorLine))
         EXPECT_NE(p.colour, ColorRed);
 }
 
-// Save Picking writes the file; From File reads it back and aligns; refused
-// files and cancelled dialogs change nothing.
 TEST_F(PickingTest, PicksFileThroughTheMenus)
 {
     const std::vector<float> picks = {0, 5, 6, 5.5f, 5, 5, 5, 5, 5, 5, 5};
@@ -195,10 +167,7 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     d.files = {saved};
     app.mnuSavePick_Click();
     EXPECT_EQ(d.filters.back(), "Ascii files (*.dat)|*.dat| All Filese (*.*)|*.*");
-    std::stringstream text;
-    text << std::ifstream(saved, std::ios::binary).rdbuf();
-    EXPECT_EQ(text.str().substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
-
+    EXPECT_EQ(test::FileBytes(saved).substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
     s.Picks.assign(11, 0.0f);
     const Array2D raw = s.RawData;
     d.files = {saved};
@@ -208,8 +177,6 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     for (size_t t = 1; t <= 10; ++t)
         EXPECT_FLOAT_EQ(s.Picks[t], picks[t]);
     EXPECT_EQ(s.RawData(2, 1), raw(2, 3));
-
-    // Refusals and a cancel: picks and profile stay as they were.
     const auto picksNow = s.Picks;
     const Array2D rawNow = s.RawData;
     std::ofstream(dir / "short.dat", std::ios::binary) << " 1  .005 \r\n 2  .006 \r\n";
@@ -221,15 +188,11 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
         d.files = {path};
         app.mnuFromFile_Click();
         ASSERT_EQ(d.messages.size(), path.empty() ? 0u : 1u);
-        if (!path.empty()) {
-            EXPECT_NE(d.messages[0].second.find(path), std::string::npos);
-        }
+        EXPECT_TRUE(path.empty() || d.messages[0].second.find(path) != std::string::npos);
         EXPECT_EQ(s.Picks, picksNow);
         EXPECT_TRUE(s.RawData == rawNow);
     }
     EXPECT_EQ(s.DataFileName, ""); // the cancel came last
-
-    // A save that fails says so.
     d.files = {(dir / "no" / "such.dat").string()};
     app.mnuSavePick_Click();
     ASSERT_EQ(d.messages.size(), 1u);
@@ -237,12 +200,117 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
                                         + ": No such file or directory.");
 }
 
-// While a profile is being read (PlotReady 0) the mouse does nothing.
-TEST_F(PickingTest, NoProfileYet)
+namespace {
+
+// 5 x 100 over 50 time units, a pulse at samples 30, 33, 34, 38 and 39.
+struct AutomaticTest : test::AppFixture {
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        Array2D a;
+        a.allocate(5, 100);
+        const int at[] = {0, 30, 33, 34, 38, 39};
+        for (int t = 1; t <= 5; ++t)
+            for (int k = -2; k <= 2; ++k)
+                a(t, at[t] + k) = 3.0f - static_cast<float>(k * k);
+        show(a, 50);
+    }
+    void automatic(const char *k1, const char *kl, const char *t1, const char *tl)
+    {
+        app.mnuAutomatic_Click();
+        frm.fields = {{DataField::txtKey1st, k1}, {DataField::txtKeyLast, kl},
+                      {DataField::txtTarg1st, t1}, {DataField::txtTargLast, tl}};
+    }
+};
+
+TEST_F(AutomaticTest, PicksEveryTraceAlignsAndReplaces)
 {
-    s.PlotReady = 0;
-    app.pctTrace_MouseMove(100);
-    app.pctTrace_MouseDown(MouseRight, 100);
-    EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
-    EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
+    s.Picks[5] = 7; // a pick by hand: replaced too
+    automatic("28", "40", "1", "100");
+    EXPECT_TRUE(frm.crossCorrelation);
+    app.frmData_cmdOK2_Click();
+    // Key 28..40 of trace t found on t + 1 at 31, 29, 32, 29; 0.5 time units a sample.
+    EXPECT_EQ(s.Picks, (std::vector<float>{0, 15.5f, 14.5f, 16, 14.5f, 0}));
+    EXPECT_FALSE(frm.open);
+    EXPECT_FALSE(frm.working);
+    EXPECT_FALSE(app.busy());
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(s.RawData(1, 28), 3.0f);
+    EXPECT_EQ(s.RawData(2, 33), 3.0f);
 }
+
+TEST_F(AutomaticTest, RefusedCancelledOrStoppedRunsChangeNothing)
+{
+    s.Picks[2] = 9;
+    const auto before = state();
+    enum How { Ok, Cancel, Stop };
+    const struct { const char *k1, *kl, *t1, *tl, *field; How how = Ok; } rows[] = {
+        {"", "", "", "", "The Key Trace's \"1st Samp.\""},
+        {"0.5", "10", "1", "100", "The Key Trace's \"1st Samp.\""},
+        {"5", "101", "1", "100", "The Key Trace's \"Last Samp\""},
+        {"5", "10", "-3", "100", "The Target Trace's \"1st Samp\""},
+        {"5", "10", "1", "70000", "The Target Trace's \"Last Samp\""},
+        {"5", "10", "1", "1e999", "The Target Trace's \"Last Samp\""},
+        {"28", "40", "1", "100", nullptr, Cancel},
+        {"28", "40", "1", "100", nullptr, Stop},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.field ? r.field : r.how == Cancel ? "Cancel" : "stop");
+        d.messages.clear();
+        automatic(r.k1, r.kl, r.t1, r.tl);
+        frm.stopAtPoll = r.how == Stop ? frm.polls + 1 : 0;
+        r.how == Cancel ? app.frmData_cmdCancel2_Click() : app.frmData_cmdOK2_Click();
+        if (r.field) {
+            ASSERT_EQ(d.messages.size(), 1u);
+            EXPECT_EQ(d.messages[0].second, std::string(r.field) + " must be a sample number from 1 to 100.");
+        } else {
+            EXPECT_TRUE(d.messages.empty());
+        }
+        EXPECT_EQ(frm.open, r.field != nullptr);
+        EXPECT_FALSE(frm.working);
+        EXPECT_FALSE(app.busy());
+        EXPECT_TRUE(state() == before);
+    }
+}
+
+// Nothing picked: with earlier picks "No" keeps them and the dialog; without, said.
+TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
+{
+    const struct { const char *k1, *kl, *t1, *tl, *reason; } rows[] = {
+        {"40", "30", "1", "100", "the key window's last sample comes before its first"},
+        {"1", "50", "60", "100", "the target range is shorter than the key window"},
+        {"90", "100", "1", "20", "no key window correlates positively with the next trace"},
+    };
+    for (const auto &r : rows) {
+        const std::string said = std::string("No trace could be picked: ") + r.reason;
+        s.Picks.assign(6, 0.0f);
+        s.Picks[3] = 4;
+        d.messages.clear();
+        d.answers = {false};
+        automatic(r.k1, r.kl, r.t1, r.tl);
+        app.frmData_cmdOK2_Click();
+        ASSERT_EQ(d.messages.size(), 1u);
+        EXPECT_EQ(d.messages[0].second, said + ". Discard the current picks anyway?");
+        EXPECT_TRUE(frm.open);
+        EXPECT_EQ(s.Picks[3], 4.0f);
+        d.answers = {true};
+        app.frmData_cmdOK2_Click();
+        EXPECT_FALSE(frm.open);
+        EXPECT_EQ(s.Picks, std::vector<float>(6, 0.0f));
+        d.messages.clear();
+        automatic(r.k1, r.kl, r.t1, r.tl);
+        app.frmData_cmdOK2_Click();
+        EXPECT_FALSE(frm.open);
+        EXPECT_EQ(d.messages, (decltype(d.messages){{"Automatic", said + "."}}));
+    }
+}
+
+TEST_F(AutomaticTest, WithoutAProfileTheDialogIsNotShown)
+{
+    test::FakeWindow empty;
+    empty.app.mnuAutomatic_Click();
+    EXPECT_EQ(empty.frm.shows, 0);
+    EXPECT_EQ(empty.d.messages.back().second, "There is no profile to pick.");
+}
+
+} // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// The main window's command flow over fake controls, dialogs and recording
-// canvases, a scratch folder per test, and the survey files the tests open.
+// The command flow over fake controls, dialogs and recording canvases.
 
 #include "app/app.h"
 #include "app/profile_formats.h"
@@ -20,8 +19,7 @@
 
 namespace orv::test {
 
-// Seismic Unix traces of the given sample counts in the host's byte order;
-// sample j of trace k holds k * 1000 + j.
+// SU traces in the host's byte order; sample j of trace k holds k * 1000 + j.
 inline std::string SUBytes(const std::vector<int> &counts, int dt = 1000)
 {
     std::string b;
@@ -40,7 +38,6 @@ inline std::string SUBytes(const std::vector<int> &counts, int dt = 1000)
 }
 inline std::string SUBytes(int nt, int ns, int dt = 1000) { return SUBytes(std::vector<int>(size_t(nt), ns), dt); }
 
-// The text headers the RD3 (.rad) and DT1 (.hd) readers take their sizes from.
 inline std::string RadHeader(int nt, int ns)
 {
     std::string rad = "SAMPLES:" + std::to_string(ns) + "\r\n";
@@ -53,16 +50,8 @@ inline std::string HdHeader(int nt, int ns)
     return "NUMBER OF TRACES   = " + std::to_string(nt) + "\r\nNUMBER OF PTS/TRC  = " + std::to_string(ns)
         + "\r\nTOTAL TIME WINDOW  = 10\r\nSTEP SIZE USED     = 1\r\n";
 }
-// A text profile of n ones.
-inline std::string Ones(int n)
-{
-    std::string s;
-    for (int k = 0; k < n; ++k)
-        s += "1 ";
-    return s;
-}
+inline std::string Ones(int n) { std::string s; while (n-- > 0) s += "1 "; return s; }
 
-// Every read yields at each report and offers its Cancel button at once.
 struct EagerPacing {
     ReadPacing was = Pacing();
     EagerPacing() { Pacing() = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)}; }
@@ -77,33 +66,23 @@ struct FakeWindow {
     RecordingCanvas profile{4170, 1000}, trace{1935, 1000};
     App app{c, d, profile, trace, &frm};
     ProfileStore &s = StoreOf(app);
-
-    // Opens path through a menu command, or (menu null) as text of nt x ns
-    // over tt through the parameter dialog; what was said before is dropped.
+    // Opens path through a menu, or (menu null) as text through the parameter dialog.
     void open(void (App::*menu)(), const std::string &path, const std::string &nt = "", const std::string &ns = "",
               const std::string &tt = "10")
     {
         d.messages.clear();
         d.files = {path};
         if (menu)
-            (app.*menu)();
-        else
-            ascii(nt, ns, tt);
-    }
-    void ascii(const std::string &nt, const std::string &ns, const std::string &tt)
-    {
+            return (app.*menu)();
         app.mnuOpenAscii_Click();
         frm.fields = {{DataField::Text1, nt}, {DataField::Text2, ns}, {DataField::Text3, tt}};
         app.frmData_cmdOK_Click();
     }
     void range(const char *f1, const char *fl, const char *s1, const char *sl)
     {
-        c.texts[Field::txt1sttr] = f1;
-        c.texts[Field::txtLsttr] = fl;
-        c.texts[Field::txt1stsamp] = s1;
-        c.texts[Field::txtLstsamp] = sl;
+        c.texts[Field::txt1sttr] = f1, c.texts[Field::txtLsttr] = fl;
+        c.texts[Field::txt1stsamp] = s1, c.texts[Field::txtLstsamp] = sl;
     }
-    // Puts `a` straight into the store, unpicked, and re-plots all of it.
     void show(const Array2D &a, float totalTime)
     {
         s.RawData = s.PlotData = a;
@@ -121,12 +100,10 @@ struct FakeWindow {
     }
 };
 
-// A FakeWindow loaded by Form_Load, with a scratch folder named after the test.
 struct AppFixture : ::testing::Test, FakeWindow {
     std::filesystem::path dir = std::filesystem::temp_directory_path()
         / ("orvane_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) + "_"
            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-
     void SetUp() override
     {
         std::filesystem::create_directories(dir);

@@ -1,5 +1,5 @@
 #pragma once
-// The real main window on the offscreen platform, as the window tests drive it.
+// The real main window on the offscreen platform.
 
 #include "support/fakes.h"
 #include "support/store_access.h"
@@ -34,7 +34,6 @@ T *Find(QObject &w, const char *name)
 }
 inline void Trigger(Form1 &w, const char *action) { Find<QAction>(w, action)->trigger(); }
 
-// A shown window that opened `path` through the SU menu.
 inline std::unique_ptr<Form1> OpenedWindow(FakeDialogs &d, const std::string &path = ExampleLine)
 {
     d.files.push_back(path);
@@ -44,14 +43,12 @@ inline std::unique_ptr<Form1> OpenedWindow(FakeDialogs &d, const std::string &pa
     return w;
 }
 
-// The window takes the user's input again, or a dialog holds all of it.
 inline bool TakesInput(Form1 &w)
 {
     return w.centralWidget()->isEnabled() && w.menuBar()->isEnabled() && !QApplication::overrideCursor();
 }
 inline bool Held(Form1 &w) { return !w.centralWidget()->isEnabled() && !w.menuBar()->isEnabled(); }
 
-// Fills the parameter dialog's fields in order.
 inline void Fill(FrmData &frm, std::initializer_list<std::pair<DataField, const char *>> fields)
 {
     for (const auto &[f, text] : fields)

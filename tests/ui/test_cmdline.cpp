@@ -1,5 +1,4 @@
-// The command line: what each argument list asks for, what a file named at
-// start becomes, and that opening it at start gives what the menu gives.
+// The command line, a file named at start, and that opening it at start gives what the menu gives.
 #include "app/cmdline.h"
 #include "batch/options.h"
 #include "support/form1_fixture.h"
@@ -22,35 +21,20 @@ using Action = CommandLine::Action;
 
 TEST(CommandLine, ArgumentLists)
 {
-    const struct {
-        std::vector<std::string> args;
-        Action action;
-        std::string file;  // Run
-        std::string error; // Fail: part of the message
-    } cases[] = {
-        {{}, Action::Run, "", ""},
-        {{"line.su"}, Action::Run, "line.su", ""},
-        {{"--help"}, Action::Help, "", ""},
-        {{"--version"}, Action::Version, "", ""},
-        {{"--version", "--help"}, Action::Help, "", ""},
-        {{"a.su", "b.su", "--help"}, Action::Help, "", ""},
-        {{"--verbose"}, Action::Fail, "", "'--verbose'"},
-        {{"--help", "-x"}, Action::Fail, "", "'-x'"},
-        {{"a.su", "b.su"}, Action::Fail, "", "2 given"},
-        {{""}, Action::Fail, "", "empty"},
-        {{"--", "-line.su"}, Action::Run, "-line.su", ""},
+    const struct { std::vector<std::string> args; Action action; std::string file, error; } cases[] = {
+        {{}, Action::Run, "", ""}, {{"line.su"}, Action::Run, "line.su", ""}, {{"--help"}, Action::Help, "", ""},
+        {{"--version"}, Action::Version, "", ""}, {{"--version", "--help"}, Action::Help, "", ""},
+        {{"a.su", "b.su", "--help"}, Action::Help, "", ""}, {{"--verbose"}, Action::Fail, "", "'--verbose'"},
+        {{"--help", "-x"}, Action::Fail, "", "'-x'"}, {{"a.su", "b.su"}, Action::Fail, "", "2 given"},
+        {{""}, Action::Fail, "", "empty"}, {{"--", "-line.su"}, Action::Run, "-line.su", ""},
         {{"--", "a.su", "--"}, Action::Fail, "", "2 given"},
     };
     for (const auto &c : cases) {
-        std::string shown;
-        for (const auto &a : c.args)
-            shown += "[" + a + "]";
+        const std::string shown = testing::PrintToString(c.args);
         const CommandLine cl = ParseCommandLine(c.args);
         EXPECT_EQ(cl.action, c.action) << shown;
         EXPECT_EQ(cl.file, c.file) << shown;
-        if (c.action == Action::Fail) {
-            EXPECT_NE(cl.error.find(c.error), std::string::npos) << shown << ": " << cl.error;
-        }
+        EXPECT_NE(cl.error.find(c.error), std::string::npos) << shown << ": " << cl.error;
     }
 }
 
@@ -62,13 +46,7 @@ TEST(CommandLine, FileNamedAtStart)
     std::ofstream(dir / "pair.DT1").put('x');
     const fs::path cwd = fs::current_path();
     fs::current_path(dir);
-
-    const struct {
-        std::string given;
-        NamedFormat format;
-        std::string data;    // under dir
-        std::string message; // part of it, when not opened
-    } cases[] = {
+    const struct { std::string given; NamedFormat format; std::string data, message; } cases[] = {
         {"line.su", NamedFormat::SU, "line.su", ""},
         {"./sub/LINE.RD3", NamedFormat::RD3, "sub/LINE.RD3", ""},
         {(dir / "line.rad").string(), NamedFormat::RD3, "line.rd3", ""},
@@ -89,8 +67,7 @@ TEST(CommandLine, FileNamedAtStart)
     fs::current_path(cwd);
 }
 
-// Runs act, closing every modal window that comes up (a message box, or a
-// file dialog that should not have) and returning what each said.
+// Runs act, closing every modal window that comes up and returning what each said.
 std::vector<std::string> ModalsDuring(const std::function<void()> &act)
 {
     std::vector<std::string> shown;
@@ -111,10 +88,7 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
 {
     const fs::path examples = ORVANE_EXAMPLES_DIR;
     const fs::path real = ORVANE_REALDATA_DIR;
-    const struct {
-        fs::path given, data; // the name at start, the file the menu's dialog picks
-        const char *menu;
-    } cases[] = {
+    const struct { fs::path given, data; const char *menu; } cases[] = {
         {examples / "radar_line.su", examples / "radar_line.su", "mnuOpenSU"},
         {real / "rd3/impdar/ten_col.rad", real / "rd3/impdar/ten_col.rd3", "mnuOpenRD3"},
         {real / "dt1/rgpr_cornino/cmp.HD", real / "dt1/rgpr_cornino/cmp.DT1", "mnuOpenDT1"},
@@ -131,7 +105,6 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
         byMenu.show();
         test::Trigger(byMenu, c.menu);
         ASSERT_TRUE(test::StoreOf(byMenu.app()).hasProfile());
-
         Form1 atStart;
         atStart.show();
         const auto shown = ModalsDuring([&] { atStart.openAtStart(c.given.string()); });
@@ -145,8 +118,6 @@ TEST(CommandLine, OpenAtStartGivesWhatTheMenuGives)
         EXPECT_TRUE(atStart.layoutDone());
         EXPECT_EQ(atStart.size(), byMenu.size());
         EXPECT_TRUE(test::TakesInput(atStart));
-
-        // The answer was for that one open: the menu's next one asks.
         const auto next = ModalsDuring([&] { test::Trigger(atStart, c.menu); });
         EXPECT_EQ(next, std::vector<std::string>{"QFileDialog"});
     }
@@ -158,10 +129,7 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
     ASSERT_TRUE(tmp.isValid());
     const std::string dir = tmp.path().toStdString();
     std::ofstream(dir + "/short.su") << "not a trace";
-    const struct {
-        std::string given;
-        std::string message; // part of the one message shown
-    } cases[] = {
+    const struct { std::string given, message; } cases[] = {
         {dir + "/notes.txt", "The file " + dir + "/notes.txt is not opened"},
         {dir + "/missing.su", "The file " + dir + "/missing.su "},
         {dir + "/short.su", "The file " + dir + "/short.su "},
@@ -176,21 +144,13 @@ TEST(CommandLine, FileRefusedAtStartLeavesAnEmptyUsableWindow)
         EXPECT_EQ(w.windowTitle(), QStringLiteral("Orvane"));
         EXPECT_FALSE(test::StoreOf(w.app()).hasProfile());
         EXPECT_TRUE(test::TakesInput(w));
-
-        // The window goes on: a good file opens in it.
         const auto after = ModalsDuring([&] { w.openAtStart(test::ExampleLine); });
         EXPECT_TRUE(after.empty());
         EXPECT_EQ(test::StoreOf(w.app()).NTraces, 300);
     }
 }
 
-} // namespace
-} // namespace orv
-
-namespace orv {
-
-// The MIME list, the desktop entry and the README's format table say what
-// the format table says.
+// The MIME list, the desktop entry and the README's table say what the format table says.
 TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
 {
     const auto slurp = [](const char *name) {
@@ -198,7 +158,7 @@ TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
     const std::string mime = slurp("packaging/orvane-mime.xml"), readme = slurp("README.md");
-    std::vector<std::vector<std::string>> rows; // the cells of the table under "## Profile formats"
+    std::vector<std::vector<std::string>> rows;
     std::istringstream lines(readme.substr(readme.find("## Profile formats")));
     for (std::string line; std::getline(lines, line) && (rows.empty() || line.rfind('|', 0) == 0);) {
         if (line.rfind("| ", 0) != 0)
@@ -230,17 +190,15 @@ TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
         std::string upper = f.extension;
         for (char &ch : upper)
             ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        for (const std::string &ext : {std::string(f.extension), upper}) {
+        for (const std::string &ext : {std::string(f.extension), upper})
             EXPECT_NE(type.find("<glob pattern=\"*." + ext + "\"/>"), std::string::npos) << ext;
-        }
         EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
         EXPECT_NE(batch::UsageText().find("(." + std::string(f.extension)), std::string::npos) << f.name;
-        if (f.header) {
-            EXPECT_NE(cells[4].find("`." + std::string(f.header) + "`"), std::string::npos) << f.name;
-        }
+        EXPECT_TRUE(!f.header || cells[4].find("`." + std::string(f.header) + "`") != std::string::npos) << f.name;
     }
     EXPECT_EQ(globs, 2 * named);
     EXPECT_NE(slurp("packaging/orvane.desktop").find("\nMimeType=" + claimed + "\n"), std::string::npos);
 }
 
+} // namespace
 } // namespace orv

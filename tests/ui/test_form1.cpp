@@ -1,16 +1,20 @@
-// The main window on the offscreen platform: design places, menus, About
-// panel, the one-time layout and a whole open / re-plot / step / exit run.
+// The main window on the offscreen platform: places, menus, layout, dialogs, reads and picking.
+#include "core/numbers.h"
+#include "support/app_fixture.h"
+#include "support/crosscorr_reference.h"
 #include "support/form1_fixture.h"
 #include "ui/qtdialogs.h"
 #include "ui/updown.h"
 
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QToolButton>
 
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <thread>
 
 #include <fcntl.h>
@@ -24,25 +28,35 @@ using test::Find;
 
 int Px(int twips) { return static_cast<int>(std::lround(twips / 15.0)); }
 
-TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
+// "name:caption" in order, checked "*", greyed "~", a submenu's items in brackets.
+std::string Items(const QList<QAction *> &actions)
 {
-    // Written out independently of the program's own table: name, container
-    // ("inner" = the window's inner area), caption, L T W H twips. One or more
-    // of every kind of control and container, and both label arrays.
+    std::string s;
+    for (QAction *a : actions) {
+        const QObject *named = a->menu() ? static_cast<QObject *>(a->menu()) : a;
+        s += (s.empty() ? "" : ", ") + named->objectName().toStdString() + ":"
+            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "")
+            + (a->isEnabled() ? "" : "~");
+        if (a->menu())
+            s += " [" + Items(a->menu()->actions()) + "]";
+    }
+    return s;
+}
+
+TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
+{
+    // Independent of the program's table: name, container, caption, L T W H twips.
     const struct { const char *name, *parent, *text; int L, T, W, H; } controls[] = {
         {"pctProfile", "inner", "", 840, 480, 10095, 7935}, {"pctTrace", "inner", "", 11880, 480, 1935, 7935},
         {"lblSamp2", "inner", "", 240, 4320, 495, 255}, {"lblTime4", "inner", "", 11040, 8160, 735, 255},
         {"Label5", "inner", "No. of Traces", 1680, 120, 2175, 255}, {"Text1", "inner", "", 8160, 120, 495, 285},
         {"upd", "inner", "", 13440, 120, 255, 375}, {"Frame4", "inner", "Draw", 840, 8520, 4335, 2055},
         {"txtLsttr", "Frame4", "", 840, 480, 495, 285}, {"cmdNextGroup", "Frame4", "Next Group", 3000, 840, 1095, 375},
-        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615},
-        {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
+        {"Frame1", "Frame4", "Normalization", 240, 1320, 2535, 615}, {"optNormTrace", "Frame1", "Trace", 1680, 240, 735, 255},
         {"txtGroupOverlap", "Frame4", "0", 3000, 1560, 975, 285}, {"txtAmpClip", "inner", "1000", 6720, 9240, 495, 285},
         {"Label2", "inner", "Left Click = Automatic Pick Right Click = Exact Pick", 7560, 9000, 1935, 615},
-        {"lblReadTr", "inner", "Reading Trace # 1", 9840, 9120, 1815, 375},
-        {"txtPickRange", "inner", "20", 13200, 9000, 615, 285},
-        {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135},
-        {"Label20", "frmAbout", "The Orvane developers", 120, 1800, 4335, 255},
+        {"lblReadTr", "inner", "Reading Trace # 1", 9840, 9120, 1815, 375}, {"txtPickRange", "inner", "20", 13200, 9000, 615, 285},
+        {"frmAbout", "pctProfile", "About", 2640, 2640, 4575, 3135}, {"Label20", "frmAbout", "The Orvane developers", 120, 1800, 4335, 255},
         {"cmdAbouOK", "frmAbout", "OK", 1680, 2640, 1215, 375},
     };
     test::FakeDialogs d;
@@ -61,30 +75,6 @@ TEST(Form1, ControlsAtTheirDesignPlacesWithTheirCaptions)
     EXPECT_TRUE(Find(w, "frmAbout")->isHidden());
     EXPECT_TRUE(Find(w, "lblReadTr")->isHidden());
     EXPECT_TRUE(Find<QAbstractButton>(w, "optNormNone")->isChecked());
-}
-
-// A menu's items in order as "name:caption", a checked one marked "*", a
-// submenu's items in brackets, a separator's caption "-", a greyed item "~".
-std::string Items(const QList<QAction *> &actions)
-{
-    std::string s;
-    for (QAction *a : actions) {
-        const QObject *named = a->menu() ? static_cast<QObject *>(a->menu()) : a;
-        s += (s.empty() ? "" : ", ") + named->objectName().toStdString() + ":"
-            + (a->isSeparator() ? std::string("-") : a->text().toStdString()) + (a->isChecked() ? "*" : "")
-            + (a->isEnabled() ? "" : "~");
-        if (a->menu())
-            s += " [" + Items(a->menu()->actions()) + "]";
-    }
-    return s;
-}
-
-TEST(Form1, MenuTree)
-{
-    // Only the commands that work are there; the first pick rule is checked
-    // at start; About acts on a click of the bar itself.
-    test::FakeDialogs d;
-    Form1 w(&d);
     EXPECT_EQ(Items(w.menuBar()->actions()),
               "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
               "mnuOpenAscii:ASCII File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
@@ -97,8 +87,6 @@ TEST(Form1, MenuTree)
     EXPECT_EQ(w.checkItem(MenuCheck::mnuMinPick)->objectName(), QStringLiteral("mnuMinPick"));
 }
 
-// The layout fits the window to the screen on the first open command only;
-// the About panel is centred on the profile canvas whatever its size.
 TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
 {
     test::FakeDialogs d;
@@ -118,9 +106,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     const QRect work = w.screen()->availableGeometry();
     w.adjustform();
     ASSERT_TRUE(w.layoutDone());
-
-    // The maximised inner size (less frame and menu bar) becomes the outer
-    // size; pctTrace then ends 100 twips from the right, 2355 above the bottom.
     const int frameW = w.frameGeometry().width() - w.width();
     const int frameH = w.frameGeometry().height() - w.height();
     const int menuH = w.menuBar()->height();
@@ -132,8 +117,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     EXPECT_NEAR(trace.right() + 1, Px(innerW * 15 - 100), 1);
     EXPECT_NEAR(trace.bottom() + 1, Px(innerH * 15 - 2355), 1);
     aboutCentred();
-
-    // The user resizes the window; the next open command changes nothing.
     const auto geometries = [&] {
         QList<QRect> g;
         for (QWidget *c : w.inner()->findChildren<QWidget *>())
@@ -148,8 +131,6 @@ TEST(Form1, AdjustformFitsTheScreenOnceAndAboutStaysCentred)
     EXPECT_EQ(geometries(), before);
 }
 
-// A whole run as a user does it: open the example line, re-plot, step, see
-// About (opaque: over the profile as over an empty canvas), exit.
 TEST(Form1, OpenRePlotStepAboutAndExit)
 {
     test::FakeDialogs d;
@@ -164,37 +145,28 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     EXPECT_EQ(w.app().upd.Max(), 200);
     EXPECT_EQ(w.windowTitle().toStdString(), "Orvane   -  " + test::StoreOf(w.app()).DataFileName);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the busy pointer is gone
-
     Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
     Find<QPushButton>(w, "cmdRePlot")->click();
     EXPECT_EQ(w.app().upd.Max(), 2);
-    Find<QPushButton>(w, "cmdAll")->click();
-    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
-
     auto *label1 = Find<QLabel>(w, "Label1");
     w.upd()->upButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 2"));
+    EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
     w.upd()->downButton()->click();
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 1"));
     EXPECT_FALSE(w.upd()->downButton()->isEnabled()); // at the first trace
-    Find<QLineEdit>(w, "txtLsttr")->setText(QStringLiteral("2"));
-    Find<QPushButton>(w, "cmdRePlot")->click();
-    w.upd()->upButton()->click();
-    EXPECT_FALSE(w.upd()->upButton()->isEnabled()); // at the last trace
-
+    Find<QPushButton>(w, "cmdAll")->click();
+    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
     w.app().mnuAbout_Click();
     const QRect panel = w.frmAbout()->geometry();
     const QImage over = w.pctProfile()->grab(panel).toImage();
     w.pctProfile()->clear();
     EXPECT_EQ(over, w.pctProfile()->grab(panel).toImage());
-
     test::Trigger(w, "mnuExit");
     EXPECT_TRUE(w.quitRequested());
     EXPECT_FALSE(w.isVisible());
 }
 
-// A reader shows the busy pointer before it asks for a file; the dialog
-// itself has the ordinary pointer, and the busy one is back afterwards.
 TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
 {
     QWidget parent;
@@ -213,32 +185,24 @@ TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
     QApplication::restoreOverrideCursor();
 }
 
-// The file dialog lists a folder holding a FIFO and closes: nothing reads a
-// file for its icon. It opens where a file was last read or written whole.
+// Listing a folder with a FIFO reads no file for its icon; the dialog opens where a file was used.
 TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QByteArray fifo = dir.filePath(QStringLiteral("line.su")).toLocal8Bit();
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    // A writer opened after a while frees a blocked read: a failure, not a hang.
     std::atomic<bool> done{false}, rescued{false};
-    std::thread watchdog([&] {
+    std::thread watchdog([&] { // a blocked read freed by a writer: a failure, not a hang
         for (int k = 0; k < 200 && !done; ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!done) {
-            rescued = true;
-            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        }
+        if (!done && (rescued = true))
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
     });
-
     KindIconProvider icons;
     const QFileInfo info(QString::fromLocal8Bit(fifo));
     EXPECT_FALSE(icons.icon(info).isNull());
     EXPECT_EQ(icons.type(info), QStringLiteral("SU File"));
-
     QtDialogs dialogs(nullptr);
     EXPECT_TRUE(dialogs.folder().isEmpty());
     dialogs.fileUsed(fifo.toStdString());
@@ -255,6 +219,252 @@ TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
     watchdog.join();
     EXPECT_FALSE(rescued);
     EXPECT_TRUE(kindIcons);
+}
+
+
+TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath(QStringLiteral("two.dat")).toStdString();
+    std::ofstream(path, std::ios::binary) << " 1  2  3 \r\n 4  5  6 \r\n";
+    test::FakeDialogs d;
+    Form1 w(&d);
+    w.show();
+    FrmData *frm = w.frmData();
+    test::Trigger(w, "mnuOpenAscii");
+    ASSERT_TRUE(frm->isVisible());
+    EXPECT_EQ(frm->windowTitle(), QStringLiteral("Enter Data"));
+    EXPECT_EQ(test::Find<QGroupBox>(*frm, "Frame1")->title(), QStringLiteral("Acqu. Parameters"));
+    for (const auto &[label, text] : {std::pair("Label1", "No. of Traces"), {"Label2", "No. of Samples"}, {"Label3", "Total Time"}})
+        EXPECT_EQ(test::Find<QLabel>(*frm, label)->text(), QString::fromLatin1(text));
+    EXPECT_EQ(frm->cmdOK()->text(), QStringLiteral("&Ok"));
+    EXPECT_EQ(frm->cmdCancel()->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(frm->width(), 220); // 3300 twips
+    EXPECT_TRUE(test::Held(w));
+    test::Fill(*frm, {{DataField::Text1, "2"}, {DataField::Text2, "0"}, {DataField::Text3, "6"}});
+    frm->cmdOK()->click();
+    EXPECT_EQ(d.criticals, 1);
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_TRUE(test::Held(w));
+    test::Fill(*frm, {{DataField::Text2, "3"}});
+    d.files.push_back(path);
+    frm->cmdOK()->click();
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_TRUE(test::TakesInput(w));
+    EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
+    EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
+    for (const bool button : {true, false}) {
+        test::Trigger(w, "mnuOpenAscii");
+        EXPECT_TRUE(frm->field(DataField::Text1)->text().isEmpty());
+        button ? frm->cmdCancel()->click() : void(frm->close());
+        EXPECT_FALSE(frm->isVisible());
+        EXPECT_TRUE(test::TakesInput(w));
+    }
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 2);
+}
+
+// When the Cancel button comes up, a key for the gain field and a click on it are queued.
+class ClickWhenShown : public QObject {
+public:
+    ClickWhenShown(QPushButton *button, QLineEdit *field) : button_(button), field_(field) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            ++shows;
+            QCoreApplication::postEvent(field_, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
+            const QPointF at(button_->width() / 2.0, button_->height() / 2.0);
+            for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(button_, new QMouseEvent(t, at, button_->mapToGlobal(at), Qt::LeftButton,
+                                                                    t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                    Qt::NoModifier));
+        }
+        return false;
+    }
+    int shows = 0;
+    QPushButton *button_;
+    QLineEdit *field_;
+};
+
+TEST(Form1Formats, CancelButtonStopsARead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto write = [&](const char *name, const std::string &bytes) {
+        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    const std::string first = write("first.su", test::SUBytes(30, 20));
+    const std::string second = write("second.su", test::SUBytes(50, 40));
+    const std::string text = write("third.dat", test::Ones(60 * 10));
+    test::FakeDialogs d;
+    auto owned = test::OpenedWindow(d, first);
+    Form1 &w = *owned;
+    ASSERT_EQ(test::StoreOf(w.app()).NTraces, 30);
+    const test::EagerPacing eager;
+    QPushButton *cancel = w.cmdCancelRead();
+    QLineEdit *gain = w.field(Field::txtGainValue);
+    const QString gainText = gain->text();
+    const QLabel *caption = w.captionLabel(Caption::lblReadTr);
+    const struct { const char *name; std::string path; std::function<void()> open; } cases[] = {
+        {"SU", second, [&] { test::Trigger(w, "mnuOpenSU"); }},
+        {"text", text, [&] {
+             test::Trigger(w, "mnuOpenAscii");
+             test::Fill(*w.frmData(), {{DataField::Text1, "60"}, {DataField::Text2, "10"}, {DataField::Text3, "5"}});
+             w.frmData()->cmdOK()->click();
+         }},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        ClickWhenShown user(cancel, gain);
+        cancel->installEventFilter(&user);
+        d.files = {k.path};
+        k.open();
+        cancel->removeEventFilter(&user);
+        EXPECT_EQ(user.shows, 1);
+        EXPECT_EQ(cancel->pos(), caption->mapTo(&w, QPoint(0, caption->height())));
+        EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+        EXPECT_TRUE(cancel->isHidden());
+        EXPECT_TRUE(caption->isHidden());
+        EXPECT_EQ(test::StoreOf(w.app()).NTraces, 30);
+        EXPECT_EQ(test::StoreOf(w.app()).DataFileName, first);
+        EXPECT_EQ(gain->text(), gainText);
+        EXPECT_TRUE(d.messages.empty());
+        EXPECT_FALSE(w.app().busy());
+    }
+    d.files = {second};
+    test::Trigger(w, "mnuOpenSU");
+    EXPECT_EQ(test::StoreOf(w.app()).NTraces, 50);
+    EXPECT_TRUE(cancel->isHidden());
+}
+
+
+void Mouse(QWidget *target, QEvent::Type type, int yPx, Qt::MouseButton button = Qt::NoButton)
+{
+    const QPointF at(20, yPx);
+    QMouseEvent e(type, at, target->mapToGlobal(at), button, type == QEvent::MouseMove ? Qt::NoButton : button,
+                  Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+void Move(Form1 &w, int yPx) { Mouse(w.pctTrace(), QEvent::MouseMove, yPx); }
+void Press(Form1 &w, int yPx, Qt::MouseButton b) { Mouse(w.pctTrace(), QEvent::MouseButtonPress, yPx, b); }
+
+TEST(Form1Picking, MouseOnTheTraceCanvasPicksAndSteps)
+{
+    test::FakeDialogs d;
+    auto w = test::OpenedWindow(d);
+    ASSERT_TRUE(d.messages.empty());
+    const ProfileStore &s = test::StoreOf(w->app());
+    ASSERT_EQ(s.NTraces, 300);
+    Move(*w, 200);
+    EXPECT_EQ(w->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(s.RangeShown, 1);
+    Press(*w, 200, Qt::LeftButton);
+    EXPECT_GT(s.Picks[1], 0.0f);
+    EXPECT_EQ(w->app().upd.Value(), 2);
+    EXPECT_EQ(w->captionLabel(Caption::Label1)->text(), QStringLiteral("Trace # 2"));
+    EXPECT_TRUE(w->captionLabel(Caption::Label3)->text().startsWith(QStringLiteral("Picked Time =  ")));
+    EXPECT_EQ(s.RangeShown, 0);
+    Press(*w, 300, Qt::RightButton);
+    const float dy = w->pctTrace()->ScaleHeight() / float(s.LastSample - s.FirstSample + 1);
+    const double y = (300 - w->pctTrace()->contentsRect().top()) * 15.0; // the canvas has a frame
+    const float P = float(y / double(dy) + 1 + 1);
+    EXPECT_FLOAT_EQ(s.Picks[2], s.TotalTime / s.NSamples * P);
+    EXPECT_EQ(w->captionLabel(Caption::Label3)->text().toStdString(), "Picked Time = " + SignedText(s.Picks[2]));
+    EXPECT_EQ(w->app().upd.Value(), 3);
+    Mouse(w->pctProfile(), QEvent::MouseMove, 100);
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);}
+
+// Two moves leave the pixels one move to the second place leaves; a press after a move, a press alone.
+TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
+{
+    test::FakeDialogs d1, d2;
+    auto a = test::OpenedWindow(d1);
+    auto b = test::OpenedWindow(d2);
+    ASSERT_EQ(a->pctProfile()->image().size(), b->pctProfile()->image().size());
+    ASSERT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
+    Move(*a, 150);
+    EXPECT_NE(a->pctProfile()->image(), b->pctProfile()->image());
+    Move(*a, 420);
+    Move(*b, 420);
+    EXPECT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
+    EXPECT_EQ(a->pctTrace()->image(), b->pctTrace()->image());
+    Press(*a, 333, Qt::RightButton);
+    Move(*b, 200); // b's marks go too: from 420 to 200, then the press
+    Press(*b, 333, Qt::RightButton);
+    EXPECT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
+    EXPECT_EQ(a->pctTrace()->image(), b->pctTrace()->image());
+    EXPECT_EQ(test::StoreOf(a->app()).Picks, test::StoreOf(b->app()).Picks);
+}
+
+TEST(Form1Picking, AutomaticThroughTheRealDialog)
+{
+    test::FakeDialogs d;
+    auto w = test::OpenedWindow(d);
+    ProfileStore &s = test::StoreOf(w->app());
+    FrmData *frm = w->frmData();
+    auto fill = [&](const char *k1, const char *kl, const char *t1, const char *tl) {
+        test::Fill(*frm, {{DataField::txtKey1st, k1}, {DataField::txtKeyLast, kl}, {DataField::txtTarg1st, t1},
+                          {DataField::txtTargLast, tl}});
+    };
+    Press(*w, 200, Qt::LeftButton); // a pick by hand, to be kept by a close
+    const std::vector<float> handPicks = s.Picks;
+    w->mnuAutomatic()->trigger();
+    ASSERT_TRUE(frm->isVisible());
+    EXPECT_TRUE(test::Held(*w));
+    EXPECT_FALSE(frm->findChild<QGroupBox *>(QStringLiteral("Frame1"))->isVisible());
+    EXPECT_FALSE(frm->cmdOK()->isVisible());
+    auto *frame2 = frm->findChild<QGroupBox *>(QStringLiteral("Frame2"));
+    EXPECT_EQ(frame2->title(), QStringLiteral("Cross Corelation Parameters"));
+    EXPECT_EQ(frame2->x(), 13); // 200 twips
+    EXPECT_EQ(frm->cmdOK2()->x(), 53);
+    EXPECT_EQ(frm->cmdCancel2()->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(frm->width(), 320); // 4800 twips
+    fill("30", "60", "1", "150");
+    frm->close();
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_FALSE(test::Held(*w));
+    EXPECT_EQ(s.Picks, handPicks);
+    w->mnuAutomatic()->trigger();
+    EXPECT_TRUE(frm->field(DataField::txtKey1st)->text().isEmpty());
+    fill("30", "60", "1", "150");
+    const std::vector<float> want = test::CrossCrolSequential(s.PlotData, s.NTraces, s.NSamples, s.TotalTime,
+                                                              {30, 60, 1, 150});
+    const Array2D raw = s.RawData;
+    const QImage before = w->pctProfile()->image();
+    frm->cmdOK2()->click();
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_FALSE(test::Held(*w));
+    EXPECT_EQ(s.Picks, want);
+    EXPECT_EQ(s.Picks[300], 0.0f);
+    EXPECT_FALSE(s.RawData == raw);
+    EXPECT_NE(w->pctProfile()->image(), before);
+    EXPECT_TRUE(d.messages.empty());
+}
+
+// While a run goes on, "&Cancel" and the close control ask it to stop.
+TEST(Form1Picking, DialogAsksARunToStop)
+{
+    test::FakeDialogs d;
+    Form1 w(&d);
+    w.show();
+    FrmData *frm = w.frmData();
+    int cancels = 0;
+    QObject::connect(frm, &FrmData::cancel2Clicked, [&] { ++cancels; });
+    frm->showCrossCorrelation();
+    for (int way = 0; way < 2; ++way) {
+        frm->setWorking(true);
+        EXPECT_FALSE(frm->cmdOK2()->isEnabled());
+        EXPECT_FALSE(frm->stopRequested());
+        way == 0 ? frm->cmdCancel2()->click() : void(frm->close());
+        EXPECT_TRUE(frm->stopRequested());
+        EXPECT_TRUE(frm->isVisible());
+        frm->setWorking(false);
+    }
+    EXPECT_EQ(cancels, 0);
+    frm->cmdCancel2()->click();
+    EXPECT_EQ(cancels, 1);
 }
 
 } // namespace
