@@ -3,6 +3,8 @@
 #include "formats/su.h"
 #include "support/app_fixture.h"
 
+#include <algorithm>
+
 namespace fs = std::filesystem;
 using namespace orv;
 using AppTest = test::AppFixture;
@@ -43,7 +45,9 @@ TEST_F(AppTest, OpenSUFillsStoreFieldsCaptionsAndTitleThenTheStepperRedraws)
     EXPECT_EQ(s.PlotReady, 1);
     EXPECT_EQ(s.RawData(2, 1), 2001.0f);
     EXPECT_EQ(s.Picks, std::vector<float>(4, 0.0f));
-    for (const auto &[f, text] : std::map<Field, std::string>{{Field::Text1, " 1"}, {Field::txt1sttr, " 1"}, {Field::txtLsttr, " 3"}, {Field::txtLstsamp, " 500"}, {Field::txtAmpClip, " 1000"}, {Field::txtGainValue, " 400"}, {Field::txtTraceCSG, " 24"}, {Field::txtGroupOverlap, "0"}})
+    for (const auto &[f, text] : std::map<Field, std::string>{
+             {Field::Text1, " 1"}, {Field::txt1sttr, " 1"}, {Field::txtLsttr, " 3"}, {Field::txtLstsamp, " 500"},
+             {Field::txtAmpClip, " 1000"}, {Field::txtGainValue, " 400"}, {Field::txtTraceCSG, " 24"}, {Field::txtGroupOverlap, "0"}})
         EXPECT_EQ(c.text(f), text) << int(f);
     EXPECT_EQ(c.caption(Caption::lblReadTr), "Reading Trace # 3");
     EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
@@ -180,6 +184,23 @@ TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
     EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
     EXPECT_EQ(c.pointer(), PointerDefault);
     EXPECT_FALSE(app.busy());
+}
+
+TEST_F(AppTest, SavingAndAligningShowTheirProgressThenPutTheCaptionBack)
+{
+    open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(1100, 1000))); // past one 4 MB write
+    s.Picks.assign(1101, 1.0f);
+    const test::EagerPacing eager;
+    const std::string caption = c.caption(Caption::lblReadTr);
+    for (const auto &[command, shown] : {std::pair{&App::mnuSaveSU_Click, "Writing Trace # "},
+                                         std::pair{&App::mnuCurrentPick_Click, "Aligning Trace # 256"}}) {
+        c.progress.clear();
+        d.files = {(dir / "out.su").string()};
+        (app.*command)();
+        EXPECT_TRUE(std::any_of(c.progress.begin(), c.progress.end(), [&](auto &p) { return p.starts_with(shown); }));
+        EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
+        EXPECT_EQ(c.pointer(), PointerDefault);
+    }
 }
 
 TEST_F(AppTest, SaveWritesPlotDataAndReportsFailure)
