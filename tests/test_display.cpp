@@ -1,13 +1,8 @@
-// The display: the profile plot (field validation, normalization, amplitude range, the primitives
-// it draws), the current trace alone on the trace canvas, its highlight / restore on the profile
-// canvas, which must fall exactly on the plot, the axis labels and the pick marks.
+// The display.
 #include "display/display.h"
-
 #include "support/display_profile.h"
 #include "support/recording_canvas.h"
-
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -19,8 +14,7 @@ using namespace orv::test;
 
 TEST(DisplayPlotProfile, GainClipAndBaseline)
 {
-    // Offsets from the baseline: the point (only clipped), then the lines (clipped, then limited to
-    // the gain); wide columns must not wrap.
+    // Offsets from the baseline.
     using V = std::array<float, 4>;
     const V high = {11, 11, 10, 10}, lobes = {0, 5, -5, 0}; // k = G; k = G / 10
     const struct { const char *field, *shown; float width; int16_t clip; V v, want; } cases[] = {
@@ -76,8 +70,7 @@ TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
 
 TEST(DisplayPlotProfile, NormalizationInsideTheSampleWindow)
 {
-    // Samples 9, t, -(t + 1); trace 2 all 0. Mode 1: gathers of 2 over the whole profile, the
-    // incomplete last one raw. Mode 2: each window trace.
+    // Samples 9, t, -(t + 1).
     using Rows = std::vector<std::array<float, 3>>;
     const struct { int16_t mode; const char *t1, *tl; Rows want; float lo, hi; } cases[] = {
         {1, "4", "5", {{9, .5f, -1}, {0, 0, 0}, {9, .6f, -.8f}, {9, .8f, -1}, {9, 5, -6}}, -6, 5},
@@ -168,8 +161,7 @@ TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
     EXPECT_EQ(fc.drawn().size(), 8u);
 }
 
-// The highlight and the restore draw, primitive for primitive, what the profile plot drew for that
-// trace; the highlight only colours its fill green.
+// The highlight and the restore draw, primitive for primitive, what the profile plot drew for that trace.
 TEST(DisplayHighlightTrace, RedrawsExactlyWhatTheProfilePlotDrew)
 {
     // flat: when not 0, every sample's value.
@@ -261,9 +253,7 @@ TEST(DisplayAxisLabels, SampleNumbersAndTimes)
 
 TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
 {
-    // 10 traces over 50 time units; columns follow the first-trace field, rows the trace canvas's
-    // height. A pick of 0 or outside the window is not drawn, one below the canvas is; no mode
-    // change, no clear.
+    // 10 traces over 50 time units.
     const struct { int ft, lt; const char *firstField; float traceHeight, totalTime;
                    std::vector<std::pair<float, float>> want; } cases[] = {
         {3, 7, " 3", 2000, 50, {{3000, 400}, {7000, 2400}}}, // columns 2000, rows 20

@@ -1,10 +1,7 @@
 // DT1 reader: pairs written to a temporary folder, and the real pairs.
 #include "formats/dt1.h"
-
 #include "support/files.h"
-
 #include <gtest/gtest.h>
-
 #include <tuple>
 
 using namespace orv::test;

@@ -1,9 +1,6 @@
-// The main window's one-time fit to the screen, on plain rectangles (the design places themselves
-// are checked on the real window, ui/test_form1).
+// The main window's one-time fit to the screen, on plain rectangles.
 #include "ui/layout.h"
-
 #include <gtest/gtest.h>
-
 #include <array>
 #include <map>
 
@@ -24,9 +21,7 @@ TEST(Layout, WindowFitTakesTheMaximisedInnerSize)
     }
 }
 
-// Where adjustform's steps put each control's corner: R is pctTrace's left edge (100 from the
-// right), C the canvases' height (down to 2355 above the bottom), T the Draw frame's top, rows the
-// axis labels' tops.
+// Where adjustform's steps put each control's corner.
 std::map<std::string, std::array<int32_t, 2>> Corners(int32_t R, int32_t C, const std::array<int32_t, 5> &rows)
 {
     const int32_t T = 480 + C + 100;
@@ -47,8 +42,7 @@ std::map<std::string, std::array<int32_t, 2>> Corners(int32_t R, int32_t C, cons
 
 TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
 {
-    // Inner areas in twips; too small ones keep canvases of at least 1500. Label rows at a canvas
-    // quarter round half a twip up.
+    // Inner areas in twips.
     const struct { const char *name; int32_t W, H, R, C; std::array<int32_t, 5> rows; } cases[] = {
         {"1920 x 1080", 28320, 13770, 26285, 10935, {480, 3214, 5948, 8681, 11160}},
         {"1280 x 720", 19200, 10170, 17165, 7335, {480, 2314, 4148, 5981, 7560}},
@@ -61,8 +55,7 @@ TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
         SCOPED_TRACE(c.name);
         FormLayout f = DesignLayout();
         AdjustLayout(f, c.W, c.H);
-        // Only the canvases change size: pctProfile fills the width up to 1030 before pctTrace, both
-        // the height.
+        // Only the canvases change size.
         EXPECT_EQ((std::array{f.pctProfile.Width, f.pctTrace.Width, f.pctProfile.Height, f.pctTrace.Height}),
                   (std::array{c.R - 1870, 1935, c.C, c.C}));
         const auto want = Corners(c.R, c.C, c.rows);

@@ -1,14 +1,9 @@
-// Picking: the four pick rules over a window of one trace, aligning a profile on its picks, and
-// cross-correlation picking (worked cases, windows that give no picks, and the fast path against
-// the plain sequential loop on random profiles at every vector width, on one and two threads).
+// Picking.
 #include "picking/airwave.h"
 #include "picking/crosscorr.h"
 #include "picking/rules.h"
-
 #include "support/crosscorr_reference.h"
-
 #include <gtest/gtest.h>
-
 #include <cstring>
 #include <limits>
 #include <random>
@@ -120,8 +115,7 @@ TEST(AirWave, ReferencePick)
         EXPECT_EQ(ReferencePick(WithPicks(float(k.picks.size()), k.picks)), k.reference) << "case " << (&k - cases);
 }
 
-// Trace t moves up by ups[t - 1] samples (down if negative): sample k takes sample k + up where
-// that is a sample and keeps its value otherwise; row 0 and sample 0 stay untouched.
+// Trace t moves up by ups[t - 1] samples (down if negative).
 TEST(AirWave, ShiftPutsEveryPickOnTheReferenceSample)
 {
     const struct { const char *what; int ns; float totalTime; std::vector<float> picks; std::vector<long> ups; } cases[] = {
@@ -190,8 +184,7 @@ std::vector<float> Picks(const Array2D &pd, float nt, float ns, float tt, CrossC
 
 TEST(CrossCorr, WorkedCases)
 {
-    // Trace 2 is trace 1 delayed by 5 samples: the key window 20..40 of
-    // trace 1 is found at 25 in trace 2; the last trace keeps 0.
+    // Trace 2 is trace 1 delayed by 5 samples.
     Array2D pd = Profile(2, 100);
     for (int s = 20; s <= 40; ++s) {
         pd(1, s) = std::sin(0.4f * s) + 0.3f;
@@ -236,9 +229,7 @@ TEST(CrossCorr, WindowsWithoutPicksReadNothing)
     EXPECT_EQ(Picks(pd, 5, 10, 10, {1, 3, 1, 10}), (std::vector<float>(6, 0.0f)));
 }
 
-// Random profiles with sizes that do not fill whole vectors, small whole amplitudes (ties), sign
-// changes, products that overflow or sink to subnormals, and near ties: copies of the key window a
-// few units in the last place apart, where any change in how a sum is rounded moves the pick.
+// Random profiles with ties, overflows, subnormals and near ties a few ulps apart.
 TEST(CrossCorr, FastPathMatchesSequentialLoopBitForBit)
 {
     std::mt19937 rng(20261207);

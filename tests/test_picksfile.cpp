@@ -1,10 +1,7 @@
 // The picks file: exact bytes written, the layouts read, every refusal.
 #include "picks/picksfile.h"
-
 #include "support/files.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 

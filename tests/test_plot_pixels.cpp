@@ -1,16 +1,11 @@
-// The pictures pixel for pixel (plot, pick crosses, trace canvas, highlight / restore) through the
-// canvas's batched path, against the plain rule one primitive at a time (support/reference_canvas.h).
+// The pictures pixel for pixel through the batched path, against support/reference_canvas.h.
 #include "display/display.h"
 #include "display/raster.h"
 #include "ui/qtcanvas.h"
-
 #include "support/display_profile.h"
 #include "support/reference_canvas.h"
-
 #include <gtest/gtest.h>
-
 #include <QPalette>
-
 #include <cmath>
 #include <limits>
 
@@ -20,8 +15,7 @@ namespace {
 
 constexpr uint32_t Fg = 0xff101010u, Bg = 0xffd4d0c8u;
 
-// The Qt canvas's drawing (drawBatch, lineTwips, pointTwips) at any pixel ratio beside the
-// reference; keeps the batches it was handed.
+// The Qt canvas's drawing (drawBatch, lineTwips, pointTwips) at any pixel ratio beside the reference.
 class TwinCanvas : public Canvas {
 public:
     TwinCanvas(int w, int h, double dpr)
@@ -119,17 +113,20 @@ const Scene Scenes[] = {
     {"window inside the profile", 30, 120, Radar, 2, 200, "250", 5, 17, 10, 90, 173, 97},
 };
 
-// The display as the program runs it: the plot, crosses at a few picks, the trace canvas and the
-// highlight stepping over a few traces; check() after each step.
+test::FakeControls WindowOf(const Scene &sc)
+{
+    auto str = [](int v) { return std::to_string(v); };
+    return test::Window(str(sc.t1), str(sc.tl), str(sc.s1), str(sc.sl), sc.gain);
+}
+
+// The display as the program runs it.
 template <typename C, typename Check>
 void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
 {
     ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
     st.NormMode = int16_t(sc.norm);
     st.ClipValue = int16_t(sc.clip);
-    test::FakeControls c;
-    c.texts[Field::txtGainValue] = sc.gain;
-    test::SetWindow(c, std::to_string(sc.t1), std::to_string(sc.tl), std::to_string(sc.s1), std::to_string(sc.sl));
+    test::FakeControls c = WindowOf(sc);
     PlotProfile(st, c, prof);
     check("plot");
     for (int t = sc.t1; t <= sc.tl; t += 3)
@@ -169,8 +166,7 @@ TEST(PlotPixels, BatchedDrawingMatchesThePlainRuleAtAnyPixelRatio)
     }
 }
 
-// The window's canvas draws the plain rule's picture, and the profile plot on two and three
-// threads, a band of the canvas each, the picture of one thread.
+// The window's canvas on 1, 2 and 3 threads draws the plain rule's picture.
 TEST(PlotPixels, QtCanvasOnOneOrMoreThreadsDrawsWhatThePlainRuleDraws)
 {
     QtCanvas one, banded;
@@ -188,10 +184,7 @@ TEST(PlotPixels, QtCanvasOnOneOrMoreThreadsDrawsWhatThePlainRuleDraws)
             ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
             st.NormMode = int16_t(sc.norm);
             st.ClipValue = int16_t(sc.clip);
-            test::FakeControls c;
-            c.texts[Field::txtGainValue] = sc.gain;
-            test::SetWindow(c, std::to_string(sc.t1), std::to_string(sc.tl), std::to_string(sc.s1),
-                            std::to_string(sc.sl));
+            test::FakeControls c = WindowOf(sc);
             PlotProfile(st, c, cv, {threads, nullptr});
         };
         test::ReferenceCanvas ref(sc.w, sc.h, one.devicePixelRatioF(), fg, bg);

@@ -1,17 +1,13 @@
 // The rasteriser behind the Qt canvas and the canvas widget itself.
 #include "display/raster.h"
 #include "ui/qtcanvas.h"
-
 #include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPalette>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <random>
 
 using namespace orv;
@@ -49,9 +45,7 @@ std::vector<std::array<int32_t, 4>> RandomSegments(std::mt19937 &rng, int w, int
 
 TEST(QtCanvasRaster, LinesClipExactlyAndNotXorTwiceRestoresTheBuffer)
 {
-    // A line clipped to a small buffer shows exactly the pixels it has drawn whole, shifted, into a
-    // large one, where it covers max(|dx|, |dy|) + 1 pixels, ends included. Drawn again in not-XOR,
-    // in the opposite order with the ends swapped, the lines leave a noisy buffer as it was.
+    // Clipped lines match unclipped ones, cover max(|dx|, |dy|) + 1 pixels; not-XOR twice restores.
     std::mt19937 rng(777);
     const int W = 41, H = 29, O = 300;
     Buffer noisy(W, H);
@@ -79,20 +73,6 @@ TEST(QtCanvasRaster, LinesClipExactlyAndNotXorTwiceRestoresTheBuffer)
     for (auto s = segs.rbegin(); s != segs.rend(); ++s)
         raster::line(noisy.target(), (*s)[2], (*s)[3], (*s)[0], (*s)[1], 0xff3366u, 10);
     EXPECT_EQ(noisy.px, original);
-}
-
-TEST(QtCanvasRaster, TwipsToDevicePixels)
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    const struct { double twips, dpr; bool ok; int32_t px; } cases[] = {
-        {7.4, 1, true, 0},   {7.5, 1, true, 1},      {-7.5, 1, true, 0},        {-8, 1, true, -1},
-        {22.5, 1.5, true, 2}, {nan, 1, false, 0}, {inf, 1, true, 666667}, {-1e30, 1, true, -666667}};
-    for (const auto &k : cases) {
-        SCOPED_TRACE(testing::Message() << k.twips << " @" << k.dpr);
-        int32_t out = 12345;
-        ASSERT_EQ(raster::toDevice(k.twips, k.dpr, out), k.ok);
-        EXPECT_EQ(out, k.ok ? k.px : 12345);
-    }
 }
 
 TEST(QtCanvas, DrawsOnTheExpectedPixelsAndReportsPressesInTwips)

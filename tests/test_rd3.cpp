@@ -1,10 +1,7 @@
 // Ramac RD3 profiles: a RAD text header beside a file of 16-bit samples.
 #include "formats/rd3.h"
-
 #include "support/files.h"
-
 #include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 
@@ -62,8 +59,7 @@ orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &values)
 
 TEST(RD3Read, SizesKeysAndSamplesTraceAfterTrace)
 {
-    // An upper-case name finds its header; a comma makes two items of line 2,
-    // so items 19 and 23 are the lines before the keys; windows under one are µs.
+    // An upper-case name finds its header.
     const struct { const char *name; std::string header; int nt, ns; float totalTime; } cases[] = {
         {"LINE.RD3", header("512", " 700", " 50"), 50, 512, 700},
         {"a.rd3", header("4", "0.35", "3", "1705,029838"), 3, 4, 350},

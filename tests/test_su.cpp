@@ -1,12 +1,8 @@
 // Seismic Unix reader and writer: inputs built in memory, outputs checked byte by byte.
 #include "formats/su.h"
-
 #include "support/files.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
 #include <bit>
 
 using namespace orv::test;
@@ -84,9 +80,7 @@ orv::Array2D makeData(int nt, int ns)
 
 TEST(SURead, ByteOrderAndSampleInterval)
 {
-    // Swapped, ns = 128 is negative and ns = 3 misses the file's end; empty headers read the same
-    // both ways, so the walks part only after them. Guessed: files the headers tile in neither
-    // order (cut, bytes appended) or in both (ns = 1028).
+    // Swapped, ns = 128 is negative and ns = 3 misses the file's end.
     const struct { bool be; int ns; uint16_t dt; double wantMs; int emptyFirst, cut, append; bool guessed; } cases[] = {
         {false, 128, 0, orv::SUFallbackIntervalMs, 0, 0, 0, false}, // dt = 0 takes the fallback
         {true, 128, 40000, 40.0, 0, 0, 0, false},                   // dt above 32767 us is unsigned
@@ -159,13 +153,10 @@ TEST(SURead, TraceWalkFitsCountsAndZeroFillsShortEnds)
 
 TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
 {
-    Bytes negative, negativeBE, tooMany, good;
+    Bytes negative, tooMany, good;
     addTrace(negative, 2, 1000, {1, 2});
     addTrace(negative, 0, 1000, {});
     addTrace(negative, -5, 1000, {});
-    addTrace(negativeBE, 0, 1000, {}, true);
-    addTrace(negativeBE, 2, 1000, {1, 2}, true);
-    addTrace(negativeBE, -5, 1000, {}, true);
     for (int k = 0; k < 32768; ++k)
         addTrace(tooMany, 1, 1000, {1});
     addTrace(good, 100, 1000, std::vector<float>(100, 1.0f));
@@ -173,7 +164,6 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     const struct { Bytes bytes; uint64_t failAt; std::string error; } cases[] = {
         {Bytes(240, 0), UINT64_MAX, "contains no trace"},
         {negative, UINT64_MAX, "has a negative sample count in trace 3 (ns = -5)"},
-        {negativeBE, UINT64_MAX, "has a negative sample count in trace 3 (ns = -5)"},
         {tooMany, UINT64_MAX, "has 32768 traces; at most 32767 can be loaded"},
         {good, 300, "cannot be read: Input/output error (at byte 300)"}, // in the samples
         {good, 740, "cannot be read: Input/output error (at byte 740)"}, // in a header
@@ -186,8 +176,7 @@ TEST(SURead, RefusedFilesLeaveTheProfileUntouched)
     }
 }
 
-// A large file read on two threads gives what one thread makes of the same bytes, also when a
-// late header breaks the tiling or the read is stopped.
+// Two threads read a large file as one thread does, also with a late odd header or a stop.
 TEST(SURead, LargeFilesReadOnTwoThreadsAsOnOne)
 {
     constexpr int nt = 1100, ns = 4000; // about 18 MB
@@ -246,8 +235,7 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
     EXPECT_TRUE(ib.intervalSubstituted); // the files say dt = 0
     EXPECT_EQ(std::make_pair(be.NTraces, be.NSamples), std::make_pair(25.0f, 50.0f));
     EXPECT_EQ(be.RawData, le.RawData);
-    // Trace (inline il, crossline xl), sample s from 0 holds il + 0.01 xl + 1e-5 s;
-    // traces run crossline 20..24 within each inline 1..5.
+    // Trace (inline il, crossline xl), sample s from 0 holds il + 0.01 xl + 1e-5 s.
     EXPECT_NEAR(be.RawData(1, 2), 1.20001f, 2e-6f);
     EXPECT_NEAR(be.RawData(6, 1), 2.2f, 2e-6f);
     EXPECT_NEAR(be.RawData(25, 50), 5.24049f, 2e-6f);
@@ -255,8 +243,7 @@ TEST(SURealData, TheSameSmallFileInBothByteOrders)
 
 TEST(SUWrite, HeaderBytesRoundTripOrARefusalThatWritesNothing)
 {
-    // dt is rounded (33.3 / 333 is just below 0.1 ms in floats), halves to even (12.5 and 7.5 us),
-    // and unsigned up to 65535 us. Each file written replaces a longer one and keeps its permissions.
+    // dt rounded halves to even, unsigned up to 65535 us; a file written keeps its permissions.
     const struct { float nt, ns, total; int wantDt; const char *error; } cases[] = {
         {3, 500, 250, 500, ""},
         {5, 333, 33.3f, 100, ""},

@@ -1,6 +1,4 @@
-// Text profile reader, the first six bytes the sizes the user enters (traces, samples, time window,
-// 16-bit each) and the rest the file: it takes the numbers TextItemReader::readNumber takes, in
-// single precision, and refuses exactly when there are too few.
+// Text profile reader: six bytes of sizes (traces, samples, time window), then the file.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,8 +1,5 @@
-// DT1 reader, the input an HD header and DT1 data split at kSplit: each trace is a 128-byte record
-// header and its 16-bit samples, a sample whose two bytes are not both there reads as 0 and a
-// notice says so.
+// DT1 reader, the input an HD header and DT1 data split at kSplit.
 #include "fuzz_support.h"
-
 #include "formats/dt1.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,10 +1,6 @@
-// Picks file parser, the first two bytes the number of traces, the rest the file: picks 0..n, pick 0
-// = 0, all finite, or a reason and the picks as they were; the same read from a file; formatted
-// and parsed again, within the printed digits.
+// Picks file parser, the first two bytes the number of traces, the rest the file.
 #include "fuzz_support.h"
-
 #include "picks/picksfile.h"
-
 #include <vector>
 
 namespace {

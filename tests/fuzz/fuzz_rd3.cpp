@@ -1,6 +1,4 @@
-// RD3 reader, the input a RAD header and RD3 data split at kSplit: sample i (trace after trace)
-// is the i-th 16-bit value of the data, a sample cut in half keeps its low byte, the rest read
-// as 0 and a notice says so.
+// RD3 reader, the input a RAD header and RD3 data split at kSplit.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,10 +1,7 @@
-// Seismic Unix reader, any bytes as an .su file: read from memory and from a file, the same
-// outcome; a profile read has an interval above 0 and TotalTime = interval x samples.
+// Seismic Unix reader, any bytes as an .su file.
 #include "fuzz_support.h"
-
 #include "formats/bytesource.h"
 #include "formats/su.h"
-
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

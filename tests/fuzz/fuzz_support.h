@@ -1,14 +1,10 @@
 #pragma once
-// Shared pieces of the fuzz targets: the property check, a scratch folder, the staging profile a
-// refusal must leave alone and the readers' common promises.
-// Each target is one LLVMFuzzerTestOneInput: with ORVANE_FUZZ it links libFuzzer, otherwise
-// replay_main.cpp, which runs every file of its corpus as a test.
+// Shared pieces of the fuzz targets.
 
 #include "core/numbers.h"
 #include "core/store.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +14,6 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-
 #include <unistd.h>
 
 namespace fuzz {
@@ -33,8 +28,7 @@ namespace fuzz {
 #define FUZZ_CHECK(cond) ((cond) ? void(0) : fuzz::violated(#cond, __FILE__, __LINE__, {}))
 #define FUZZ_CHECK_MSG(cond, detail) ((cond) ? void(0) : fuzz::violated(#cond, __FILE__, __LINE__, (detail)))
 
-// Largest profile (traces x samples) whose samples the checks walk and write back; a header may
-// announce 32767 x 32767 over a few bytes of data, and only its sizes are checked then.
+// Largest profile (traces x samples) whose samples the checks walk and write back.
 inline constexpr uint64_t kWalkLimit = uint64_t(1) << 16;
 
 // One folder per process, removed at exit; every input overwrites the same few files in it.
@@ -54,8 +48,7 @@ inline void putFile(const std::string &path, std::string_view bytes)
     FUZZ_CHECK_MSG(f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())), path);
 }
 
-// A header file and a data file in one input, split at the first kSplit; without one the whole
-// input is the header and the data file is empty.
+// A header file and a data file in one input, split at the first kSplit.
 inline constexpr std::string_view kSplit = "\n--data--\n";
 
 struct Pair {
@@ -90,8 +83,7 @@ inline uint64_t sampleCount(const orv::Profile &p)
     return static_cast<uint64_t>(p.NTraces) * static_cast<uint64_t>(p.NSamples);
 }
 
-// What every reader promises: a reason and the staging profile as it was, or 1..32767 whole
-// traces and samples with row and column 0 never written.
+// What every reader promises.
 inline void checkOutcome(bool ok, const orv::Profile &out, const std::string &error)
 {
     if (!ok) {
@@ -110,8 +102,7 @@ inline void checkOutcome(bool ok, const orv::Profile &out, const std::string &er
     }
 }
 
-// The pair readers (RD3, DT1): the input written as in.<hd> and in.<data>, read into the staging
-// profile, the common promises checked.
+// The pair readers (RD3, DT1).
 struct PairRead {
     Pair in;
     orv::Profile out = staging();
@@ -125,8 +116,7 @@ struct PairRead {
         ok = read(scratchFile(dt), out, notice, error, orv::ReadControl{});
         checkOutcome(ok, out, error);
     }
-    // The little-endian 16-bit value at byte `at` of the data; a value cut in half reads as its
-    // low byte when halfKeepsLow, else 0; none past the end.
+    // The little-endian 16-bit value at byte `at` of the data.
     float le16(uint64_t at, bool halfKeepsLow) const
     {
         const auto byte = [&](uint64_t i) { return static_cast<uint8_t>(in.data[i]); };

@@ -1,5 +1,4 @@
-// Runs a fuzz target over files as an ordinary test: every file named, and every file in each
-// folder named, goes through LLVMFuzzerTestOneInput once; a run that finds no file fails.
+// Runs a fuzz target over files as an ordinary test.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

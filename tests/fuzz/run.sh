@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (build-fuzz) and runs each for at most SECONDS (default 60)
-# on a scratch copy of its corpus. A crash, a sanitizer report or a violated property fails the
-# run; the input that showed it is kept in build-fuzz/findings/.
+# Runs each fuzz target SECONDS (default 60); a finding is kept in build-fuzz/findings/.
 # Usage: tests/fuzz/run.sh [seconds [target...]]
 set -euo pipefail
 cd "$(dirname "$0")/../.."

@@ -1,11 +1,9 @@
 #pragma once
-// Cross-correlation picking as the plain sequential loop (k increasing, Single product and sum):
-// the fast path must match it bit for bit; the benchmark measures against it.
+// Cross-correlation picking as the plain sequential loop (k increasing, Single product and sum).
 
 #include "core/numbers.h"
 #include "core/store.h"
 #include "picking/crosscorr.h"
-
 #include <vector>
 
 namespace orv::test {

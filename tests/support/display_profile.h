@@ -1,10 +1,8 @@
 #pragma once
-// A loaded store for the display tests: amplitudes f(trace, sample) in RawData and PlotData, picks
-// cleared, the display options at their usual values; and the display-window fields.
+// A loaded store for the display tests.
 
 #include "core/store.h"
 #include "support/fakes.h"
-
 #include <functional>
 #include <string>
 
@@ -27,19 +25,13 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
     return st;
 }
 
-inline void SetWindow(FakeControls &c, const std::string &t1, const std::string &tl, const std::string &s1,
-                      const std::string &sl)
-{
-    c.texts[Field::txt1sttr] = t1, c.texts[Field::txtLsttr] = tl;
-    c.texts[Field::txt1stsamp] = s1, c.texts[Field::txtLstsamp] = sl;
-}
-
 // Controls showing the display window and the gain, as a plot reads them.
 inline FakeControls Window(const std::string &t1, const std::string &tl, const std::string &s1, const std::string &sl,
                            const std::string &gain = "400")
 {
     FakeControls c;
-    SetWindow(c, t1, tl, s1, sl);
+    c.texts[Field::txt1sttr] = t1, c.texts[Field::txtLsttr] = tl;
+    c.texts[Field::txt1stsamp] = s1, c.texts[Field::txtLstsamp] = sl;
     c.texts[Field::txtGainValue] = gain;
     return c;
 }

@@ -1,11 +1,9 @@
 #pragma once
-// Plain stand-ins for the window: fields and captions in maps, scripted file dialog answers,
-// recorded messages. Defaults are those of a freshly created main window.
+// Plain stand-ins for the window.
 
 #include "core/controls.h"
 #include "core/datadialog.h"
 #include "core/dialogs.h"
-
 #include <deque>
 #include <functional>
 #include <map>

@@ -1,7 +1,6 @@
 #pragma once
 // A fresh folder per test and whole-file reads and writes, for the format tests.
 #include "core/store.h"
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>

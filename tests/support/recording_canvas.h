@@ -2,7 +2,6 @@
 // A canvas that records every primitive drawn on it, in order; its size in twips set by the test.
 
 #include "core/canvas.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>

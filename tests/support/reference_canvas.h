@@ -1,12 +1,7 @@
 #pragma once
-// The canvas drawing as the plain rule states it, one primitive at a time: twips to pixels by
-// floor(v / 15 * dpr + 0.5) (v held to +/-1e7 twips, the pixel to +/-2^28, NaN not drawn); a
-// line's pixel i of n along the longer axis (x on a tie) from the lower end has its other
-// coordinate moved by floor((2 i |d| + n) / (2 n)) toward the far end. Copy pen writes the
-// colour, not-XOR pen NOT(pen XOR pixel). The pixel tests hold the Qt canvas to this.
+// The canvas drawing as the plain rule states it, one primitive at a time.
 
 #include "core/canvas.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <utility>

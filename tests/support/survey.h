@@ -1,11 +1,7 @@
 #pragma once
-// Synthetic survey lines for the batch program's tests and benchmark: radar
-// traces with an air wave whose arrival wanders a few samples from trace to
-// trace, written as Pulse Ekko pairs (.dt1 data, .hd header) or through the
-// program's own writers.
+// Synthetic survey lines for the batch program's tests and benchmark.
 
 #include "core/store.h"
-
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -13,8 +9,7 @@
 
 namespace orv::test {
 
-// nt x ns whole amplitudes within the 16-bit range: a wavelet arriving at
-// sample 20 + (k * 7 + seed) % 9 of trace k, then weaker reflections.
+// nt x ns whole amplitudes within the 16-bit range.
 inline Array2D AirWaveProfile(int nt, int ns, unsigned seed = 0)
 {
     Array2D a;
