@@ -63,9 +63,10 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // Per thread: the batch runs a session on each of its threads.
     static ProgressCaption *&active()
     {
-        static ProgressCaption *p = nullptr;
+        thread_local ProgressCaption *p = nullptr;
         return p;
     }
     void show(const char *what, int trace)
