@@ -1,6 +1,6 @@
-# Every option and every file extension a program's --help prints appears in
-# its manual page, so that an option added to the program and not to its page
-# fails here.
+# Every option, file extension and --format name a program's --help prints
+# appears in its manual page, so that one added to the program and not to its
+# page fails here.
 # Usage: cmake -DPROGRAMS=<a|b> -DPAGES=<a.1|b.1> -P check_manpages.cmake
 cmake_minimum_required(VERSION 3.22)
 string(REPLACE "|" ";" PROGRAMS "${PROGRAMS}")
@@ -17,8 +17,13 @@ foreach(program page IN ZIP_LISTS PROGRAMS PAGES)
   # Options start a word; extensions follow a blank or an opening bracket.
   string(REGEX MATCHALL "(^|[ \n,[])--?[A-Za-z][A-Za-z0-9-]*" options "${help}")
   string(REGEX MATCHALL "[ (]\\.[A-Za-z0-9]+" extensions "${help}")
+  # The format names --format takes.
+  set(formats)
+  if(help MATCHES "--format [^ ]+ +([^;\n]+)")
+    string(REGEX REPLACE ",? or |, " ";" formats "${CMAKE_MATCH_1}")
+  endif()
   set(missing)
-  foreach(word ${options} ${extensions})
+  foreach(word ${options} ${extensions} ${formats})
     string(REGEX REPLACE "^[ \n,[(]" "" word "${word}")
     string(REPLACE "." "\\." pattern "${word}")
     if(NOT text MATCHES "(^|[^A-Za-z0-9.-])${pattern}([^A-Za-z0-9-]|$)")
