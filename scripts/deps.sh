@@ -5,6 +5,9 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-dejavu-core)
 # desktop-file-validate, which the desktop entry's test runs.
 pkgs+=(desktop-file-utils)
+# The Debian package's test: dpkg-shlibdeps for its dependencies, lintian
+# to check it.
+pkgs+=(dpkg-dev lintian)
 # CI's fuzzing only: clang with its libFuzzer runtime (a recommended package).
 pkgs+=(clang)
 missing=()
