@@ -500,7 +500,11 @@ void Form1::bindKeys(const std::function<void(const std::function<void()> &)> &r
         auto *a = new QAction(this);
         a->setObjectName(Q(k.name));
         a->setShortcuts(k.keys);
-        connect(a, &QAction::triggered, this, k.act);
+        // Held like the controls while the parameter dialog is open.
+        connect(a, &QAction::triggered, this, [this, act = k.act] {
+            if (inner()->isEnabled())
+                act();
+        });
         addAction(a);
     }
     // Space and Return pick only while the pointer is over the trace canvas;
