@@ -20,12 +20,14 @@ int PickedTraceCount(const ProfileStore &st)
 
 // Int(x) of a sample position as a whole number the shift can use, an x
 // within WholeUlps units in the last place under a whole number taken as
-// that number (a pick at a whole sample, multiplied out, or written to a
-// picks file with seven digits and read back, often lands a rounding under
-// it; from 2^23 on floats have no fractions). Held within +-2^40: far past
-// any trace length, so a shift computed from a held value still reaches past
-// the whole trace, and the difference of two such values cannot overflow.
-constexpr float WholeUlps = 4;
+// that number: a pick at a whole sample, multiplied out, lands a rounding or
+// two under it, and one written to a picks file with seven digits and read
+// back up to ten (seven significant digits can miss a float by 8.4 units,
+// the products add a rounding each). From 2^23 on
+// floats have no fractions. Held within +-2^40: far past any trace length,
+// so a shift computed from a held value still reaches past the whole trace,
+// and the difference of two such values cannot overflow.
+constexpr float WholeUlps = 16;
 
 int64_t WholeSample(float x)
 {
