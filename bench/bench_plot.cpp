@@ -408,7 +408,7 @@ BENCHMARK(BM_RePlotRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RePlotOneByOne)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeyStep)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_WheelStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WheelStep)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllProfile)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfile2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
