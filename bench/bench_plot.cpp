@@ -13,6 +13,11 @@
 //  - the pick step: the stepper moving on to the next trace, as a click on
 //    the trace canvas ends (the trace canvas redrawn, the previous trace's
 //    column restored, the new one highlighted), 1,024 samples;
+//  - in the real main window, its canvases at the same sizes: a key step to
+//    the next trace (the Right key's action, the stepper's up arrow), and a
+//    wheel step (Shift+wheel over the profile canvas: the display fields
+//    written and Re-Plot run) on a window of 200 x 1,024 of the
+//    10,000-trace profile;
 //  - the profile plot of 200 x 1,024 on a canvas that only counts what it
 //    is handed (the plot's own arithmetic), and the line rasteriser alone.
 //
@@ -30,11 +35,16 @@
 #include "display/display.h"
 #include "display/raster.h"
 #include "formats/su.h"
+#include "ui/form1.h"
 #include "ui/qtcanvas.h"
 
 #include "support/fakes.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include "bench_common.h"
@@ -254,6 +264,73 @@ void BM_PickStep(benchmark::State &state)
     benchmark::DoNotOptimize(f.trace->image().constBits());
 }
 
+// The real main window, its canvases at the sizes above, showing `file`.
+struct RealWindow {
+    test::FakeDialogs dialogs;
+    Form1 form{&dialogs};
+    bool open(const std::string &file, int traces)
+    {
+        form.show();
+        form.adjustform();
+        const int fw = form.pctProfile()->frameWidth();
+        form.pctProfile()->resize(ProfileW + 2 * fw, ProfileH + 2 * fw);
+        form.pctTrace()->resize(TraceW + 2 * fw, TraceH + 2 * fw);
+        QCoreApplication::processEvents();
+        dialogs.files.push_back(file);
+        form.findChild<QAction *>(QStringLiteral("mnuOpenSU"))->trigger();
+        QCoreApplication::processEvents();
+        return form.app().profile().NTraces == traces && form.pctProfile()->ScaleWidth() == ProfileW * 15.0f;
+    }
+};
+
+// The Right key's action, stepping on to the end of the 200-trace group and
+// the Left key's back.
+void BM_KeyStep(benchmark::State &state)
+{
+    RealWindow w;
+    if (!w.open(g_groupFile, GroupTraces)) {
+        state.SkipWithError("the window did not open the profile at its sizes");
+        return;
+    }
+    auto *next = w.form.findChild<QAction *>(QStringLiteral("keyNextTrace"));
+    auto *prev = w.form.findChild<QAction *>(QStringLiteral("keyPrevTrace"));
+    const Stepper &upd = w.form.app().upd;
+    bool on = true;
+    for (auto _ : state) {
+        if (upd.Value() >= upd.Max())
+            on = false;
+        else if (upd.Value() <= upd.Min())
+            on = true;
+        (on ? next : prev)->trigger();
+    }
+    benchmark::DoNotOptimize(w.form.pctTrace()->image().constBits());
+}
+
+// Shift+wheel over the profile canvas, 20 traces on and back, 200 x 1,024
+// shown.
+void BM_WheelStep(benchmark::State &state)
+{
+    RealWindow w;
+    if (!w.open(g_allFile, AllTraces)) {
+        state.SkipWithError("the window did not open the profile at its sizes");
+        return;
+    }
+    w.form.field(Field::txtLstsamp)->setText(QString::number(NSa));
+    w.form.findChild<QPushButton *>(QStringLiteral("cmdRePlot"))->click();
+    const QPointF at(100, 100);
+    int dy = -120;
+    for (auto _ : state) {
+        QWheelEvent e(at, w.form.pctProfile()->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton,
+                      Qt::ShiftModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.form.pctProfile(), &e);
+        dy = -dy;
+    }
+    const ProfileStore &s = w.form.app().profile();
+    if (s.LastTrace - s.FirstTrace + 1 != GroupTraces || s.LastSample != NSa)
+        state.SkipWithError("the window is not 200 x 1,024");
+    benchmark::DoNotOptimize(w.form.pctProfile()->image().constBits());
+}
+
 // A canvas that only counts what it is handed.
 class CountingCanvas : public Canvas {
 public:
@@ -330,6 +407,8 @@ BENCHMARK(BM_RePlot2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(bench
 BENCHMARK(BM_RePlotRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RePlotOneByOne)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeyStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WheelStep)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllProfile)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfile2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -409,6 +488,8 @@ int main(int argc, char **argv)
     row("All Profile, 32,767 x 2,048, 2 threads", get("BM_AllLargest2Threads"), 2000.0,
         speedUp(get("BM_AllLargest"), get("BM_AllLargest2Threads")));
     row("pick step (trace, restore, highlight)", get("BM_PickStep"), 2.0, "");
+    row("key step to the next trace (window)", get("BM_KeyStep"), 2.0, "");
+    row("wheel step, 200 x 1,024 (window)", get("BM_WheelStep"), 20.0, "");
 
     g_session = nullptr;
     std::error_code ec;

@@ -129,6 +129,7 @@ TEST(AirWave, ShiftPutsEveryPickOnTheReferenceSample)
         {"whole trace length down", 10, 10, {20, 0.5f}, {0, -20}},
         {"past the 16-bit range", 32767, 32767, {10.5f, 40000}, {0, 39990}},
         {"unpicked and non-finite picks stay", 100, 100, {10, kNaN, kInf, -kInf, -3, 12}, {0, 0, 0, 0, 0, 2}},
+        {"whole samples as a picks file gives them back, 9 units under", 272, 1107, {0x1.04787ap+2f, 0x1.f8a958p+9f}, {0, 247}},
     };
     for (const auto &k : cases) {
         SCOPED_TRACE(k.what);

@@ -2,6 +2,11 @@
 #include "support/app_fixture.h"
 #include "support/files.h"
 
+#include <cmath>
+#include <set>
+
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace orv;
 using test::Prim;
@@ -314,3 +319,66 @@ TEST_F(AutomaticTest, WithoutAProfileTheDialogIsNotShown)
 }
 
 } // namespace
+
+// The traces with a cross drawn on the canvas since its last clear (dx = 417).
+std::set<int> CrossedTraces(const test::RecordingCanvas &cv)
+{
+    std::set<int> traces;
+    for (auto it = std::find_if(cv.prims.rbegin(), cv.prims.rend(), [](const Prim &p) { return p.kind == Prim::Clear; }).base();
+         it != cv.prims.end(); ++it)
+        if (it->kind == Prim::ColorLine && it->colour == ColorRed && it->y1 == it->y2)
+            traces.insert(int(std::lround((it->x1 - 58.5f) / 417)) + 1);
+    return traces;
+}
+
+TEST_F(PickingTest, UndoAndRedoOfThePicks)
+{
+    std::string odd;
+    for (int t = 1; t <= 10; ++t) odd += " " + std::to_string(t) + (t % 2 ? "  .005 \r\n" : "  .006 \r\n");
+    const std::string picksFile = file("odd.dat", odd), suFile = file("next.su", test::SUBytes(4, 20));
+    Array2D aligned;
+    using V = std::vector<float>;
+    const V one = {0, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0}, two = {0, 6, 8.5f, 0, 0, 0, 0, 0, 0, 0, 0}, none(5, 0.0f);
+    const struct { const char *step; std::function<void()> act; V picks; std::set<int> crosses; int trace; const char *label3; } steps[] = {
+        {"pick", [&] { app.pctTrace_MouseDown(MouseRight, 100); }, one, {1}, 2, "Picked Time =  6"},
+        {"pick", [&] { app.pctTrace_MouseDown(MouseRight, 150); }, two, {1, 2}, 3, "Picked Time =  8.5"},
+        {"undo", [&] { app.undoPicks(); }, one, {1}, 2, "Picked Time = "},
+        {"redo", [&] { app.redoPicks(); }, two, {1, 2}, 2, "Picked Time =  8.5"},
+        {"Reset", [&] { app.mnuReset_Click(); }, V(11, 0.0f), {}, 1, "Picked Time =  8.5"},
+        {"undo", [&] { app.undoPicks(); }, two, {1, 2}, 1, "Picked Time =  6"},
+        {"From File", [&] { d.files = {picksFile}; app.mnuFromFile_Click(); aligned = s.RawData; },
+         {0, 5, 6, 5, 6, 5, 6, 5, 6, 5, 6}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 1, "Picked Time =  6"},
+        {"undo", [&] { app.undoPicks(); }, two, {1, 2}, 1, "Picked Time =  6"},
+        {"load", [&] { open(&App::mnuOpenSU_Click, suFile); }, none, {}, 1, "Picked Time = "},
+        {"undo after a load", [&] { app.undoPicks(); }, none, {}, 1, "Picked Time = "},
+    };
+    for (const auto &k : steps) {
+        SCOPED_TRACE(k.step);
+        k.act();
+        EXPECT_EQ(std::tuple(s.Picks, CrossedTraces(profile), app.upd.Value(), c.caption(Caption::Label3)),
+                  std::tuple(k.picks, k.crosses, k.trace, std::string(k.label3)));
+        EXPECT_TRUE(!aligned.allocated() || s.NTraces != 10 || s.RawData == aligned);
+    }
+    EXPECT_EQ(aligned(2, 1), -29.25f);
+}
+
+// Whole-sample picks on every trace move each trace by its whole samples, from the window and from their file alike.
+TEST(AirWaveRoutes, WholeSamplePicksAlignAlikeFromTheWindowAndFromTheirFile)
+{
+    const std::string saved = (std::filesystem::temp_directory_path() / ("orvane_whole_" + std::to_string(::getpid()))).string();
+    for (const bool fromFile : {false, true}) {
+        test::FakeWindow w;
+        w.open(&App::mnuOpenSU_Click, std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
+        ASSERT_EQ(w.s.NTraces, 300);
+        const Array2D raw = w.s.RawData;
+        for (int t = 1; t <= 300; ++t)
+            w.s.Picks[size_t(t)] = (w.s.TotalTime / w.s.NSamples) * float(20 + t % 180); // the reference: sample 20
+        ASSERT_TRUE(w.app.savePicks(saved).done());
+        fromFile ? void(w.app.loadPicks(saved, true)) : w.app.AdjustAirWave();
+        int off = 0;
+        for (int t = 1; t <= 300; ++t)
+            off += !std::equal(w.s.RawData.row(t) + 1, w.s.RawData.row(t) + 401 - t % 180, raw.row(t) + 1 + t % 180);
+        EXPECT_EQ(off, 0) << (fromFile ? "From File" : "Current Picking");
+    }
+    std::filesystem::remove(saved);
+}

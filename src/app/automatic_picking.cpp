@@ -152,6 +152,7 @@ Result ProfileSession::pickAutomatically(const std::array<double, 4> &typed, con
         && !(hooks.discardAnyway && hooks.discardAnyway(noPick + ". Discard the current picks anyway?")))
         return Result::Refused("");
     const bool tell = none && !AnyPick(store.Picks);
+    history_.record(store.Picks, *picks);
     store.Picks = std::move(*picks);
     return Result::Done(tell ? noPick + "." : "");
 }

@@ -109,6 +109,7 @@ void ProfileSession::drawAll()
     PlotTrace(store, pctTrace_, n);
     RestorePrevTrace(store, c_, pctProfile_, upd.Value());
     HighlightTrace(store, c_, pctProfile_, upd.Value());
+    highlighted_ = upd.Value();
     ShowAxisLabels(store, c_);
 }
 
@@ -159,8 +160,68 @@ void ProfileSession::upd_Change()
     if (busy_ || !store.hasProfile())
         return;
     PlotTrace(store, pctTrace_, traceArg(n));
-    RestorePrevTrace(store, c_, pctProfile_, n);
+    // The trace that carries the highlight goes back to the normal fill,
+    // whichever way the stepper went.
+    if (highlighted_ != 0 && highlighted_ != n)
+        RestoreTrace(store, c_, pctProfile_, highlighted_);
+    else
+        RestorePrevTrace(store, c_, pctProfile_, n);
     HighlightTrace(store, c_, pctProfile_, n);
+    highlighted_ = n;
+}
+
+void ProfileSession::cmdPrevGroup_Click()
+{
+    if (busy_ || !store.hasProfile())
+        return;
+    const auto first = StrictVal(c_.text(Field::txt1sttr));
+    const auto last = StrictVal(c_.text(Field::txtLsttr));
+    if (first && last && *first == 1 && *last == store.NTraces)
+        return;
+
+    store.PlotReady = 0;
+
+    int16_t o = CInt(Val(c_.text(Field::txtGroupOverlap)));
+    if (o < 0)
+        o = 0;
+    c_.setText(Field::txtGroupOverlap, SignedText(int(o)));
+
+    // Next Group moves the window on by w - o + 1 traces; this moves it back
+    // by as many.
+    const int16_t w = CInt(Val(c_.text(Field::txtLsttr)) - Val(c_.text(Field::txt1sttr)));
+    int16_t F = CInt(Val(c_.text(Field::txt1sttr)) - w + o - 1);
+    if (F < 1)
+        F = 1;
+    c_.setText(Field::txt1sttr, SignedText(int(F)));
+    c_.setText(Field::txtLsttr, SignedText(Val(c_.text(Field::txt1sttr)) + w));
+
+    mnuReplot_Click();
+    store.PlotReady = 1;
+}
+
+void ProfileSession::undoPicks() { stepHistory(false); }
+void ProfileSession::redoPicks() { stepHistory(true); }
+
+void ProfileSession::stepHistory(bool forward)
+{
+    if (busy_ || !store.hasProfile())
+        return;
+    int32_t t = 0;
+    if (!(forward ? history_.redo(store.Picks, t) : history_.undo(store.Picks, t)))
+        return;
+    if (t >= upd.Min() && t <= upd.Max())
+        upd.setValue(t);
+    // The whole group again, so no cross of the picks left behind stays; the
+    // redraw takes the range marks with it.
+    drawAll();
+    store.RangeShown = 0;
+    showPickOf(t != 0 ? t : upd.Value());
+}
+
+void ProfileSession::showPickOf(int32_t t)
+{
+    const bool has = t >= 1 && static_cast<size_t>(t) < store.Picks.size() && store.Picks[static_cast<size_t>(t)] != 0;
+    c_.setCaption(Caption::Label3, "Picked Time = " + (has ? SignedText(store.Picks[static_cast<size_t>(t)]) : std::string()));
 }
 
 } // namespace orv

@@ -159,6 +159,10 @@ Result ProfileSession::open(FormatId id, const std::string &path, const Acquisit
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
     store.DataFileName = path;
+    // A new profile: no pick of the old one is undone into it, or shown.
+    history_.clear();
+    highlighted_ = 0;
+    c_.setCaption(Caption::Label3, "Picked Time = ");
     postLoad(f.draw);
     store.PlotReady = 1; // picking works once the profile is drawn, whatever its format
     return Result::Done(notice);
@@ -200,6 +204,7 @@ void ProfileSession::postLoad(PostLoadDraw draw)
         PlotProfile(s, c_, pctProfile_);
         PlotTrace(s, pctTrace_, 1);
         HighlightTrace(s, c_, pctProfile_, 1);
+        highlighted_ = 1;
     }
 
     upd.setMin(CLng(Val(c_.text(Field::txt1sttr))));
@@ -221,6 +226,7 @@ void ProfileSession::postLoadAscii()
     upd.setMax(static_cast<int32_t>(s.NTraces));
     readDisplayOptions();
     PlotProfile(s, c_, pctProfile_);
+    highlighted_ = 0;
     PlotTrace(s, pctTrace_, 1);
     // The stepper's range starts at the first trace too, so its value is
     // never below its minimum.

@@ -35,7 +35,9 @@ void App::pctTrace_MouseDown(int button, float y)
 {
     if (busy_)
         return;
+    const std::vector<float> before = store.Picks;
     PctTraceMouseDown(store, c_, upd, pctProfile_, pctTrace_, button, y);
+    history_.record(before, store.Picks);
 }
 
 void App::choosePickRule(int16_t mode)
@@ -54,7 +56,9 @@ void App::mnuReset_Click()
 {
     if (busy_ || !store.hasProfile())
         return;
+    const std::vector<float> before = store.Picks;
     store.Picks.assign(static_cast<size_t>(CLng(store.NTraces)) + 1, 0.0f);
+    history_.record(before, store.Picks);
     upd.setMin(CLng(Val(c_.text(Field::txt1sttr))));
     upd.setMax(CLng(Val(c_.text(Field::txtLsttr))));
     upd.setValue(upd.Min());
@@ -103,6 +107,7 @@ Result ProfileSession::loadPicks(const std::string &path, bool align)
     std::string error;
     if (!ReadPicksFile(path, CInt(store.NTraces), picks, error))
         return Result::Refused("The picks file " + path + " " + error + ".");
+    history_.record(store.Picks, picks);
     store.Picks = std::move(picks);
     if (align)
         AdjustAirWave();

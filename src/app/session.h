@@ -17,6 +17,7 @@
 #include "core/controls.h"
 #include "core/stepper.h"
 #include "core/store.h"
+#include "picking/history.h"
 
 #include <array>
 #include <functional>
@@ -73,6 +74,16 @@ public:
     void cmdRePlot_Click();
     void cmdAll_Click();
     void cmdNextGroup_Click();
+    // The group before the display window, by Next Group's rule backwards:
+    // the same width, "Group Overlap" traces repeated, never before trace 1.
+    void cmdPrevGroup_Click();
+    // Undo and redo of the last change of the picks (a pick, Reset Picking,
+    // From File, Automatic): the picks as they were, the group redrawn with
+    // its crosses, Label3 showing the pick in force. A step that changed one
+    // trace's pick puts the stepper on that trace when it can go there.
+    // RawData stays as it is. A new profile starts a fresh history.
+    void undoPicks();
+    void redoPicks();
     // Value of upd changed (by the user or the program).
     void upd_Change();
 
@@ -109,7 +120,15 @@ protected:
     void drawAll();
     void openCaptions();
 
+    void stepHistory(bool forward);
+    // Label3 for the pick of trace t: empty when t has none.
+    void showPickOf(int32_t t);
+
     ProfileStore store;
+    PickHistory history_;
+    // The trace drawn green on pctProfile, so a step either way restores it;
+    // 0 when none is known.
+    int32_t highlighted_ = 0;
     Controls &c_;
     Canvas &pctProfile_;
     Canvas &pctTrace_;

@@ -35,6 +35,8 @@ void PlotTrace(const ProfileStore &st, Canvas &pctTrace, int n);
 // with the normal fill, on the profile canvas, in the profile plot's geometry.
 void HighlightTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t updValue);
 void RestorePrevTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t updValue);
+// Trace t of the display window with the normal fill.
+void RestoreTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t t);
 
 // Five sample numbers and five times beside the profile canvas.
 void ShowAxisLabels(const ProfileStore &st, Controls &c);

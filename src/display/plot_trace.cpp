@@ -159,4 +159,9 @@ void RestorePrevTrace(const ProfileStore &st, const Controls &c, Canvas &pctProf
     RedrawTrace(st, c, pctProfile, updValue, true, std::nullopt);
 }
 
+void RestoreTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, int32_t t)
+{
+    RedrawTrace(st, c, pctProfile, t, false, std::nullopt);
+}
+
 } // namespace orv

@@ -18,14 +18,24 @@ int PickedTraceCount(const ProfileStore &st)
     return n < have ? n : have;
 }
 
-// Int(x) of a sample position as a whole number the shift can use. Held
-// within +-2^40: far past any trace length, so a shift computed from a held
-// value still reaches past the whole trace, and the difference of two such
-// values cannot overflow.
+// Int(x) of a sample position as a whole number the shift can use, an x
+// within WholeUlps units in the last place under a whole number taken as
+// that number: a pick at a whole sample, multiplied out, lands a rounding or
+// two under it, and one written to a picks file with seven digits and read
+// back up to ten (seven significant digits can miss a float by 8.4 units,
+// the products add a rounding each). From 2^23 on
+// floats have no fractions. Held within +-2^40: far past any trace length,
+// so a shift computed from a held value still reaches past the whole trace,
+// and the difference of two such values cannot overflow.
+constexpr float WholeUlps = 16;
+
 int64_t WholeSample(float x)
 {
     constexpr double lim = 1099511627776.0; // 2^40
-    const double f = std::floor(static_cast<double>(x));
+    double f = std::floor(static_cast<double>(x));
+    const float up = static_cast<float>(f + 1.0);
+    if (std::fabs(x) < 8388608.0f && up - x <= WholeUlps * (std::nextafter(up, HUGE_VALF) - up))
+        f += 1.0;
     if (f > lim)
         return static_cast<int64_t>(lim);
     if (f < -lim)

@@ -18,7 +18,8 @@ bool PicksIncomplete(const ProfileStore &st);
 float ReferencePick(const ProfileStore &st);
 
 // Shifts every trace with a positive pick so that sample Int(pick) lands on
-// sample Int(reference), in place, never reading or writing outside the
+// sample Int(reference) (a product a few roundings under a whole number
+// taken as that number, so a whole-sample pick is that sample), in place, never reading or writing outside the
 // trace; samples that no source reaches keep their values. Does nothing
 // without a profile, a time window or samples.
 // `progress`, when given, hears now and then how many traces are done.

@@ -22,8 +22,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QThread>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <iterator>
 #include <stdexcept>
@@ -152,6 +155,41 @@ int ButtonNumber(Qt::MouseButton b)
     default:
         return static_cast<int>(b); // any other button picks where the pointer is
     }
+}
+
+// One axis of the display window, 1 <= first <= last <= count.
+struct Span {
+    int first, last;
+    bool operator==(const Span &) const = default;
+};
+
+// Moved by a tenth of its length (at least one) for each wheel step; a
+// positive step goes back (up, left). Kept inside the profile, its length
+// unchanged.
+Span Scrolled(Span s, int count, int steps)
+{
+    const int len = s.last - s.first + 1;
+    const int by = std::max(1, static_cast<int>(std::lround(len / 10.0)));
+    const int first = std::clamp(s.first - steps * by, 1, std::max(1, count - len + 1));
+    return {first, first + len - 1};
+}
+
+// Shorter (steps > 0) or longer by 1.25 for each step, at least one trace or
+// sample a step, at most the whole profile; the place a fraction f along
+// the span stays where it was.
+Span Zoomed(Span s, int count, int steps, double f)
+{
+    const int len = s.last - s.first + 1;
+    const double scaled = len * std::pow(1.25, -steps);
+    int n = static_cast<int>(std::lround(scaled));
+    if (steps > 0)
+        n = std::min(n, len - 1);
+    else
+        n = std::max(n, len + 1);
+    n = std::clamp(n, 1, count);
+    const double at = s.first - 0.5 + f * len; // the place under the pointer
+    const int first = std::clamp(static_cast<int>(std::lround(at + 0.5 - f * n)), 1, count - n + 1);
+    return {first, first + n - 1};
 }
 
 } // namespace
@@ -417,10 +455,14 @@ void Form1::bindHandlers()
     // Picking on the trace canvas: only the pointer's height counts.
     connect(pctTrace_, &QtCanvas::mouseMoved, this,
             [this, run](float, float y, Qt::MouseButtons, Qt::KeyboardModifiers) {
+                pointerY_ = y;
+                keyExactPick_->setEnabled(true);
+                keyRulePick_->setEnabled(true);
                 run([this, y] { app_->pctTrace_MouseMove(y); });
             });
     connect(pctTrace_, &QtCanvas::mousePressed, this,
             [this, run](float, float y, Qt::MouseButton button, Qt::KeyboardModifiers) {
+                pointerY_ = y;
                 run([this, y, button] { app_->pctTrace_MouseDown(ButtonNumber(button), y); });
             });
 
@@ -431,6 +473,97 @@ void Form1::bindHandlers()
     pctProfile_->setMouseTracking(true);
     pctTrace_->setMouseTracking(true);
     connect(pctProfile_, &QtCanvas::mouseMoved, this, [this] { app_->Form_MouseMove(); });
+    bindKeys(run);
+}
+
+void Form1::bindKeys(const std::function<void(const std::function<void()> &)> &run)
+{
+    using K = QKeySequence;
+    const struct {
+        const char *name;
+        QList<QKeySequence> keys;
+        std::function<void()> act;
+    } keys[] = {
+        {"keyNextTrace", {K(Qt::Key_Right), K(Qt::Key_Down), K(Qt::Key_Period)}, [this] { upd_->upButton()->click(); }},
+        {"keyPrevTrace", {K(Qt::Key_Left), K(Qt::Key_Up), K(Qt::Key_Comma)}, [this] { upd_->downButton()->click(); }},
+        {"keyNextGroup", {K(Qt::Key_PageDown)}, [this] { cmdNextGroup_->click(); }},
+        {"keyPrevGroup", {K(Qt::Key_PageUp)}, [this, run] { run([this] { app_->cmdPrevGroup_Click(); }); }},
+        {"keyExactPick", {K(Qt::Key_Space)},
+         [this, run] { run([this] { app_->pctTrace_MouseDown(MouseRight, pointerY_); }); }},
+        {"keyRulePick", {K(Qt::Key_Return), K(Qt::Key_Enter)},
+         [this, run] { run([this] { app_->pctTrace_MouseDown(MouseLeft, pointerY_); }); }},
+        {"keyUndo", {K(Qt::CTRL | Qt::Key_Z)}, [this, run] { run([this] { app_->undoPicks(); }); }},
+        {"keyRedo", {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), K(Qt::CTRL | Qt::Key_Y)},
+         [this, run] { run([this] { app_->redoPicks(); }); }},
+    };
+    for (const auto &k : keys) {
+        auto *a = new QAction(this);
+        a->setObjectName(Q(k.name));
+        a->setShortcuts(k.keys);
+        // Held like the controls while the parameter dialog is open.
+        connect(a, &QAction::triggered, this, [this, act = k.act] {
+            if (inner()->isEnabled())
+                act();
+        });
+        addAction(a);
+    }
+    // Space and Return pick only while the pointer is over the trace canvas;
+    // elsewhere they keep their usual meaning (a focused button's Space).
+    keyExactPick_ = findChild<QAction *>(QStringLiteral("keyExactPick"));
+    keyRulePick_ = findChild<QAction *>(QStringLiteral("keyRulePick"));
+    keyExactPick_->setEnabled(false);
+    keyRulePick_->setEnabled(false);
+    pctTrace_->installEventFilter(this);
+    pctProfile_->installEventFilter(this);
+    // A click on a canvas takes the keyboard from the fields, so that the
+    // arrows step the traces instead of the text cursor.
+    pctTrace_->setFocusPolicy(Qt::ClickFocus);
+    pctProfile_->setFocusPolicy(Qt::ClickFocus);
+
+    upd_->upButton()->setToolTip(QStringLiteral("Next trace (Right, Down or .)"));
+    upd_->downButton()->setToolTip(QStringLiteral("Previous trace (Left, Up or ,)"));
+    cmdNextGroup_->setToolTip(QStringLiteral("Next Group (Page Down); the group before: Page Up"));
+    pctTrace_->setToolTip(QStringLiteral("Left click or Return: pick by the rule; right click or Space: pick at the "
+                                         "pointer; Ctrl+Z: undo a pick; Ctrl+Shift+Z or Ctrl+Y: redo"));
+    pctProfile_->setToolTip(QStringLiteral("Wheel: scroll the samples; Shift+wheel: scroll the traces; "
+                                           "Ctrl+wheel: zoom around the pointer"));
+}
+
+void Form1::wheelOverProfile(const QWheelEvent &e)
+{
+    const ProfileStore &s = app_->profile();
+    if (app_->busy() || !s.hasProfile())
+        return;
+    const QPoint d = e.angleDelta();
+    const bool zoom = e.modifiers() & Qt::ControlModifier;
+    const bool traces = !zoom && ((e.modifiers() & Qt::ShiftModifier) || d.y() == 0);
+    wheelRest_ += d.y() != 0 ? d.y() : d.x();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps == 0)
+        return;
+    const QRect r = pctProfile_->contentsRect();
+    const QPointF at = e.position();
+    const double fx = std::clamp((at.x() - r.left()) / std::max(1, r.width()), 0.0, 1.0);
+    const double fy = std::clamp((at.y() - r.top()) / std::max(1, r.height()), 0.0, 1.0);
+    const int nt = static_cast<int>(s.NTraces), ns = static_cast<int>(s.NSamples);
+    Span tr{s.FirstTrace, s.LastTrace}, sa{s.FirstSample, s.LastSample};
+    const Span tr0 = tr, sa0 = sa;
+    if (zoom) {
+        tr = Zoomed(tr, nt, steps, fx);
+        sa = Zoomed(sa, ns, steps, fy);
+    } else if (traces) {
+        tr = Scrolled(tr, nt, steps);
+    } else {
+        sa = Scrolled(sa, ns, steps);
+    }
+    if (tr == tr0 && sa == sa0)
+        return; // at the end already: nothing to redraw
+    const std::pair<Field, int> values[] = {{Field::txt1sttr, tr.first}, {Field::txtLsttr, tr.last},
+                                            {Field::txt1stsamp, sa.first}, {Field::txtLstsamp, sa.last}};
+    for (const auto &[f, v] : values)
+        field(f)->setText(QString::number(v));
+    cmdRePlot_->click();
 }
 
 // The window stays while a long command runs against the store; it can be
@@ -448,6 +581,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == inner() && event->type() == QEvent::MouseMove)
         app_->Form_MouseMove();
+    if (watched == pctTrace_ && event->type() == QEvent::Leave) {
+        keyExactPick_->setEnabled(false);
+        keyRulePick_->setEnabled(false);
+    }
+    if (watched == pctProfile_ && event->type() == QEvent::Wheel) {
+        wheelOverProfile(*static_cast<QWheelEvent *>(event));
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QWheelEvent;
 
 namespace orv {
 
@@ -109,6 +111,10 @@ private:
     // Places a widget at the design place of its objectName.
     void place(QWidget *w);
     int menuBarHeight() const;
+    // The keys and the wheel over pctProfile: each runs the handler of the
+    // control it stands for, through the same guard as the controls.
+    void bindKeys(const std::function<void(const std::function<void()> &)> &run);
+    void wheelOverProfile(const QWheelEvent &e);
 
     // Indexed by the Field, Caption, Option and MenuCheck enumerators; filled
     // from the name tables in form1.cpp, which must name every enumerator.
@@ -126,6 +132,9 @@ private:
     QPushButton *cmdAbouOK_ = nullptr;
     QPushButton *cmdCancelRead_ = nullptr;
     bool cancelReadClicked_ = false;
+    QAction *keyExactPick_ = nullptr, *keyRulePick_ = nullptr; // act only with the pointer over pctTrace
+    float pointerY_ = 0;   // twips: the pointer's last height over pctTrace
+    int wheelRest_ = 0;    // wheel turn short of a whole step, kept for the next
 
     QMenu *mnuFile_ = nullptr;
     QMenu *mnuOpen_ = nullptr;

@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTest>
+#include <QWheelEvent>
 #include <QToolButton>
 
 #include <atomic>
@@ -396,6 +398,65 @@ TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
     EXPECT_EQ(a->pctProfile()->image(), b->pctProfile()->image());
     EXPECT_EQ(a->pctTrace()->image(), b->pctTrace()->image());
     EXPECT_EQ(test::StoreOf(a->app()).Picks, test::StoreOf(b->app()).Picks);
+}
+
+// The display window typed (the overlap too, as Next Group writes it back) and Re-Plot clicked.
+std::function<void(Form1 &)> Typed(const char *f1, const char *fl, const char *s1, const char *sl, const char *overlap = "0")
+{
+    return [=](Form1 &w) {
+        for (const auto &[f, t] : {std::pair(Field::txt1sttr, f1), {Field::txtLsttr, fl}, {Field::txt1stsamp, s1},
+                                   {Field::txtLstsamp, sl}, {Field::txtGroupOverlap, overlap}})
+            w.field(f)->setText(QString::fromLatin1(t));
+        Find<QPushButton>(w, "cmdRePlot")->click();
+    };
+}
+std::function<void(Form1 &)> Wheel(int dy, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    return [=](Form1 &w) { // at the canvas's bottom right corner
+        const QPointF at = w.pctProfile()->contentsRect().bottomRight() + QPointF(1, 1);
+        QWheelEvent e(at, w.pctProfile()->mapToGlobal(at), {}, {0, dy}, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.pctProfile(), &e);
+    };
+}
+
+// Each key and wheel turn leaves the fields, the stepper, the picks and both pictures as the controls it stands for.
+TEST(Form1Keys, KeysAndWheelDoWhatTheirControlsDo)
+{
+    using Act = std::function<void(Form1 &)>;
+    const auto keys = [](std::vector<Qt::Key> ks) { return [ks](Form1 &w) { for (Qt::Key k : ks) QTest::keyClick(&w, k); }; };
+    const Act none = [](Form1 &) {};
+    const struct { const char *name; Act prepare, key, click; } cases[] = {
+        {"Right, Down, . on, then Left, Up, , back: one green trace", none,
+         keys({Qt::Key_Right, Qt::Key_Down, Qt::Key_Period, Qt::Key_Period, Qt::Key_Left, Qt::Key_Up, Qt::Key_Comma}),
+         [](Form1 &w) { w.upd()->upButton()->click(); }},
+        {"Page Down", none, keys({Qt::Key_PageDown}), [](Form1 &w) { Find<QPushButton>(w, "cmdNextGroup")->click(); }},
+        {"Page Up", Typed("151", "250", "1", "400", "5"), keys({Qt::Key_PageUp}), Typed("56", "155", "1", "400", " 5")},
+        {"Page Up at trace 1", none, keys({Qt::Key_PageUp}), Typed("1", "200", "1", "400", " 0")},
+        {"Space, Return", [](Form1 &w) { Move(w, 300); }, keys({Qt::Key_Space, Qt::Key_Return}),
+         [](Form1 &w) { Press(w, 300, Qt::RightButton), Press(w, 300, Qt::LeftButton); }},
+        {"wheel, Shift+wheel", Typed("1", "200", "1", "100"), [](Form1 &w) { Wheel(-120)(w), Wheel(-240, Qt::ShiftModifier)(w); },
+         Typed("41", "240", "11", "110")},
+        {"Ctrl+wheel in", none, Wheel(120, Qt::ControlModifier), Typed("41", "200", "81", "400")},
+        {"Ctrl+wheel out", none, Wheel(-120, Qt::ControlModifier), Typed("1", "250", "1", "400")},
+    };
+    const auto state = [](Form1 &w) {
+        QStringList texts;
+        for (int f = 0; f < int(Field::Count); ++f) texts << w.field(Field(f))->text();
+        return std::tuple(texts, w.app().upd.Min(), w.app().upd.Max(), w.app().upd.Value(), test::StoreOf(w.app()).Picks,
+                          w.captionLabel(Caption::Label3)->text(), w.pctProfile()->image(), w.pctTrace()->image());
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.name);
+        test::FakeDialogs d1, d2;
+        auto byKey = test::OpenedWindow(d1), byClick = test::OpenedWindow(d2);
+        byKey->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(byKey.get()));
+        k.prepare(*byKey), k.prepare(*byClick);
+        const auto before = state(*byKey);
+        k.key(*byKey), k.click(*byClick);
+        EXPECT_TRUE(state(*byKey) == state(*byClick));
+        EXPECT_FALSE(state(*byKey) == before);
+    }
 }
 
 TEST(Form1Picking, AutomaticThroughTheRealDialog)
