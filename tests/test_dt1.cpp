@@ -2,6 +2,8 @@
 #include "formats/dt1.h"
 #include "support/files.h"
 #include <gtest/gtest.h>
+#include <bit>
+#include <cmath>
 #include <tuple>
 
 using namespace orv::test;
@@ -105,10 +107,11 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
 TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
 {
     // Whole records are read in blocks of about 256 KB: 300 records of 128 + 2000 bytes take three.
-    const struct { const char *name; int nt, ns; size_t bytes; int held; } cases[] = {
-        {"third trace header only", 3, 4, 2 * 136 + 128, 8}, {"half a sample is missing", 3, 4, 2 * 136 + 133, 10},
-        {"empty", 3, 4, 0, 0}, {"longer", 3, 4, 5 * 136, 12},
-        {"cut in the third block", 300, 1000, 249 * 2128 + 132, 249002},
+    // positioned: the traces whose header is there whole, which give their position (bytes 4..7).
+    const struct { const char *name; int nt, ns; size_t bytes; int held, positioned; } cases[] = {
+        {"third trace header only", 3, 4, 2 * 136 + 128, 8, 3}, {"half a sample is missing", 3, 4, 2 * 136 + 133, 10, 3},
+        {"empty", 3, 4, 0, 0, 0}, {"longer", 3, 4, 5 * 136, 12, 3}, {"a header cut", 3, 4, 2 * 136 + 7, 8, 2},
+        {"cut in the third block", 300, 1000, 249 * 2128 + 132, 249002, 250},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,6 +123,10 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
         EXPECT_EQ(r.notice, held == all ? "" : "The file " + (dir / "a.dt1") + " holds " + held + " of the " + all
                       + " samples its header announces; the missing samples read as 0.");
         ASSERT_EQ(r.p.RawData.traceBound(), c.nt);
+        ASSERT_EQ(r.p.Headers.positions.size(), size_t(c.nt));
+        for (int k = 1; k <= c.nt; ++k)
+            EXPECT_TRUE(k <= c.positioned ? r.p.Headers.positions[size_t(k - 1)] == double(std::bit_cast<float>(0x7f7f7f7fu))
+                                          : std::isnan(r.p.Headers.positions[size_t(k - 1)])) << k;
         for (int k = 1; k <= c.nt; ++k)
             for (int j = 1; j <= c.ns; ++j)
                 ASSERT_EQ(r.p.RawData(k, j), (k - 1) * c.ns + j <= c.held ? float(sampleAt(k, j)) : 0.0f)

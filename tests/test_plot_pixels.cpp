@@ -121,9 +121,10 @@ test::FakeControls WindowOf(const Scene &sc)
 
 // The display as the program runs it.
 template <typename C, typename Check>
-void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
+void RunDisplay(const Scene &sc, C &prof, C &trace, Check check, bool density = false)
 {
     ProfileStore st = test::MakeProfile(sc.traces, sc.samples, sc.amp);
+    st.VariableDensity = density;
     st.NormMode = int16_t(sc.norm);
     st.ClipValue = int16_t(sc.clip);
     test::FakeControls c = WindowOf(sc);
@@ -199,6 +200,54 @@ TEST(PlotPixels, QtCanvasOnOneOrMoreThreadsDrawsWhatThePlainRuleDraws)
         for (unsigned threads : {2u, 3u}) {
             plot(banded, threads);
             EXPECT_TRUE(banded.image() == one.image()) << threads << " threads";
+        }
+    }
+}
+
+// Grey levels symmetric around 0 (255 - level in the reference's colours), the highlight tinted, on the
+// window's canvas as on the reference; a highlight restored leaves the marks over it as they were.
+TEST(PlotPixels, VariableDensity)
+{
+    const float v[] = {0, -2, -1, 0, 2};
+    ProfileStore st = test::MakeProfile(4, 4, [&](int t, int s) { return v[t] * (s == 4 ? 0.5f : 1.0f); });
+    st.VariableDensity = true;
+    test::FakeControls c = test::Window("1", "4", "1", "4");
+    test::ReferenceCanvas ref(60, 40, 1.0, Fg, Bg);
+    PlotProfile(st, c, ref);
+    HighlightTrace(st, c, ref, 2);
+    const struct { int x, y; uint32_t argb; } probes[] = {
+        {7, 20, 0xffffffffu}, {14, 0, 0xffffffffu}, {15, 10, 0xff5fdf5fu}, {22, 38, 0xff4fcf4fu},
+        {37, 2, 0xff7f7f7fu}, {52, 30, 0xff000000u}, {52, 37, 0xff404040u}, {44, 39, 0xff7f7f7fu},
+    };
+    for (const auto &p : probes)
+        EXPECT_EQ(ref.at(p.x, p.y), p.argb) << p.x << "," << p.y;
+
+    QtCanvas one, trace;
+    const QRgb fg = one.palette().color(QPalette::ButtonText).rgb(), bg = one.palette().color(QPalette::Button).rgb();
+    auto pixels = [&] {
+        const auto *b = reinterpret_cast<const uint32_t *>(one.image().constBits());
+        return std::vector<uint32_t>(b, b + one.image().width() * one.image().height());
+    };
+    for (const Scene &sc : {Scenes[0], Scenes[5], Scenes[7]}) {
+        SCOPED_TRACE(sc.name);
+        one.resize(sc.w + 4, sc.h + 4), trace.resize(133, sc.h + 4);
+        test::ReferenceCanvas rp(sc.w, sc.h, one.devicePixelRatioF(), fg, bg), rt(129, sc.h, 1.0, fg, bg);
+        RunDisplay(sc, one, trace, [](const std::string &) {}, true);
+        RunDisplay(sc, rp, rt, [](const std::string &) {}, true);
+        EXPECT_TRUE(pixels() == rp.px);
+        ProfileStore s2 = test::MakeProfile(sc.traces, sc.samples, sc.amp);
+        s2.VariableDensity = true, s2.NormMode = int16_t(sc.norm);
+        test::FakeControls c2 = WindowOf(sc);
+        PlotProfile(s2, c2, one);
+        for (int t = sc.t1; t <= sc.tl; ++t)
+            s2.Picks[size_t(t)] = s2.TotalTime * float(t % 7 + 1) / 9.0f;
+        DrawPickMarks(s2, c2, one, trace);
+        const std::vector<uint32_t> marked = pixels();
+        for (int n : {sc.t1, sc.t1 + 3, sc.tl - 1}) {
+            HighlightTrace(s2, c2, one, n);
+            EXPECT_FALSE(pixels() == marked) << n;
+            RestorePrevTrace(s2, c2, one, n + 1);
+            EXPECT_TRUE(pixels() == marked) << n;
         }
     }
 }

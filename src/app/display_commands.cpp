@@ -163,4 +163,12 @@ void ProfileSession::upd_Change()
     HighlightTrace(store, c_, pctProfile_, n);
 }
 
+void ProfileSession::setVariableDensity(bool on)
+{
+    if (busy_)
+        return;
+    store.VariableDensity = on;
+    mnuReplot_Click();
+}
+
 } // namespace orv

@@ -158,6 +158,7 @@ Result ProfileSession::open(FormatId id, const std::string &path, const Acquisit
     store.NTraces = p.NTraces;
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
+    store.Headers = std::move(p.Headers);
     store.DataFileName = path;
     postLoad(f.draw);
     store.PlotReady = 1; // picking works once the profile is drawn, whatever its format

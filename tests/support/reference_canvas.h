@@ -3,6 +3,7 @@
 
 #include "core/canvas.h"
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -22,7 +23,7 @@ public:
     float ScaleHeight() const override { return sh_; }
     void setDrawMode(int m) override { mode_ = m; }
     int drawMode() const override { return mode_; }
-    void clear() override { px.assign(px.size(), 0xff000000u | bg_); }
+    void clear() override { px.assign(px.size(), 0xff000000u | bg_), under.clear(); }
     void pset(float x, float y) override
     {
         int64_t a, b;
@@ -33,6 +34,19 @@ public:
     void line(float x1, float y1, float x2, float y2, uint32_t bgr) override
     {
         drawLine(x1, y1, x2, y2, 0xff000000u | ((bgr & 0xffu) << 16) | (bgr & 0xff00u) | ((bgr >> 16) & 0xffu));
+    }
+
+    // Level k in grey 255 - k, highlighted tinted green; not-XOR marks kept over a new level.
+    CanvasPixels pixels() const override { return {w_, h_, 15.0 / dpr_}; }
+    void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted) override
+    {
+        under.resize(px.size(), 0xff000000u | bg_);
+        for (int y = 0; y < h_; ++y)
+            for (int x = std::max(c0, 0); x < std::min(c0 + w, w_); ++x) {
+                const uint32_t g = 255u - levels[size_t(y) * size_t(w) + size_t(x - c0)], i = uint32_t(y * w_ + x);
+                const uint32_t c = highlighted ? 0xff000000u | (g / 2) << 16 | (128 + g / 2) << 8 | g / 2 : 0xff000000u | g * 0x010101u;
+                px[i] = c ^ ((px[i] ^ under[i]) & 0xffffffu), under[i] = c;
+            }
     }
 
     int width() const { return w_; }
@@ -84,7 +98,7 @@ private:
     int mode_ = DrawCopyPen;
 
 public:
-    std::vector<uint32_t> px;
+    std::vector<uint32_t> px, under;
 };
 
 } // namespace orv::test
