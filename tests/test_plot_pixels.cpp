@@ -223,6 +223,7 @@ TEST(PlotPixels, VariableDensity)
         EXPECT_EQ(ref.at(p.x, p.y), p.argb) << p.x << "," << p.y;
 
     QtCanvas one, trace;
+    one.show(); // resized at once, not at the grab below
     const QRgb fg = one.palette().color(QPalette::ButtonText).rgb(), bg = one.palette().color(QPalette::Button).rgb();
     auto pixels = [&] {
         const auto *b = reinterpret_cast<const uint32_t *>(one.image().constBits());
@@ -239,10 +240,16 @@ TEST(PlotPixels, VariableDensity)
         s2.VariableDensity = true, s2.NormMode = int16_t(sc.norm);
         test::FakeControls c2 = WindowOf(sc);
         PlotProfile(s2, c2, one);
+        const std::vector<uint32_t> plain = pixels();
         for (int t = sc.t1; t <= sc.tl; ++t)
             s2.Picks[size_t(t)] = s2.TotalTime * float(t % 7 + 1) / 9.0f;
         DrawPickMarks(s2, c2, one, trace);
         const std::vector<uint32_t> marked = pixels();
+        // On screen a mark shows in its pen's colour, not-XOR'd over a level.
+        const QImage painted = one.grab(one.contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        for (size_t i = 0; i < marked.size(); ++i)
+            if (marked[i] != plain[i])
+                ASSERT_EQ(painted.pixel(int(i) % sc.w, int(i) / sc.w), 0xffff0000u) << i;
         for (int n : {sc.t1, sc.t1 + 3, sc.tl - 1}) {
             HighlightTrace(s2, c2, one, n);
             EXPECT_FALSE(pixels() == marked) << n;

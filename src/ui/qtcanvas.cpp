@@ -221,10 +221,37 @@ void QtCanvas::paintEvent(QPaintEvent *e)
         image_ = old.scaled(contentsRect().size().expandedTo(QSize(0, 0)) * dpr_);
         image_.setDevicePixelRatio(dpr_);
         madeFor_ = size();
+        underClear_ = true;
     }
     ensureImage();
     QPainter p(this);
-    p.drawImage(contentsRect().topLeft(), image_);
+    p.drawImage(contentsRect().topLeft(), shown());
+}
+
+// A mark in not-XOR pen over grey levels can all but vanish (over mid grey
+// it flips each channel to about the same value), so over density levels
+// the marks show in the colours of their pens: a pixel that differs from
+// its level by m shows NOT m, which for one mark is its pen colour. Erasing
+// a mark still restores the level exactly, the picture itself being kept
+// as drawn.
+const QImage &QtCanvas::shown()
+{
+    const size_t count = static_cast<size_t>(image_.width()) * static_cast<size_t>(image_.height());
+    if (underClear_ || under_.size() != count || image_.format() != QImage::Format_RGB32)
+        return image_;
+    if (shown_.size() != image_.size())
+        shown_ = QImage(image_.size(), QImage::Format_RGB32);
+    shown_.setDevicePixelRatio(dpr_);
+    for (int y = 0; y < image_.height(); ++y) {
+        const auto *px = reinterpret_cast<const uint32_t *>(image_.constScanLine(y));
+        auto *out = reinterpret_cast<uint32_t *>(shown_.scanLine(y));
+        const uint32_t *under = under_.data() + static_cast<size_t>(y) * static_cast<size_t>(image_.width());
+        for (int x = 0; x < image_.width(); ++x) {
+            const uint32_t m = (px[x] ^ under[x]) & 0x00ffffffu;
+            out[x] = m ? 0xff000000u | (~m & 0x00ffffffu) : px[x];
+        }
+    }
+    return shown_;
 }
 
 void QtCanvas::resizeEvent(QResizeEvent *e)

@@ -72,6 +72,8 @@ private:
     // beneath the marks drawn over them.
     std::vector<uint32_t> under_;
     bool underClear_ = true; // under_ is all background
+    const QImage &shown(); // what is painted: image_, its marks over levels in their pens' colours
+    QImage shown_;
     uint32_t fg_ = 0xff000000u;
     uint32_t bg_ = 0xffffffffu;
 };
