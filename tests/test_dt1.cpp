@@ -21,12 +21,15 @@ std::string pair(const TempDir &dir, const std::string &hd, const std::string &d
 
 int16_t sampleAt(int k, int j) { return static_cast<int16_t>(k * 1000 - j * 7 - 20000); }
 
-// nt records of a 128-byte trace header (0x7f, which must not reach the samples) and ns samples.
+// nt records of a 128-byte trace header (0x7f, which must not reach the samples, but for the
+// position k / 4 at byte 4) and ns samples.
 std::string makeData(int nt, int ns)
 {
     std::string b;
     for (int k = 1; k <= nt; ++k) {
         b.append(128, '\x7f');
+        for (int i = 0; i < 4; ++i)
+            b[b.size() - 124 + size_t(i)] = char(std::bit_cast<uint32_t>(float(k) / 4) >> (8 * i));
         for (int j = 1; j <= ns; ++j)
             b += {char(sampleAt(k, j) & 0xff), char(uint16_t(sampleAt(k, j)) >> 8)};
     }
@@ -125,7 +128,7 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
         ASSERT_EQ(r.p.RawData.traceBound(), c.nt);
         ASSERT_EQ(r.p.Headers.positions.size(), size_t(c.nt));
         for (int k = 1; k <= c.nt; ++k)
-            EXPECT_TRUE(k <= c.positioned ? r.p.Headers.positions[size_t(k - 1)] == double(std::bit_cast<float>(0x7f7f7f7fu))
+            EXPECT_TRUE(k <= c.positioned ? r.p.Headers.positions[size_t(k - 1)] == k / 4.0
                                           : std::isnan(r.p.Headers.positions[size_t(k - 1)])) << k;
         for (int k = 1; k <= c.nt; ++k)
             for (int j = 1; j <= c.ns; ++j)
