@@ -19,6 +19,7 @@ DensityGeometry DensityOf(const ProfileStore &st, const Canvas &c)
 {
     DensityGeometry g;
     g.dx = ColumnWidth(c.ScaleWidth(), st.FirstTrace, st.LastTrace);
+    g.fitWidth = static_cast<double>(c.ScaleWidth()) / (st.LastTrace - st.FirstTrace + 1);
     g.dy = c.ScaleHeight() / static_cast<float>(st.LastSample - st.FirstSample + 1);
     g.scale = DensityScale(st.AmpMin, st.AmpMax);
     g.FirstTrace = st.FirstTrace;
@@ -31,7 +32,8 @@ DensityGeometry DensityOf(const ProfileStore &st, const Canvas &c)
 void DrawDensity(const Array2D &PlotData, Canvas &c, const DensityGeometry &g, int t, bool highlighted)
 {
     const CanvasPixels px = c.pixels();
-    if (px.width < 1 || px.height < 1 || g.dx < 1 || !(g.dy > 0) || !std::isfinite(g.dy)
+    const double dx = g.dx >= 1 ? g.dx : g.fitWidth;
+    if (px.width < 1 || px.height < 1 || !(dx > 0) || !std::isfinite(dx) || !(g.dy > 0) || !std::isfinite(g.dy)
         || !(px.twipsPerPixel > 0) || g.LastTrace < g.FirstTrace || g.LastSample < g.FirstSample)
         return;
 
@@ -41,7 +43,7 @@ void DrawDensity(const Array2D &PlotData, Canvas &c, const DensityGeometry &g, i
     const double tpp = px.twipsPerPixel;
     const int64_t traces = g.LastTrace - g.FirstTrace + 1;
     for (int32_t col = 0; col < px.width; ++col) {
-        const auto k = static_cast<int64_t>(std::floor(col * tpp / g.dx));
+        const auto k = static_cast<int64_t>(std::floor(col * tpp / dx));
         if (k >= traces)
             break;
         traceOf.push_back(g.FirstTrace + static_cast<int>(k));

@@ -2,7 +2,9 @@
 // The profile canvas as grey levels: each trace's column of PlotData over the
 // display window, in the wiggles' geometry, so that the pick and range marks,
 // which stand on that geometry, fall on the trace they belong to. Trace t's
-// column spans (t - FirstTrace) * dx to (t - FirstTrace + 1) * dx twips;
+// column spans (t - FirstTrace) * dx to (t - FirstTrace + 1) * dx twips
+// (dx the wiggles' whole number of twips, or where that is 0 the canvas
+// width per trace);
 // sample s is centred at (s - FirstSample + 1) * dy, where its pick mark
 // goes. A pixel shows the sample at its centre.
 
@@ -15,6 +17,9 @@ namespace orv::detail {
 
 struct DensityGeometry {
     int32_t dx = 0;  // column width per trace, as the wiggles'
+    // Used instead where dx is 0 (more than two traces to a twip, where the
+    // wiggles all fall on the first column): the canvas width per trace.
+    double fitWidth = 0;
     float dy = 0;    // height per sample
     float scale = 0; // levels per amplitude unit (DensityScale)
     int FirstTrace = 1, LastTrace = 1, FirstSample = 1, LastSample = 1;
