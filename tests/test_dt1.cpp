@@ -127,13 +127,13 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
                       + " samples its header announces; the missing samples read as 0.");
         ASSERT_EQ(r.p.RawData.traceBound(), c.nt);
         ASSERT_EQ(r.p.Headers.positions.size(), size_t(c.nt));
-        for (int k = 1; k <= c.nt; ++k)
-            EXPECT_TRUE(k <= c.positioned ? r.p.Headers.positions[size_t(k - 1)] == k / 4.0
-                                          : std::isnan(r.p.Headers.positions[size_t(k - 1)])) << k;
-        for (int k = 1; k <= c.nt; ++k)
+        for (int k = 1; k <= c.nt; ++k) {
+            const double at = r.p.Headers.positions[size_t(k - 1)];
+            EXPECT_TRUE(k <= c.positioned ? at == k / 4.0 : std::isnan(at)) << k;
             for (int j = 1; j <= c.ns; ++j)
                 ASSERT_EQ(r.p.RawData(k, j), (k - 1) * c.ns + j <= c.held ? float(sampleAt(k, j)) : 0.0f)
                     << k << "," << j;
+        }
     }
 }
 

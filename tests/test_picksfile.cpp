@@ -28,16 +28,11 @@ TEST(PicksFormat, ExactBytes)
 // Trace headers of 240 bytes: scalco, sx, sy, gx, gy, offset, in either byte order.
 std::vector<unsigned char> Heads(bool little, std::vector<std::array<int32_t, 6>> rows)
 {
-    std::vector<unsigned char> h;
-    for (const auto &r : rows) {
-        std::vector<unsigned char> t(240, 0xee);
-        auto put = [&](size_t at, int64_t v, size_t n) {
-            for (size_t i = 0; i < n; ++i)
-                t[at + (little ? i : n - 1 - i)] = (unsigned char)(uint64_t(v) >> (8 * i));
-        };
-        put(70, r[0], 2), put(72, r[1], 4), put(76, r[2], 4), put(80, r[3], 4), put(84, r[4], 4), put(36, r[5], 4);
-        h.insert(h.end(), t.begin(), t.end());
-    }
+    std::vector<unsigned char> h(240 * rows.size(), 0xee);
+    const size_t at[] = {70, 72, 76, 80, 84, 36};
+    for (size_t k = 0; k < rows.size() * 6; ++k)
+        for (size_t i = 0, n = k % 6 ? 4 : 2; i < n; ++i)
+            h[240 * (k / 6) + at[k % 6] + (little ? i : n - 1 - i)] = (unsigned char)(uint32_t(rows[k / 6][k % 6]) >> (8 * i));
     return h;
 }
 

@@ -3,7 +3,6 @@
 
 #include "core/canvas.h"
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -41,11 +40,11 @@ public:
     void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted) override
     {
         under.resize(px.size(), 0xff000000u | bg_);
-        for (int y = 0; y < h_; ++y)
-            for (int x = std::max(c0, 0); x < std::min(c0 + w, w_); ++x) {
-                const uint32_t g = 255u - levels[size_t(y) * size_t(w) + size_t(x - c0)], i = uint32_t(y * w_ + x);
-                const uint32_t c = highlighted ? 0xff000000u | (g / 2) << 16 | (128 + g / 2) << 8 | g / 2 : 0xff000000u | g * 0x010101u;
-                px[i] = c ^ ((px[i] ^ under[i]) & 0xffffffu), under[i] = c;
+        for (int i = 0, x; i < w_ * h_; ++i)
+            if ((x = i % w_) >= c0 && x < c0 + w) {
+                const uint32_t g = 255u - levels[size_t(i / w_) * size_t(w) + size_t(x - c0)];
+                const uint32_t c = 0xff000000u | (highlighted ? (g / 2) << 16 | (128 + g / 2) << 8 | g / 2 : g * 0x010101u);
+                px[size_t(i)] = c ^ ((px[size_t(i)] ^ under[size_t(i)]) & 0xffffffu), under[size_t(i)] = c;
             }
     }
 
