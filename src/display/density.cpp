@@ -53,7 +53,7 @@ void DrawDensity(const Array2D &PlotData, Canvas &c, const DensityGeometry &g, i
         c0 = static_cast<int32_t>(std::lower_bound(traceOf.begin(), traceOf.end(), t) - traceOf.begin());
         c1 = static_cast<int32_t>(std::upper_bound(traceOf.begin(), traceOf.end(), t) - traceOf.begin());
         if (c0 == c1) {
-            if (c0 == 0)
+            if (c0 == 0 || (t - g.FirstTrace) * dx >= (px.width - 0.5) * tpp)
                 return; // right of the picture
             c0 = c1 - 1;
         }

@@ -4,9 +4,8 @@
 // which stand on that geometry, fall on the trace they belong to. Trace t's
 // column spans (t - FirstTrace) * dx to (t - FirstTrace + 1) * dx twips
 // (dx the wiggles' whole number of twips, or where that is 0 the canvas
-// width per trace);
-// sample s is centred at (s - FirstSample + 1) * dy, where its pick mark
-// goes. A pixel shows the sample at its centre.
+// width per trace); sample s is centred at (s - FirstSample + 1) * dy, where
+// its pick mark goes. A pixel shows the sample at its centre.
 
 #include "core/canvas.h"
 #include "core/store.h"
@@ -46,8 +45,9 @@ inline uint8_t DensityLevel(float A, float scale)
 
 // Trace 0: the columns of every trace of the window. Trace t: the pixel
 // columns whose centres lie in trace t's column (or, when none does, the one
-// just left of its start): highlighted, all of them in trace t's levels;
-// not, each as the whole plot draws it.
+// just left of its start; none for a trace right of the picture):
+// highlighted, all of them in trace t's levels; not, each as the whole plot
+// draws it.
 void DrawDensity(const Array2D &PlotData, Canvas &c, const DensityGeometry &g, int t, bool highlighted);
 
 } // namespace orv::detail
