@@ -7,7 +7,8 @@
 //    canvas, the current trace's highlight and the axis labels), alone and
 //    with the repaint of both canvases that follows;
 //  - All Profile of 10,000 traces x 1,024 samples, the same way, and of the
-//    largest profile, 32,767 traces x 2,048 samples;
+//    largest profile, 32,767 traces x 2,048 samples, as wiggles and as
+//    Variable Density;
 //  - Re-Plot and All Profile on one thread and on two, the profile plot's
 //    bands drawn side by side (the speed-up of two over one is printed);
 //  - the pick step: the stepper moving on to the next trace, as a click on
@@ -217,17 +218,21 @@ void BM_RePlotRepaint(benchmark::State &state) { RePlotLoop(state, g_session->ba
 void BM_RePlotOneByOne(benchmark::State &state) { RePlotLoop(state, g_session->oneByOne, false); }
 
 void AllProfileLoop(benchmark::State &state, Window &f, bool repaint, unsigned threads = 1,
-                    const std::string &file = g_allFile, int traces = AllTraces)
+                    const std::string &file = g_allFile, int traces = AllTraces, bool density = false)
 {
     if (!Open(state, f, file, traces))
         return;
     f.app->plotThreads = threads;
+    if (density)
+        f.app->setVariableDensity(true);
     QCoreApplication::processEvents();
     for (auto _ : state) {
         f.app->cmdAll_Click();
         if (repaint)
             QCoreApplication::processEvents();
     }
+    if (density)
+        f.app->setVariableDensity(false);
     if (f.app->profile().LastTrace != traces)
         state.SkipWithError("All Profile did not show every trace");
     benchmark::DoNotOptimize(f.profile->image().constBits());
@@ -242,6 +247,16 @@ void BM_AllLargest(benchmark::State &state)
 void BM_AllLargest2Threads(benchmark::State &state)
 {
     AllProfileLoop(state, g_session->batched, false, 2, g_largestFile, LargestTraces);
+}
+// The same as grey levels (Tools > Variable Density): the same copy,
+// normalization and amplitude range, then one level per pixel.
+void BM_AllLargestDensity(benchmark::State &state)
+{
+    AllProfileLoop(state, g_session->batched, false, 1, g_largestFile, LargestTraces, true);
+}
+void BM_AllLargestDensity2Threads(benchmark::State &state)
+{
+    AllProfileLoop(state, g_session->batched, false, 2, g_largestFile, LargestTraces, true);
 }
 void BM_AllProfileRepaint(benchmark::State &state) { AllProfileLoop(state, g_session->batched, true); }
 void BM_AllProfileOneByOne(benchmark::State &state) { AllProfileLoop(state, g_session->oneByOne, false); }
@@ -415,6 +430,8 @@ BENCHMARK(BM_AllProfileRepaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllProfileOneByOne)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_AllLargest)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_AllLargest2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AllLargestDensity)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AllLargestDensity2Threads)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PlotProfileCounting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RasterLines)->Unit(benchmark::kMillisecond);
 
@@ -487,6 +504,9 @@ int main(int argc, char **argv)
     row("All Profile, 32,767 x 2,048, 1 thread", get("BM_AllLargest"), 2000.0, "");
     row("All Profile, 32,767 x 2,048, 2 threads", get("BM_AllLargest2Threads"), 2000.0,
         speedUp(get("BM_AllLargest"), get("BM_AllLargest2Threads")));
+    row("Variable Density, 32,767 x 2,048, 1 thread", get("BM_AllLargestDensity"), 500.0, "");
+    row("Variable Density, 32,767 x 2,048, 2 threads", get("BM_AllLargestDensity2Threads"), 500.0,
+        speedUp(get("BM_AllLargestDensity"), get("BM_AllLargestDensity2Threads")));
     row("pick step (trace, restore, highlight)", get("BM_PickStep"), 2.0, "");
     row("key step to the next trace (window)", get("BM_KeyStep"), 2.0, "");
     row("wheel step, 200 x 1,024 (window)", get("BM_WheelStep"), 20.0, "");

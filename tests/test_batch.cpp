@@ -83,8 +83,10 @@ void windowSteps(const std::string &in, const Options &o, const Output &f, const
     w.d.files = {stem + f.extensions[0], picksOut};
     (w.app.*f.save)();
     w.app.mnuSavePick_Click();
+    w.d.files = {picksOut + ".csv"};
+    w.app.mnuExportPicksCsv_Click();
     ASSERT_TRUE(w.d.messages.empty()) << w.d.messages[0].second;
-    ASSERT_EQ(w.d.used.size(), 3u + (o.picks == batch::PicksSource::File && o.align));
+    ASSERT_EQ(w.d.used.size(), 4u + (o.picks == batch::PicksSource::File && o.align));
 }
 
 } // namespace
@@ -123,6 +125,7 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
         {{"a.su"}, "nothing to write: give --out with --format"},
         {{"--align", "--out", "o", "--format", "su", "a.su"}, "--align needs picks: --picks or --auto"},
         {{"--save-picks", "--out", "o", "--format", "su", "a.su"}, "--save-picks needs picks: --picks or --auto"},
+        {{"--save-picks-csv", "--out", "o", "--format", "su", "a.su"}, "--save-picks-csv needs picks: --picks or --auto"},
         {{"--picks", "p.dat", "--out", "o", "--format", "su", "a.su", "b.su"}, "--picks with several inputs needs a pattern with {stem}, such as {stem}.dat"},
         {{"-j", "0", "a.su"}, "-j takes a number from 1 to 1024, not \"0\""},
         {{"-j", "1025", "a.su"}, "-j takes a number from 1 to 1024, not \"1025\""},
@@ -189,7 +192,7 @@ TEST(Batch, WritesWhatTheWindowWrites)
         SCOPED_TRACE(s.name);
         const std::string out = dir / ("out" + std::to_string(setupNo++));
         std::vector<std::string> args = s.args;
-        for (const char *a : {"--out", out.c_str(), "--format", "su,rd3,ascii", "--save-picks", "--traces", "30",
+        for (const char *a : {"--out", out.c_str(), "--format", "su,rd3,ascii", "--save-picks", "--save-picks-csv", "--traces", "30",
                               "--samples", "160", "--total-time", "40", "-j", "2"})
             args.push_back(a);
         args.insert(args.end(), {in.su, in.rd3, in.dt1, in.ascii});
@@ -207,6 +210,7 @@ TEST(Batch, WritesWhatTheWindowWrites)
                     EXPECT_EQ(b, FileBytes(mine + e)) << stem + e;
                 }
                 EXPECT_EQ(FileBytes(out + "/" + stem + ".picks.dat"), FileBytes(picks));
+                EXPECT_EQ(FileBytes(out + "/" + stem + ".picks.csv"), FileBytes(picks + ".csv"));
             }
         }
     }

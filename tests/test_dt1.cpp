@@ -2,6 +2,8 @@
 #include "formats/dt1.h"
 #include "support/files.h"
 #include <gtest/gtest.h>
+#include <bit>
+#include <cmath>
 #include <tuple>
 
 using namespace orv::test;
@@ -19,12 +21,15 @@ std::string pair(const TempDir &dir, const std::string &hd, const std::string &d
 
 int16_t sampleAt(int k, int j) { return static_cast<int16_t>(k * 1000 - j * 7 - 20000); }
 
-// nt records of a 128-byte trace header (0x7f, which must not reach the samples) and ns samples.
+// nt records of a 128-byte trace header (0x7f, which must not reach the samples, but for the
+// position k / 4 at byte 4) and ns samples.
 std::string makeData(int nt, int ns)
 {
     std::string b;
     for (int k = 1; k <= nt; ++k) {
         b.append(128, '\x7f');
+        for (int i = 0; i < 4; ++i)
+            b[b.size() - 124 + size_t(i)] = char(std::bit_cast<uint32_t>(float(k) / 4) >> (8 * i));
         for (int j = 1; j <= ns; ++j)
             b += {char(sampleAt(k, j) & 0xff), char(uint16_t(sampleAt(k, j)) >> 8)};
     }
@@ -105,10 +110,11 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
 TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
 {
     // Whole records are read in blocks of about 256 KB: 300 records of 128 + 2000 bytes take three.
-    const struct { const char *name; int nt, ns; size_t bytes; int held; } cases[] = {
-        {"third trace header only", 3, 4, 2 * 136 + 128, 8}, {"half a sample is missing", 3, 4, 2 * 136 + 133, 10},
-        {"empty", 3, 4, 0, 0}, {"longer", 3, 4, 5 * 136, 12},
-        {"cut in the third block", 300, 1000, 249 * 2128 + 132, 249002},
+    // positioned: the traces whose header is there whole, which give their position (bytes 4..7).
+    const struct { const char *name; int nt, ns; size_t bytes; int held, positioned; } cases[] = {
+        {"third trace header only", 3, 4, 2 * 136 + 128, 8, 3}, {"half a sample is missing", 3, 4, 2 * 136 + 133, 10, 3},
+        {"empty", 3, 4, 0, 0, 0}, {"longer", 3, 4, 5 * 136, 12, 3}, {"a header cut", 3, 4, 2 * 136 + 7, 8, 2},
+        {"cut in the third block", 300, 1000, 249 * 2128 + 132, 249002, 250},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,10 +126,14 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
         EXPECT_EQ(r.notice, held == all ? "" : "The file " + (dir / "a.dt1") + " holds " + held + " of the " + all
                       + " samples its header announces; the missing samples read as 0.");
         ASSERT_EQ(r.p.RawData.traceBound(), c.nt);
-        for (int k = 1; k <= c.nt; ++k)
+        ASSERT_EQ(r.p.Headers.positions.size(), size_t(c.nt));
+        for (int k = 1; k <= c.nt; ++k) {
+            const double at = r.p.Headers.positions[size_t(k - 1)];
+            EXPECT_TRUE(k <= c.positioned ? at == k / 4.0 : std::isnan(at)) << k;
             for (int j = 1; j <= c.ns; ++j)
                 ASSERT_EQ(r.p.RawData(k, j), (k - 1) * c.ns + j <= c.held ? float(sampleAt(k, j)) : 0.0f)
                     << k << "," << j;
+        }
     }
 }
 

@@ -1,8 +1,12 @@
 // The picks file: exact bytes written, the layouts read, every refusal.
+#include "picks/pickscsv.h"
 #include "picks/picksfile.h"
 #include "support/files.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <array>
+#include <climits>
+#include <cmath>
 
 
 using orv::ParsePicks;
@@ -19,6 +23,45 @@ TEST(PicksFormat, ExactBytes)
     };
     for (const auto &c : cases)
         EXPECT_EQ(orv::FormatPicks(c.picks, c.n), c.text) << c.n;
+}
+
+// Trace headers of 240 bytes: scalco, sx, sy, gx, gy, offset, in either byte order.
+std::vector<unsigned char> Heads(bool little, std::vector<std::array<int32_t, 6>> rows)
+{
+    std::vector<unsigned char> h(240 * rows.size(), 0xee);
+    const size_t at[] = {70, 72, 76, 80, 84, 36};
+    for (size_t k = 0; k < rows.size() * 6; ++k)
+        for (size_t i = 0, n = k % 6 ? 4 : 2; i < n; ++i)
+            h[240 * (k / 6) + at[k % 6] + (little ? i : n - 1 - i)] = (unsigned char)(uint32_t(rows[k / 6][k % 6]) >> (8 * i));
+    return h;
+}
+
+TEST(PicksCsv, ExactBytes)
+{
+    using K = orv::FileHeaders::Kind;
+    const int32_t lo = INT32_MIN, hi = INT32_MAX;
+    const struct { const char *name; K kind; bool little; std::vector<std::array<int32_t, 6>> heads; std::vector<double> positions; const char *csv; } cases[] = {
+        {"SU, scalars -100, 10, 0, -1", K::SU, true, {{-100, 123456, -5, 0, 7, -250}, {10, 3, -2, 1, hi, 0}, {0, lo, hi, 1, 2, lo}, {-1, 9, 8, 7, 6, 5}}, {},
+         "trace,pick_time,pick_sample,source_x,source_y,receiver_x,receiver_y,offset\r\n"
+         "1,12.5,25,1234.56,-0.05,0,0.07,-250\r\n2,,,30,-20,10,21474836470,0\r\n"
+         "3,0.1,0.2,-2147483648,2147483647,1,2,-2147483648\r\n4,0.0001,0.0002,9,8,7,6,5\r\n"},
+        {"SEG-Y, big-endian", K::SEGY, false, {{-1000, 1, 2, 3, 4, 5}, {1, -1, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}}, {},
+         "trace,pick_time,pick_sample,source_x,source_y,receiver_x,receiver_y,offset\r\n"
+         "1,12.5,25,0.001,0.002,0.003,0.004,5\r\n2,,,-1,0,0,0,0\r\n3,0.1,0.2,0,0,0,0,0\r\n4,0.0001,0.0002,0,0,0,0,0\r\n"},
+        {"text profile", K::None, false, {}, {},
+         "trace,pick_time,pick_sample\r\n1,12.5,25\r\n2,,\r\n3,0.1,0.2\r\n4,0.0001,0.0002\r\n"},
+        {"positions; headers of fewer traces", K::SU, true, {{1, 1, 1, 1, 1, 1}}, {0, 0.25, NAN, -1.5},
+         "trace,pick_time,pick_sample,position\r\n1,12.5,25,0\r\n2,,,0.25\r\n3,0.1,0.2,\r\n4,0.0001,0.0002,-1.5\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        orv::ProfileStore st;
+        st.NTraces = 4, st.NSamples = 100, st.TotalTime = 50;
+        st.Picks = {0, 12.5f, 0, 0.1f, 0.0001f};
+        st.Headers.kind = c.kind, st.Headers.littleEndian = c.little, st.Headers.traces = Heads(c.little, c.heads);
+        st.Headers.positions = c.positions;
+        EXPECT_EQ(orv::FormatPicksCsv(st), c.csv);
+    }
 }
 
 TEST(PicksParse, AcceptedLayouts)

@@ -202,3 +202,54 @@ TEST(PlotPixels, QtCanvasOnOneOrMoreThreadsDrawsWhatThePlainRuleDraws)
         }
     }
 }
+
+// Grey levels symmetric around 0 (255 - level in the reference's colours), the highlight tinted, on the
+// window's canvas as on the reference; a highlight restored leaves the marks over it as they were.
+TEST(PlotPixels, VariableDensity)
+{
+    const float v[] = {0, -2, -1, 0, 1.5f};
+    ProfileStore st = test::MakeProfile(4, 4, [&](int t, int s) { return v[t] * (s == 4 ? 0.5f : 1.0f); });
+    st.VariableDensity = true;
+    test::FakeControls c = test::Window("1", "4", "1", "4");
+    test::ReferenceCanvas ref(60, 40, 1.0, Fg, Bg);
+    PlotProfile(st, c, ref), HighlightTrace(st, c, ref, 2);
+    const struct { int x, y; uint32_t argb; } probes[] = {{7, 20, 0xffffffffu}, {14, 0, 0xffffffffu},
+        {15, 10, 0xff5fdf5fu}, {22, 38, 0xff4fcf4fu}, {37, 2, 0xff7f7f7fu}, {52, 30, 0xff202020u},
+        {52, 37, 0xff505050u}, {44, 39, 0xff7f7f7fu}};
+    for (const auto &p : probes)
+        EXPECT_EQ(ref.at(p.x, p.y), p.argb) << p.x << "," << p.y;
+
+    QtCanvas one, trace;
+    one.show(); // resized at once, not at the grab below
+    const QRgb fg = one.palette().color(QPalette::ButtonText).rgb(), bg = one.palette().color(QPalette::Button).rgb();
+    auto pixels = [&] {
+        const auto *b = reinterpret_cast<const uint32_t *>(one.image().constBits());
+        return std::vector<uint32_t>(b, b + one.image().width() * one.image().height());
+    };
+    for (const Scene &sc : {Scenes[0], Scenes[5], Scenes[7]}) {
+        SCOPED_TRACE(sc.name);
+        one.resize(sc.w + 4, sc.h + 4);
+        test::ReferenceCanvas rp(sc.w, sc.h, one.devicePixelRatioF(), fg, bg);
+        ProfileStore s2 = test::MakeProfile(sc.traces, sc.samples, sc.amp);
+        s2.VariableDensity = true, s2.NormMode = int16_t(sc.norm);
+        for (int t = sc.t1; t <= sc.tl; ++t)
+            s2.Picks[size_t(t)] = s2.TotalTime * float(t % 7 + 1) / 9.0f;
+        test::FakeControls c2 = WindowOf(sc);
+        PlotProfile(s2, c2, rp), PlotProfile(s2, c2, one);
+        const std::vector<uint32_t> plain = pixels();
+        DrawPickMarks(s2, c2, rp, trace), DrawPickMarks(s2, c2, one, trace);
+        const std::vector<uint32_t> marked = pixels();
+        EXPECT_TRUE(marked == rp.px);
+        // On screen a mark shows in its pen's colour, not-XOR'd over a level.
+        const QImage painted = one.grab(one.contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        for (size_t i = 0; i < marked.size(); ++i)
+            if (marked[i] != plain[i])
+                ASSERT_EQ(painted.pixel(int(i) % sc.w, int(i) / sc.w), 0xffff0000u) << i;
+        for (int n : {sc.t1, sc.t1 + 3, sc.tl - 1}) {
+            HighlightTrace(s2, c2, rp, n), HighlightTrace(s2, c2, one, n);
+            EXPECT_TRUE(pixels() == rp.px && pixels() != marked) << n;
+            RestorePrevTrace(s2, c2, rp, n + 1), RestorePrevTrace(s2, c2, one, n + 1);
+            EXPECT_TRUE(pixels() == marked && rp.px == marked) << n;
+        }
+    }
+}

@@ -73,6 +73,8 @@ public:
     void pickByCrossCorrelation(bool align);
     void mnuSavePick_Click();
     void SavePicks();
+    // File > Export Picks (CSV): asks the file name, then exportPicksCsv.
+    void mnuExportPicksCsv_Click();
 
 private:
     // The file dialog with the busy pointer; empty when cancelled, which

@@ -224,4 +224,12 @@ void ProfileSession::showPickOf(int32_t t)
     c_.setCaption(Caption::Label3, "Picked Time = " + (has ? SignedText(store.Picks[static_cast<size_t>(t)]) : std::string()));
 }
 
+void ProfileSession::setVariableDensity(bool on)
+{
+    if (busy_)
+        return;
+    store.VariableDensity = on;
+    mnuReplot_Click();
+}
+
 } // namespace orv

@@ -158,6 +158,7 @@ Result ProfileSession::open(FormatId id, const std::string &path, const Acquisit
     store.NTraces = p.NTraces;
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
+    store.Headers = std::move(p.Headers);
     store.DataFileName = path;
     // A new profile: no pick of the old one is undone into it, or shown.
     history_.clear();

@@ -11,6 +11,8 @@
 #include "picking/airwave.h"
 #include "picking/interactive.h"
 #include "picking/rules.h"
+#include "core/savefile.h"
+#include "picks/pickscsv.h"
 #include "picks/picksfile.h"
 
 #include <utility>
@@ -125,6 +127,18 @@ Result ProfileSession::savePicks(const std::string &path)
     return Result::Done();
 }
 
+Result ProfileSession::exportPicksCsv(const std::string &path)
+{
+    if (busy_)
+        return Result::Cancelled();
+    if (!store.hasProfile())
+        return Result::Refused("There is no profile whose picks could be exported.");
+    std::string error;
+    if (!SaveWholeFile(path, FormatPicksCsv(store), error))
+        return Result::Refused("The picks cannot be exported to " + path + ": " + error + ".");
+    return Result::Done();
+}
+
 void App::mnuFromFile_Click()
 {
     if (busy_)
@@ -152,6 +166,19 @@ void App::SavePicks()
     store.DataFileName = path;
     if (!path.empty())
         shown("Save Picking", savePicks(path), path);
+}
+
+void App::mnuExportPicksCsv_Click()
+{
+    if (busy_)
+        return;
+    if (!store.hasProfile()) {
+        d_.message("Export Picks (CSV)", "There is no profile whose picks could be exported.");
+        return;
+    }
+    const std::string path = d_.saveFile(PicksCsvFilter);
+    if (!path.empty())
+        shown("Export Picks (CSV)", exportPicksCsv(path), path);
 }
 
 } // namespace orv

@@ -86,6 +86,10 @@ public:
     void redoPicks();
     // Value of upd changed (by the user or the program).
     void upd_Change();
+    // Tools > Variable Density checked or unchecked: the profile is drawn
+    // as grey levels or as wiggles from now on, and re-plotted at once.
+    // Nothing changes while a long operation goes on.
+    void setVariableDensity(bool on);
 
     // Reads `path` as format f (a text profile with the sizes given), swaps
     // it into the store and draws it. The caller shows the busy pointer
@@ -100,6 +104,9 @@ public:
     // `align`, then shifts the traces on them.
     Result loadPicks(const std::string &path, bool align);
     Result savePicks(const std::string &path);
+    // File > Export Picks (CSV): the picks with the geometry the file's
+    // headers carry (see FormatPicksCsv), written whole or not at all.
+    Result exportPicksCsv(const std::string &path);
     // Picks every trace by cross-correlation: `typed` the key window's first
     // and last sample and the target range's, as typed (read leniently).
     // Refused with the field's range, or with no message when a run that

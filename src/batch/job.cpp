@@ -51,6 +51,8 @@ std::vector<std::string> OutputFiles(const Plan &plan)
             files.push_back(f);
     if (!plan.picksOut.empty())
         files.push_back(plan.picksOut);
+    if (!plan.picksCsvOut.empty())
+        files.push_back(plan.picksCsvOut);
     return files;
 }
 
@@ -159,6 +161,11 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
         if (const Result saved = session.savePicks(plan.picksOut); !saved.done())
             return failed(saved.message);
         r.written.push_back(plan.picksOut);
+    }
+    if (!plan.picksCsvOut.empty()) {
+        if (const Result saved = session.exportPicksCsv(plan.picksCsvOut); !saved.done())
+            return failed(saved.message);
+        r.written.push_back(plan.picksCsvOut);
     }
     r.write = secondsSince(t);
     r.ok = true;

@@ -17,6 +17,7 @@ struct Plan {
     std::string input;
     std::vector<std::pair<OutputFormat, std::string>> profiles; // format, path
     std::string picksOut; // empty: not written
+    std::string picksCsvOut; // empty: not written
     std::string picksIn;  // --picks: the file for this input
 };
 

@@ -67,6 +67,9 @@ std::string UsageText()
            "  --out DIR            the folder written to (created if missing)\n"
            "  --format F[,F...]    " + WritableNamesText() + "; may be repeated\n"
            "  --save-picks         also write each input's picks as DIR/<stem>.picks.dat\n"
+           "  --save-picks-csv     also write each input's picks with the geometry its\n"
+           "                       headers carry as DIR/<stem>.picks.csv (as File > Export\n"
+           "                       Picks (CSV))\n"
            "  --overwrite          replace outputs that exist (an input is never replaced)\n"
            "\n"
            "Text inputs:\n"
@@ -184,6 +187,8 @@ Parsed ParseArgs(const std::vector<std::string> &args)
             }
         } else if (a == "--save-picks") {
             o.savePicks = true;
+        } else if (a == "--save-picks-csv") {
+            o.savePicksCsv = true;
         } else if (a == "--overwrite") {
             o.overwrite = true;
         } else if (a == "--traces" || a == "--samples" || a == "--total-time") {
@@ -221,14 +226,18 @@ Parsed ParseArgs(const std::vector<std::string> &args)
     if (o.outDir.empty() != o.formats.empty())
         return fail(o.outDir.empty() ? "--format needs --out, the folder to write to"
                                      : "--out needs --format, what to write");
-    if (o.outDir.empty() && !o.savePicks)
+    if (o.outDir.empty() && !o.savePicks && !o.savePicksCsv)
         return fail("nothing to write: give --out with --format");
     if (o.savePicks && o.outDir.empty())
         return fail("--save-picks needs --out and --format");
+    if (o.savePicksCsv && o.outDir.empty())
+        return fail("--save-picks-csv needs --out and --format");
     if (o.align && o.picks == PicksSource::None)
         return fail("--align needs picks: --picks or --auto");
     if (o.savePicks && o.picks == PicksSource::None)
         return fail("--save-picks needs picks: --picks or --auto");
+    if (o.savePicksCsv && o.picks == PicksSource::None)
+        return fail("--save-picks-csv needs picks: --picks or --auto");
     if (o.picks == PicksSource::File && o.inputs.size() > 1
         && o.picksPattern.find("{stem}") == std::string::npos)
         return fail("--picks with several inputs needs a pattern with {stem}, such as {stem}.dat");

@@ -26,6 +26,7 @@ struct Options {
     std::string outDir;
     std::vector<OutputFormat> formats; // in the order given, each once
     bool savePicks = false;
+    bool savePicksCsv = false;
     bool overwrite = false;
 
     // The acquisition of text inputs (files whose name says no other format).

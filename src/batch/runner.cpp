@@ -50,6 +50,8 @@ std::vector<Plan> MakePlans(const Options &o, std::vector<std::string> &clash)
             p.profiles.emplace_back(f, join(o.outDir, stem + "." + OutputExtension(f)));
         if (o.savePicks)
             p.picksOut = join(o.outDir, stem + ".picks.dat");
+        if (o.savePicksCsv)
+            p.picksCsvOut = join(o.outDir, stem + ".picks.csv");
         if (o.picks == PicksSource::File)
             p.picksIn = PicksFileFor(o.picksPattern, p.input);
         const std::vector<std::string> names = OutputFiles(p);

@@ -53,6 +53,14 @@ struct CanvasPrim {
     CanvasFill fill; // Fill, ColourFill
 };
 
+// The pixels of a picture, for a plot that fills areas of them itself: pixel
+// column c and row r are those that twips c * twipsPerPixel and
+// r * twipsPerPixel fall on.
+struct CanvasPixels {
+    int32_t width = 0, height = 0;
+    double twipsPerPixel = 15;
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -72,6 +80,23 @@ public:
     virtual void pset(float x, float y) = 0;        // one point, foreground colour
     virtual void line(float x1, float y1, float x2, float y2) = 0; // foreground colour
     virtual void line(float x1, float y1, float x2, float y2, uint32_t bgr) = 0;
+
+    // The picture's pixels; none (0 x 0) for a canvas without pixels of its
+    // own, which is then given no density.
+    virtual CanvasPixels pixels() const { return {}; }
+    // Pixel columns c0..c0 + w - 1 of every row as density levels,
+    // levels[r * w + (c - c0)]: 0 the most negative amplitude, 128 zero, 255
+    // the most positive; highlighted: in the highlight's tint. The canvas
+    // chooses the colours and leaves out columns off its picture. Whatever
+    // was drawn in not-XOR pen over those columns since they were last given
+    // levels (the pick and range marks) stays on them, over the new levels.
+    virtual void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted)
+    {
+        (void)c0;
+        (void)w;
+        (void)levels;
+        (void)highlighted;
+    }
 
     // Drawing from several threads at once, a horizontal band of the
     // picture each. bands(n) splits the picture into at most n bands of

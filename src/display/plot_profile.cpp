@@ -9,6 +9,7 @@
 // use CInt.
 
 #include "display/batch.h"
+#include "display/density.h"
 #include "display/display.h"
 #include "display/wiggle.h"
 
@@ -455,8 +456,13 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
         segmentY.push_back(detail::SegmentY(s, g));
     g.segmentY = segmentY.data();
 
-    if (pctProfile.keepsDrawing())
+    if (pctProfile.keepsDrawing() && st.VariableDensity) {
+        if (run.progress)
+            run.progress(FirstTrace);
+        detail::DrawDensity(D, pctProfile, detail::DensityOf(st, pctProfile), 0, false);
+    } else if (pctProfile.keepsDrawing()) {
         DrawWiggles(D, pctProfile, g, LastTrace, run);
+    }
 
     pctProfile.setDrawMode(DrawNotXorPen);
 }

@@ -3,6 +3,7 @@
 // fill (RestorePrevTrace) in the profile plot's geometry.
 
 #include "display/batch.h"
+#include "display/density.h"
 #include "display/display.h"
 #include "display/wiggle.h"
 
@@ -43,6 +44,11 @@ void RedrawTrace(const ProfileStore &st, const Controls &c, Canvas &pctProfile, 
         t = updValue - 1;
         if (t < st.FirstTrace)
             t = st.FirstTrace;
+    }
+
+    if (st.VariableDensity) {
+        detail::DrawDensity(st.PlotData, pctProfile, detail::DensityOf(st, pctProfile), t, fillColour.has_value());
+        return;
     }
 
     pctProfile.setDrawMode(DrawCopyPen);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string_view>
@@ -111,11 +112,15 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         = std::max<uint64_t>(1, kChunkBytes / (kTraceHeaderBytes + 4 * static_cast<uint64_t>(nSamples)));
     const size_t inChunk = static_cast<size_t>(std::min<uint64_t>(recordsPerChunk, static_cast<uint64_t>(nTraces)));
     Array2D raw;
+    // The position each trace header gives (a 4-byte little-endian real at
+    // byte 4); NaN for a trace whose header the file does not hold whole.
+    std::vector<double> positions;
     std::vector<uint8_t> headers;
     std::vector<ByteSource::Piece> pieces;
     try {
         headers.resize(inChunk * kTraceHeaderBytes);
         pieces.resize(2 * inChunk);
+        positions.assign(static_cast<size_t>(nTraces), std::numeric_limits<double>::quiet_NaN());
         raw.allocate(nTraces, nSamples);
     } catch (const std::exception &) { // bad_alloc, length_error
         error = "is too large to load (" + std::to_string(nTraces) + " traces of " + std::to_string(nSamples)
@@ -145,7 +150,12 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
         }
         for (int r = 0; r < count; ++r) {
             const uint64_t at = static_cast<uint64_t>(r) * recordBytes + kTraceHeaderBytes;
-            if (at >= got)
+            if (at > got)
+                break;
+            const uint8_t *b = headers.data() + r * kTraceHeaderBytes + 4;
+            const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+            positions[static_cast<size_t>(first + r - 1)] = static_cast<double>(std::bit_cast<float>(bits));
+            if (at == got)
                 break;
             const size_t n = static_cast<size_t>(std::min<uint64_t>(ns, (got - at) / 2));
             float *row = raw.row(first + r) + 1;
@@ -166,6 +176,9 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
     out.NTraces = static_cast<float>(nTraces);
     out.NSamples = static_cast<float>(nSamples);
     out.TotalTime = static_cast<float>(hv.totalTime);
+    out.Headers = FileHeaders();
+    out.Headers.littleEndian = true;
+    out.Headers.positions = std::move(positions);
     if (held < announced)
         notice = "The file " + path + " holds " + std::to_string(held) + " of the " + std::to_string(announced)
             + " samples its header announces; the missing samples read as 0.";

@@ -219,6 +219,7 @@ Form1::Form1(Dialogs *dialogs, QWidget *parent) : QMainWindow(parent)
     app_ = std::make_unique<App>(*controls_, *dialogs_, *pctProfile_, *pctTrace_, frmData_);
     upd_->setStepper(&app_->upd);
     bindHandlers();
+    addDensityAndPicksCsv();
 
     // Design size of the inner area, below the menu bar.
     resize(TwipsToPixels(DesignInnerWidth), TwipsToPixels(DesignInnerHeight) + menuBarHeight());
@@ -564,6 +565,31 @@ void Form1::wheelOverProfile(const QWheelEvent &e)
     for (const auto &[f, v] : values)
         field(f)->setText(QString::number(v));
     cmdRePlot_->click();
+}
+
+// Tools > Variable Density and File > Export Picks (CSV)..., after the other
+// items of their menus.
+void Form1::addDensityAndPicksCsv()
+{
+    auto run = [this](const std::function<void()> &command) {
+        if (app_->busy())
+            return;
+        try {
+            command();
+        } catch (const std::exception &e) {
+            dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
+        }
+    };
+    mnuVariableDensity_ = mnuTools_->addAction(QStringLiteral("Variable Density"));
+    mnuVariableDensity_->setObjectName(QStringLiteral("mnuVariableDensity"));
+    mnuVariableDensity_->setCheckable(true);
+    connect(mnuVariableDensity_, &QAction::triggered, this, [this, run](bool on) {
+        run([this, on] { app_->setVariableDensity(on); });
+        mnuVariableDensity_->setChecked(app_->profile().VariableDensity);
+    });
+    mnuExportPicksCsv_ = mnuFile_->addAction(QStringLiteral("Export Picks (CSV)\u2026"));
+    mnuExportPicksCsv_->setObjectName(QStringLiteral("mnuExportPicksCsv"));
+    connect(mnuExportPicksCsv_, &QAction::triggered, this, [this, run] { run([this] { app_->mnuExportPicksCsv_Click(); }); });
 }
 
 // The window stays while a long command runs against the store; it can be

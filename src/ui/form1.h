@@ -97,6 +97,8 @@ public:
     QAction *mnuAutomatic() const { return mnuAutomatic_; }
     QAction *mnuExit() const { return mnuExit_; }
     QAction *mnuAbout() const { return mnuAbout_; }
+    QAction *mnuVariableDensity() const { return mnuVariableDensity_; }
+    QAction *mnuExportPicksCsv() const { return mnuExportPicksCsv_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -106,6 +108,7 @@ private:
     void buildControls();
     void buildMenus();
     void bindHandlers();
+    void addDensityAndPicksCsv();
     void bindWidgets(); // fills the role arrays from the name tables
     void applyLayout(const FormLayout &f);
     // Places a widget at the design place of its objectName.
@@ -150,6 +153,8 @@ private:
     QAction *mnuFromFile_ = nullptr;
     QAction *mnuAutomatic_ = nullptr;
     QAction *mnuAbout_ = nullptr;
+    QAction *mnuVariableDensity_ = nullptr;
+    QAction *mnuExportPicksCsv_ = nullptr;
 
     int16_t layoutDone_ = 0;
     bool quitRequested_ = false;

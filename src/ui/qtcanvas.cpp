@@ -72,6 +72,7 @@ void QtCanvas::ensureImage()
     if (!image_.isNull() && image_.size() == want && image_.devicePixelRatio() == dpr_)
         return;
     target_ = raster::Target();
+    underClear_ = true;
     image_ = QImage(want, QImage::Format_RGB32);
     image_.setDevicePixelRatio(dpr_);
     image_.fill(bg_);
@@ -104,6 +105,7 @@ const raster::Target &QtCanvas::target()
 
 void QtCanvas::clear()
 {
+    underClear_ = true;
     raster::fill(target(), bg_);
     touched();
 }
@@ -167,6 +169,44 @@ void QtCanvas::drawBand(size_t band, const CanvasPrim *p, size_t n)
     raster::drawBatch(target_, grid_, p, n, fg_, mode_, bandRows_[band], bandRows_[band + 1]);
 }
 
+// The density view's colours: level 255 (the most positive amplitude) black,
+// 0 white, zero mid grey; the highlighted column the same greys tinted green.
+CanvasPixels QtCanvas::pixels() const
+{
+    if (image_.isNull() || dpr_ <= 0)
+        return {};
+    return {image_.width(), image_.height(), TwipsPerPixel / dpr_};
+}
+
+void QtCanvas::density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted)
+{
+    const raster::Target &t = target();
+    const size_t count = static_cast<size_t>(t.width) * static_cast<size_t>(t.height);
+    if (underClear_ || under_.size() != count) {
+        under_.assign(count, bg_ | 0xff000000u);
+        underClear_ = false;
+    }
+    uint32_t colour[256];
+    for (uint32_t k = 0; k < 256; ++k) {
+        const uint32_t g = 255 - k;
+        colour[k] = highlighted ? 0xff000000u | (g / 2) << 16 | (128 + g / 2) << 8 | g / 2
+                                : 0xff000000u | g << 16 | g << 8 | g;
+    }
+    const int64_t from = std::max<int64_t>(c0, 0), to = std::min<int64_t>(int64_t(c0) + w, t.width);
+    for (int64_t r = 0; r < t.height; ++r) {
+        uint32_t *px = t.bits + r * t.stride;
+        uint32_t *under = under_.data() + r * t.width;
+        const uint8_t *lv = levels + r * w;
+        for (int64_t c = from; c < to; ++c) {
+            // A not-XOR mark over the old level is the same mark over the new.
+            const uint32_t mark = (px[c] ^ under[c]) & 0x00ffffffu;
+            under[c] = colour[lv[c - c0]];
+            px[c] = under[c] ^ mark;
+        }
+    }
+    touched();
+}
+
 void QtCanvas::paintEvent(QPaintEvent *e)
 {
     updatePending_ = false;
@@ -181,10 +221,37 @@ void QtCanvas::paintEvent(QPaintEvent *e)
         image_ = old.scaled(contentsRect().size().expandedTo(QSize(0, 0)) * dpr_);
         image_.setDevicePixelRatio(dpr_);
         madeFor_ = size();
+        underClear_ = true;
     }
     ensureImage();
     QPainter p(this);
-    p.drawImage(contentsRect().topLeft(), image_);
+    p.drawImage(contentsRect().topLeft(), shown());
+}
+
+// A mark in not-XOR pen over grey levels can all but vanish (over mid grey
+// it flips each channel to about the same value), so over density levels
+// the marks show in the colours of their pens: a pixel that differs from
+// its level by m shows NOT m, which for one mark is its pen colour. Erasing
+// a mark still restores the level exactly, the picture itself being kept
+// as drawn.
+const QImage &QtCanvas::shown()
+{
+    const size_t count = static_cast<size_t>(image_.width()) * static_cast<size_t>(image_.height());
+    if (underClear_ || under_.size() != count || image_.format() != QImage::Format_RGB32)
+        return image_;
+    if (shown_.size() != image_.size())
+        shown_ = QImage(image_.size(), QImage::Format_RGB32);
+    shown_.setDevicePixelRatio(dpr_);
+    for (int y = 0; y < image_.height(); ++y) {
+        const auto *px = reinterpret_cast<const uint32_t *>(image_.constScanLine(y));
+        auto *out = reinterpret_cast<uint32_t *>(shown_.scanLine(y));
+        const uint32_t *under = under_.data() + static_cast<size_t>(y) * static_cast<size_t>(image_.width());
+        for (int x = 0; x < image_.width(); ++x) {
+            const uint32_t m = (px[x] ^ under[x]) & 0x00ffffffu;
+            out[x] = m ? 0xff000000u | (~m & 0x00ffffffu) : px[x];
+        }
+    }
+    return shown_;
 }
 
 void QtCanvas::resizeEvent(QResizeEvent *e)

@@ -34,6 +34,8 @@ public:
     void draw(const CanvasPrim *p, size_t n) override;
     std::vector<float> bands(int n) override;
     void drawBand(size_t band, const CanvasPrim *p, size_t n) override;
+    CanvasPixels pixels() const override;
+    void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted) override;
 
     const QImage &image() const { return image_; }
 
@@ -65,6 +67,13 @@ private:
     raster::Grid grid_;     // twips to pixels for the picture's size and ratio
     const raster::Grid &grid(const raster::Target &t);
     std::vector<int> bandRows_; // the first row of each band of bands(), and the end
+    // The density levels' colours as last given, pixel by pixel (while the
+    // picture has had levels since its last clear): what the pixels show
+    // beneath the marks drawn over them.
+    std::vector<uint32_t> under_;
+    bool underClear_ = true; // under_ is all background
+    const QImage &shown(); // what is painted: image_, its marks over levels in their pens' colours
+    QImage shown_;
     uint32_t fg_ = 0xff000000u;
     uint32_t bg_ = 0xffffffffu;
 };

@@ -11,7 +11,7 @@
 namespace orv::test {
 
 struct Prim {
-    enum Kind { Mode, Clear, Pset, Line, ColorLine };
+    enum Kind { Mode, Clear, Pset, Line, ColorLine, Density }; // Density: columns x1..x2 - 1, mode 1 highlighted
     Kind kind = Pset;
     int mode = 0;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -39,6 +39,8 @@ public:
     void pset(float x, float y) override { prims.push_back({Prim::Pset, 0, x, y}); }
     void line(float x1, float y1, float x2, float y2) override { prims.push_back({Prim::Line, 0, x1, y1, x2, y2}); }
     void line(float x1, float y1, float x2, float y2, uint32_t c) override { prims.push_back({Prim::ColorLine, 0, x1, y1, x2, y2, c}); }
+    CanvasPixels pixels() const override { return {int32_t(width / 15), int32_t(height / 15), 15}; }
+    void density(int32_t c0, int32_t w, const uint8_t *, bool hl) override { prims.push_back({Prim::Density, hl, float(c0), 0, float(c0 + w)}); }
 
     template <typename Keep>
     std::vector<Prim> where(Keep keep) const

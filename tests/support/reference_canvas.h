@@ -22,7 +22,7 @@ public:
     float ScaleHeight() const override { return sh_; }
     void setDrawMode(int m) override { mode_ = m; }
     int drawMode() const override { return mode_; }
-    void clear() override { px.assign(px.size(), 0xff000000u | bg_); }
+    void clear() override { px.assign(px.size(), 0xff000000u | bg_), under.clear(); }
     void pset(float x, float y) override
     {
         int64_t a, b;
@@ -33,6 +33,19 @@ public:
     void line(float x1, float y1, float x2, float y2, uint32_t bgr) override
     {
         drawLine(x1, y1, x2, y2, 0xff000000u | ((bgr & 0xffu) << 16) | (bgr & 0xff00u) | ((bgr >> 16) & 0xffu));
+    }
+
+    // Level k in grey 255 - k, highlighted tinted green; not-XOR marks kept over a new level.
+    CanvasPixels pixels() const override { return {w_, h_, 15.0 / dpr_}; }
+    void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted) override
+    {
+        under.resize(px.size(), 0xff000000u | bg_);
+        for (int i = 0, x; i < w_ * h_; ++i)
+            if ((x = i % w_) >= c0 && x < c0 + w) {
+                const uint32_t g = 255u - levels[size_t(i / w_) * size_t(w) + size_t(x - c0)];
+                const uint32_t c = 0xff000000u | (highlighted ? (g / 2) << 16 | (128 + g / 2) << 8 | g / 2 : g * 0x010101u);
+                px[size_t(i)] = c ^ ((px[size_t(i)] ^ under[size_t(i)]) & 0xffffffu), under[size_t(i)] = c;
+            }
     }
 
     int width() const { return w_; }
@@ -84,7 +97,7 @@ private:
     int mode_ = DrawCopyPen;
 
 public:
-    std::vector<uint32_t> px;
+    std::vector<uint32_t> px, under;
 };
 
 } // namespace orv::test
