@@ -238,10 +238,10 @@ TEST_F(AppTest, VariableDensityOnAndOffAgain)
     const std::vector<test::Prim> wiggles = profile.prims;
     profile.prims.clear();
     app.setVariableDensity(true);
-    app.upd.setValue(3); // columns of 174 twips: trace 2 restored from pixel 12, trace 3 highlighted from 24
+    app.upd.setValue(3); // columns of 174 twips: the green trace 1 restored from pixel 0, trace 3 highlighted from 24
     const std::vector<test::Prim> d = profile.only(test::Prim::Density);
     ASSERT_TRUE(profile.only(test::Prim::Pset).empty() && d.size() == 5u);
-    EXPECT_TRUE(d[0].x1 == 0 && d[3].x1 == 12 && d[3].mode == 0 && d[4].x1 == 24 && d[4].mode == 1);
+    EXPECT_TRUE(d[0].x1 == 0 && d[3].x1 == 0 && d[3].mode == 0 && d[4].x1 == 24 && d[4].mode == 1);
     app.setVariableDensity(false);
     app.upd.setValue(1);
     profile.prims.clear();
