@@ -580,6 +580,9 @@ void Form1::addDensityAndPicksCsv()
             dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
         }
     };
+    // Each after a separator of its own, so that the view's check mark does
+    // not read as a fifth pick rule and the export stands apart from Exit.
+    mnuTools_->addSeparator()->setObjectName(QStringLiteral("mnuSepDensity"));
     mnuVariableDensity_ = mnuTools_->addAction(QStringLiteral("Variable Density"));
     mnuVariableDensity_->setObjectName(QStringLiteral("mnuVariableDensity"));
     mnuVariableDensity_->setCheckable(true);
@@ -587,6 +590,7 @@ void Form1::addDensityAndPicksCsv()
         run([this, on] { app_->setVariableDensity(on); });
         mnuVariableDensity_->setChecked(app_->profile().VariableDensity);
     });
+    mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnuSepCsv"));
     mnuExportPicksCsv_ = mnuFile_->addAction(QStringLiteral("Export Picks (CSV)\u2026"));
     mnuExportPicksCsv_->setObjectName(QStringLiteral("mnuExportPicksCsv"));
     connect(mnuExportPicksCsv_, &QAction::triggered, this, [this, run] { run([this] { app_->mnuExportPicksCsv_Click(); }); });

@@ -81,10 +81,10 @@ TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
               "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
               "mnuOpenAscii:ASCII File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
               "mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File], "
-              "mnu2:-, mnuSavePick:Save Picking, mnuExit:Exit, mnuExportPicksCsv:Export Picks (CSV)\u2026], "
+              "mnu2:-, mnuSavePick:Save Picking, mnuExit:Exit, mnuSepCsv:-, mnuExportPicksCsv:Export Picks (CSV)\u2026], "
               "mnuTools:Tools [mnuReplot:Re-Plot Profile, mnuReset:Reset Picking, mnu1:-, "
               "mnuZeroPick:Zero Picking (-ve -> +ve)*, mnuZeroPick2:Zero Picking (+ve -> -ve), "
-              "mnuMaxPick:Max. Picking, mnuMinPick:Min. Picking, mnuVariableDensity:Variable Density], "
+              "mnuMaxPick:Max. Picking, mnuMinPick:Min. Picking, mnuSepDensity:-, mnuVariableDensity:Variable Density], "
               "mnuadjustair:Adjust Air Wave [mnuCurrentPick:Current Picking, mnuFromFile:From File, mnuAutomatic:Automatic], mnuAbout:About");
     EXPECT_EQ(w.checkItem(MenuCheck::mnuMinPick)->objectName(), QStringLiteral("mnuMinPick"));
 }
