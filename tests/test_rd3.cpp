@@ -96,6 +96,8 @@ TEST(RD3Read, Refusals)
         {header("32768", "1", "1"), "a.rd3", announcing + "32768 samples per trace" + range},
         {header("1", "1", "0"), "a.rd3", announcing + "0 traces" + range},
         {header("1", "1", "44300"), "a.rd3", announcing + "44300 traces" + range},
+        {header("1", "0", "1"), "a.rd3", "cannot be read with a time window of 0: the time window must be a number greater than 0"},
+        {header("1", "-5", "1"), "a.rd3", "cannot be read with a time window of -5: the time window must be a number greater than 0"},
         {header("1", "1", "1"), "", "cannot be opened: No such file or directory"},
         {"", "rd3", "has a name too short to find the file paired with it (the last 3 characters name the partner)"},
     };
@@ -207,4 +209,60 @@ TEST(RD3RealFiles, TenColumns)
     const std::string raw = FileBytes(path);
     for (int i : {0, 1, 511, 512, 2600, 5119})
         EXPECT_EQ(r.p.RawData(i / 512 + 1, i % 512 + 1), sampleAt(raw, size_t(i))) << i;
+}
+
+TEST(RD7, RoundTripClippedToThe32BitRange)
+{
+    // In, value in the file; the amplitudes are left as they were.
+    const struct { float in; int32_t written; } cases[] = {
+        {3e9f, INT32_MAX}, {-3e9f, INT32_MIN}, {2147483520.0f, 2147483520}, {-2147483648.0f, INT32_MIN},
+        {2.5f, 2},         {-3.5f, -4},        {40000.5f, 40000},           {NAN, 0},
+    };
+    const int ns = int(std::size(cases));
+    std::vector<float> values;
+    for (const auto &c : cases)
+        values.push_back(c.in);
+    orv::Array2D a = amplitudes(1, ns, values);
+    const orv::Array2D kept = a;
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(orv::WriteRD7File(dir / "p.rd7", a, 1, float(ns), error)) << error;
+    EXPECT_TRUE(a == kept);
+    EXPECT_EQ(FileBytes(dir / "p.rad").substr(0, 12), "SAMPLES: 8 \r");
+    const std::string data = FileBytes(dir / "p.rd7");
+    ASSERT_EQ(data.size(), size_t(4 * ns));
+    const orv::Profile back = [&] {
+        orv::Profile p;
+        std::string notice;
+        EXPECT_TRUE(orv::ReadRD7File(dir / "p.rd7", p, notice, error) && notice.empty()) << error;
+        return p;
+    }();
+    for (int s = 0; s < ns; ++s) {
+        SCOPED_TRACE(cases[s].in);
+        int32_t v;
+        std::memcpy(&v, data.data() + 4 * s, 4);
+        EXPECT_EQ(v, cases[s].written);
+        EXPECT_EQ(back.RawData(1, s + 1), float(cases[s].written));
+    }
+}
+
+TEST(RD7, RealHeaderWith32BitData)
+{
+    const std::string rad = std::string(ORVANE_REALDATA_DIR) + "/rd3/impdar/ten_col.rad";
+    if (!std::filesystem::exists(rad))
+        GTEST_SKIP() << "no real files at " << ORVANE_REALDATA_DIR;
+    TempDir dir;
+    PutFile(dir / "t.rad", FileBytes(rad));
+    std::string data;
+    for (int i = 0; i < 10 * 512; ++i) {
+        const int32_t v = (i - 2560) * 800001;
+        data.append(reinterpret_cast<const char *>(&v), 4);
+    }
+    PutFile(dir / "t.rd7", data);
+    orv::Profile p;
+    std::string notice, error;
+    ASSERT_TRUE(orv::ReadRD7File(dir / "t.rd7", p, notice, error)) << error;
+    EXPECT_TRUE(p.NTraces == 10 && p.NSamples == 512 && p.TotalTime == 422.061312f && notice.empty());
+    for (int i : {0, 511, 512, 2600, 5119})
+        EXPECT_EQ(p.RawData(i / 512 + 1, i % 512 + 1), float((i - 2560) * 800001)) << i;
 }
