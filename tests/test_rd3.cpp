@@ -217,6 +217,7 @@ TEST(RD7, RoundTripClippedToThe32BitRange)
     const struct { float in; int32_t written; } cases[] = {
         {3e9f, INT32_MAX}, {-3e9f, INT32_MIN}, {2147483520.0f, 2147483520}, {-2147483648.0f, INT32_MIN},
         {2.5f, 2},         {-3.5f, -4},        {40000.5f, 40000},           {NAN, 0},
+        {-2.5f, -2},       {-3e9f, INT32_MIN}, {16777217.0f, 16777216}, // the last three one at a time
     };
     const int ns = int(std::size(cases));
     std::vector<float> values;
@@ -228,7 +229,7 @@ TEST(RD7, RoundTripClippedToThe32BitRange)
     std::string error;
     ASSERT_TRUE(orv::WriteRD7File(dir / "p.rd7", a, 1, float(ns), error)) << error;
     EXPECT_TRUE(a == kept);
-    EXPECT_EQ(FileBytes(dir / "p.rad").substr(0, 12), "SAMPLES: 8 \r");
+    EXPECT_EQ(FileBytes(dir / "p.rad").substr(0, 13), "SAMPLES: 11 \r");
     const std::string data = FileBytes(dir / "p.rd7");
     ASSERT_EQ(data.size(), size_t(4 * ns));
     const orv::Profile back = [&] {

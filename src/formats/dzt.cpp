@@ -216,9 +216,7 @@ bool ReadDZT(ByteSource &src, const std::string &path, int channel, Profile &out
                 for (size_t j = 0; j < ns; ++j)
                     row[j] = static_cast<float>(static_cast<int>(bytes[j]) - 128);
             } else if (l.bits == 16) {
-                for (size_t j = 0; j < ns; ++j)
-                    bytes[2 * j + 1] ^= 0x80; // unsigned to signed, less 32768
-                DecodeLE16(bytes, row, ns);
+                DecodeLE16(bytes, row, ns, 0x8000);
             } else {
                 DecodeLE32InPlace(row, ns);
             }

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orv {
 
 // The n samples held in the bytes of the n floats at `row` to floats, in
@@ -13,7 +17,14 @@ namespace orv {
 inline void DecodeLE32InPlace(float *row, size_t n)
 {
     auto *bytes = reinterpret_cast<uint8_t *>(row);
-    for (size_t j = 0; j < n; ++j) {
+    size_t j = 0;
+#if defined(__SSE2__)
+    for (; j + 4 <= n; j += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + 4 * j));
+        _mm_storeu_ps(row + j, _mm_cvtepi32_ps(v));
+    }
+#endif
+    for (; j < n; ++j) {
         uint32_t u;
         std::memcpy(&u, bytes + 4 * j, 4);
         if constexpr (std::endian::native != std::endian::little)
@@ -44,7 +55,28 @@ inline int32_t Round32(float x)
 // n amplitudes as 32-bit little-endian samples; `row` is left as it is.
 inline void EncodeLE32(const float *row, uint8_t *dst, size_t n)
 {
-    for (size_t j = 0; j < n; ++j) {
+    size_t j = 0;
+#if defined(__SSE2__)
+    // Round32 four at a time: the amplitude held to -2^31..2147483520 (the
+    // float below 2^31), NaN as 0, floored, then up where its fraction says;
+    // from 2^31 on the lane becomes INT32_MAX.
+    const __m128 lo = _mm_set1_ps(-2147483648.0f), hi = _mm_set1_ps(2147483520.0f), half = _mm_set1_ps(0.5f);
+    for (; j + 4 <= n; j += 4) {
+        const __m128 x = _mm_loadu_ps(row + j);
+        const __m128 y = _mm_and_ps(_mm_min_ps(_mm_max_ps(x, lo), hi), _mm_cmpord_ps(x, x));
+        __m128i f = _mm_cvttps_epi32(y);
+        f = _mm_add_epi32(f, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(f), y)));
+        const __m128 frac = _mm_sub_ps(y, _mm_cvtepi32_ps(f));
+        const __m128i odd = _mm_cmpeq_epi32(_mm_and_si128(f, _mm_set1_epi32(1)), _mm_set1_epi32(1));
+        const __m128i up = _mm_or_si128(_mm_castps_si128(_mm_cmpgt_ps(frac, half)),
+                                        _mm_and_si128(_mm_castps_si128(_mm_cmpeq_ps(frac, half)), odd));
+        f = _mm_sub_epi32(f, up);
+        const __m128i top = _mm_castps_si128(_mm_cmpge_ps(x, _mm_set1_ps(2147483648.0f)));
+        f = _mm_or_si128(_mm_andnot_si128(top, f), _mm_and_si128(top, _mm_set1_epi32(INT32_MAX)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 4 * j), f);
+    }
+#endif
+    for (; j < n; ++j) {
         const auto u = static_cast<uint32_t>(Round32(row[j]));
         dst[4 * j] = static_cast<uint8_t>(u);
         dst[4 * j + 1] = static_cast<uint8_t>(u >> 8);
