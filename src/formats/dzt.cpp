@@ -40,7 +40,10 @@ struct Layout {
     int bits = 0;
     int channels = 0;
     uint64_t dataStart = 0;
-    std::vector<Channel> each; // 1..channels at 0..channels-1
+    std::vector<Channel> each; // the channels whose header is in the file, 1 at 0
+
+    // What channel k (1-based) is known by: its own header, or nothing.
+    Channel of(int k) const { return static_cast<size_t>(k) <= each.size() ? each[static_cast<size_t>(k - 1)] : Channel{}; }
 };
 
 Channel channelAt(const uint8_t *h)
@@ -92,14 +95,13 @@ bool readLayout(ByteSource &src, Layout &l, std::string &error)
             + std::to_string(size) + " bytes)";
         return false;
     }
-    l.each.assign(static_cast<size_t>(l.channels), Channel{});
-    l.each[0] = channelAt(h);
-    for (uint64_t k = 1; k < l.each.size() && (k + 1) * kHeaderBytes <= l.dataStart; ++k) {
+    l.each.push_back(channelAt(h));
+    for (uint64_t k = 1; k < static_cast<uint64_t>(l.channels) && (k + 1) * kHeaderBytes <= l.dataStart; ++k) {
         if (src.read(k * kHeaderBytes, h, sizeof h) < sizeof h) {
             error = ReadErrorText(src, k * kHeaderBytes);
             return false;
         }
-        l.each[k] = channelAt(h);
+        l.each.push_back(channelAt(h));
     }
     return true;
 }
@@ -112,9 +114,9 @@ bool DZTChannels(ByteSource &src, std::vector<std::string> &antennas, std::strin
     try {
         if (!readLayout(src, l, error))
             return false;
-        antennas.clear();
-        for (const Channel &c : l.each)
-            antennas.push_back(c.antenna);
+        antennas.assign(static_cast<size_t>(l.channels), std::string());
+        for (size_t k = 0; k < l.each.size(); ++k)
+            antennas[k] = l.each[k].antenna;
     } catch (const std::exception &) { // bad_alloc
         error = "is too large to load: there is not enough memory for its channels";
         return false;
@@ -144,7 +146,7 @@ bool ReadDZT(ByteSource &src, const std::string &path, int channel, Profile &out
             + "; channel " + std::to_string(channel) + " cannot be read";
         return false;
     }
-    const Channel &chosen = l.each[static_cast<size_t>(channel - 1)];
+    const Channel chosen = l.of(channel);
     if (!(chosen.range > 0) || std::isinf(chosen.range)) {
         error = "cannot be read with a time window of " + PlainText(chosen.range)
             + ": the time window must be a number greater than 0";

@@ -6,6 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // The memory check without reading /proc/meminfo every input.
+    static const orv::MemoryForLoadOverride memory(uint64_t(1) << 30);
     if (size == 0)
         return 0;
     const int channel = 1 + data[0] % 3;
@@ -15,16 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string notice, error;
     const bool ok = orv::ReadDZT(src, "in.dzt", channel, out, notice, error, orv::ReadControl{});
     fuzz::checkOutcome(ok, out, error);
-    std::vector<std::string> names;
-    std::string why;
-    const bool listed = orv::DZTChannels(src, names, why);
-    FUZZ_CHECK(!ok || (listed && names.size() >= size_t(channel)));
     if (!ok)
         return 0;
-
     // The layout as the first header gives it.
     const auto u16 = [&](size_t at) { return unsigned(file[at] | file[at + 1] << 8); };
     const uint64_t bits = u16(6), ns = u16(4), channels = u16(52), word = u16(2);
+    std::vector<std::string> names;
+    std::string why;
+    // The listing of every channel, for counts a run can afford to list each input.
+    FUZZ_CHECK(channels > 256 || (orv::DZTChannels(src, names, why) && names.size() == channels));
     const uint64_t w = bits / 8, start = 1024 * (word < 1024 ? word : channels);
     const uint64_t nt = static_cast<uint64_t>(out.NTraces);
     FUZZ_CHECK(out.NSamples == float(ns) && std::isfinite(out.TotalTime) && out.TotalTime > 0);

@@ -3,6 +3,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // The memory check without reading /proc/meminfo every input.
+    static const orv::MemoryForLoadOverride memory(uint64_t(1) << 30);
     const fuzz::PairRead r(data, size, "in.rad", "in.rd7", orv::ReadRD7File);
     if (!r.ok)
         return 0;
