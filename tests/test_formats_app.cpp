@@ -107,19 +107,16 @@ TEST_F(FormatsAppTest, DZTOfSeveralChannelsAsksWhichOne)
     open(SU, file("good.su", test::SUBytes(5, 30, 500)));
     const auto before = state();
     const std::string two = file("two.dzt", test::DztFile(16, 2, 2, 6, 4, 50));
-    open(DZT, two); // the channel dialog cancelled
-    ASSERT_EQ(d.offered, (std::vector<std::vector<std::string>>{{"Channel 1: A1", "Channel 2: A2"}}));
-    EXPECT_TRUE(state() == before);
-    EXPECT_TRUE(s.Headers.positions.empty());
+    open(DZT, two); // the question cancelled
+    EXPECT_EQ(d.offered, (std::vector<std::vector<std::string>>{{"Channel 1: A1", "Channel 2: A2"}}));
+    EXPECT_TRUE(state() == before && s.Headers.positions.empty());
     d.choices = {1};
     open(DZT, two);
-    EXPECT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime}), std::vector<float>({4, 6, 20}));
-    EXPECT_EQ(s.RawData(2, 4), test::DztValue(16, test::DztRaw(16, 1, 1, 3)));
+    EXPECT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime, s.RawData(2, 4)}),
+              std::vector<float>({4, 6, 20, test::DztValue(16, test::DztRaw(16, 1, 1, 3))}));
     EXPECT_EQ(s.Headers.positions, (std::vector<double>{0, 0.02, 0.04, 0.06}));
-    EXPECT_EQ(c.windowTitle, "Orvane   -  " + two);
-    d.offered.clear();
     open(DZT, file("one.dzt", test::DztFile(8, 1, 1, 6, 4)));
-    EXPECT_TRUE(d.offered.empty() && d.messages.empty() && s.Headers.positions.empty());
+    EXPECT_TRUE(d.offered.size() == 2 && d.messages.empty() && s.Headers.positions.empty());
 }
 
 TEST_F(FormatsAppTest, SaveThenReopen)

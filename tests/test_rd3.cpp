@@ -213,37 +213,30 @@ TEST(RD3RealFiles, TenColumns)
 
 TEST(RD7, RoundTripClippedToThe32BitRange)
 {
-    // In, value in the file; the amplitudes are left as they were.
+    // In, value in the file (the last three through the one-at-a-time path); the amplitudes stay as they were.
     const struct { float in; int32_t written; } cases[] = {
-        {3e9f, INT32_MAX}, {-3e9f, INT32_MIN}, {2147483520.0f, 2147483520}, {-2147483648.0f, INT32_MIN},
-        {2.5f, 2},         {-3.5f, -4},        {40000.5f, 40000},           {NAN, 0},
-        {-2.5f, -2},       {-3e9f, INT32_MIN}, {16777217.0f, 16777216}, // the last three one at a time
+        {3e9f, INT32_MAX}, {-3e9f, INT32_MIN}, {2147483520.0f, 2147483520}, {-2147483648.0f, INT32_MIN}, {2.5f, 2},
+        {-3.5f, -4}, {40000.5f, 40000}, {NAN, 0}, {-2.5f, -2}, {-3e9f, INT32_MIN}, {16777217.0f, 16777216},
     };
-    const int ns = int(std::size(cases));
     std::vector<float> values;
     for (const auto &c : cases)
         values.push_back(c.in);
+    const int ns = int(values.size());
     orv::Array2D a = amplitudes(1, ns, values);
     const orv::Array2D kept = a;
     TempDir dir;
-    std::string error;
+    orv::Profile back;
+    std::string notice, error;
     ASSERT_TRUE(orv::WriteRD7File(dir / "p.rd7", a, 1, float(ns), error)) << error;
-    EXPECT_TRUE(a == kept);
-    EXPECT_EQ(FileBytes(dir / "p.rad").substr(0, 13), "SAMPLES: 11 \r");
+    ASSERT_TRUE(orv::ReadRD7File(dir / "p.rd7", back, notice, error) && notice.empty()) << error;
+    EXPECT_TRUE(a == kept && FileBytes(dir / "p.rad").starts_with("SAMPLES: 11 \r\n"));
     const std::string data = FileBytes(dir / "p.rd7");
     ASSERT_EQ(data.size(), size_t(4 * ns));
-    const orv::Profile back = [&] {
-        orv::Profile p;
-        std::string notice;
-        EXPECT_TRUE(orv::ReadRD7File(dir / "p.rd7", p, notice, error) && notice.empty()) << error;
-        return p;
-    }();
     for (int s = 0; s < ns; ++s) {
-        SCOPED_TRACE(cases[s].in);
         int32_t v;
         std::memcpy(&v, data.data() + 4 * s, 4);
-        EXPECT_EQ(v, cases[s].written);
-        EXPECT_EQ(back.RawData(1, s + 1), float(cases[s].written));
+        EXPECT_EQ(v, cases[s].written) << s;
+        EXPECT_EQ(back.RawData(1, s + 1), float(cases[s].written)) << s;
     }
 }
 
@@ -253,17 +246,15 @@ TEST(RD7, RealHeaderWith32BitData)
     if (!std::filesystem::exists(rad))
         GTEST_SKIP() << "no real files at " << ORVANE_REALDATA_DIR;
     TempDir dir;
-    PutFile(dir / "t.rad", FileBytes(rad));
     std::string data;
-    for (int i = 0; i < 10 * 512; ++i) {
-        const int32_t v = (i - 2560) * 800001;
-        data.append(reinterpret_cast<const char *>(&v), 4);
-    }
+    for (int i = 0; i < 10 * 512; ++i) // i - 2^31
+        data += std::string{char(i), char(i >> 8), char(i >> 16), '\x80'};
+    PutFile(dir / "t.rad", FileBytes(rad));
     PutFile(dir / "t.rd7", data);
     orv::Profile p;
     std::string notice, error;
     ASSERT_TRUE(orv::ReadRD7File(dir / "t.rd7", p, notice, error)) << error;
     EXPECT_TRUE(p.NTraces == 10 && p.NSamples == 512 && p.TotalTime == 422.061312f && notice.empty());
     for (int i : {0, 511, 512, 2600, 5119})
-        EXPECT_EQ(p.RawData(i / 512 + 1, i % 512 + 1), float((i - 2560) * 800001)) << i;
+        EXPECT_EQ(p.RawData(i / 512 + 1, i % 512 + 1), float(i - 0x80000000LL)) << i;
 }
