@@ -98,7 +98,7 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
             + " samples per trace; a profile can hold a whole number of 1 to 32767";
         return false;
     }
-    if (!(hv.totalTime > 0) || !std::isfinite(static_cast<float>(hv.totalTime))) {
+    if (!(static_cast<float>(hv.totalTime) > 0) || !std::isfinite(static_cast<float>(hv.totalTime))) {
         error = "cannot be read with a time window of " + PlainText(hv.totalTime)
             + ": the time window must be a number greater than 0";
         return false;

@@ -151,7 +151,8 @@ bool readRamac(const RamacData &kind, const std::string &path, Profile &out, std
     double totalTime = *window;
     if (totalTime < 1)
         totalTime *= 1000;
-    if (!(totalTime > 0) || !std::isfinite(static_cast<float>(totalTime))) {
+    // As the profile holds it: a window too small for a Single is 0.
+    if (!(static_cast<float>(totalTime) > 0) || !std::isfinite(static_cast<float>(totalTime))) {
         error = "cannot be read with a time window of " + PlainText(*window)
             + ": the time window must be a number greater than 0";
         return false;

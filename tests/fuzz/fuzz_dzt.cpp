@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint64_t nt = uint64_t(out.NTraces);
     std::vector<std::string> names; // listed where a run can afford it
     FUZZ_CHECK(channels > 256 || (orv::DZTChannels(src, names, error) && names.size() == channels));
-    FUZZ_CHECK(out.NSamples == float(ns) && out.TotalTime > 0 && std::isfinite(out.TotalTime));
-    FUZZ_CHECK(out.Headers.positions.empty() || out.Headers.positions.size() == nt);
+    FUZZ_CHECK(out.NSamples == float(ns) && out.TotalTime > 0 && std::isfinite(out.TotalTime)
+               && (out.Headers.positions.empty() || out.Headers.positions.size() == nt));
     // The sample at j of scan t, 0 where it is not whole in the file.
     const auto sample = [&](uint64_t t, uint64_t j) {
         const uint64_t at = start + ((t * channels + channel - 1) * ns + j) * w;
