@@ -1,10 +1,12 @@
-// Text, RD3 and DT1 profiles read and written, each against a plain fread or
-// fwrite of the same bytes timed in the same run.
+// Text, RD3, DT1, DZT and RD7 profiles read and written, each against a
+// plain fread or fwrite of the same bytes timed in the same run.
 //
 // A profile of 10,000 traces x 1,024 samples is written once into a
 // temporary directory in each format: as text (about 70 MB, written by
 // WriteAsciiFile), as an RD3/RAD pair (WriteRD3File) and as a DT1/HD pair
-// (built here: 128-byte trace headers and 16-bit samples). Timed: each
+// (built here: 128-byte trace headers and 16-bit samples), as one-channel
+// DZT files of 16- and 32-bit samples (built here) and as an RD7/RAD pair
+// (WriteRD7File). Timed: each
 // reader, each writer, and one fread / fwrite + fsync of each data file.
 // Printed at the end: every format's time against its plain baseline, and
 // the peak memory of one load of each format.
@@ -12,6 +14,7 @@
 #include "core/bigalloc.h"
 #include "formats/ascii.h"
 #include "formats/dt1.h"
+#include "formats/dzt.h"
 #include "formats/rd3.h"
 
 #include <benchmark/benchmark.h>
@@ -41,7 +44,7 @@ constexpr int kSamples = 1024;
 constexpr float kTotalTime = 256;
 
 fs::path g_dir;
-std::string g_ascii, g_rd3, g_dt1;
+std::string g_ascii, g_rd3, g_dt1, g_dzt16, g_dzt32, g_rd7;
 
 // Amplitudes with one decimal, as a processed profile has them (text); the
 // radar formats get whole numbers in the 16-bit range.
@@ -83,6 +86,27 @@ bool writeDT1Pair(const std::string &dt1, const orv::Array2D &a)
     std::ofstream out(dt1, std::ios::binary);
     out.write(reinterpret_cast<const char *>(b.data()), static_cast<std::streamsize>(b.size()));
     return static_cast<bool>(out) && static_cast<bool>(hd);
+}
+
+// A one-channel DZT file of the profile: a 1024-byte header, then the
+// scans, 16-bit ones unsigned.
+bool writeDZT(const std::string &path, const orv::Array2D &a, int bits)
+{
+    std::vector<unsigned char> b(1024, 0);
+    const auto put16 = [&](size_t at, unsigned v) { b[at] = static_cast<unsigned char>(v), b[at + 1] = static_cast<unsigned char>(v >> 8); };
+    put16(2, 1), put16(4, kSamples), put16(6, static_cast<unsigned>(bits)), put16(52, 1);
+    std::memcpy(b.data() + 26, &kTotalTime, 4);
+    const size_t w = static_cast<size_t>(bits / 8);
+    b.reserve(b.size() + size_t(kTraces) * kSamples * w);
+    for (int k = 1; k <= kTraces; ++k)
+        for (int j = 1; j <= kSamples; ++j) {
+            const auto v = static_cast<uint32_t>(static_cast<int32_t>(a(k, j)) + (bits == 16 ? 32768 : 0));
+            for (size_t i = 0; i < w; ++i)
+                b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        }
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(b.data()), static_cast<std::streamsize>(b.size()));
+    return static_cast<bool>(out);
 }
 
 // The radar readers' baseline with their memory: one fread of the whole
@@ -194,6 +218,46 @@ void BM_ReadDT1(benchmark::State &state)
 void BM_FreadDT1(benchmark::State &state) { bench::FreadLoop(state, g_dt1); }
 void BM_FreadDT1IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g_dt1); }
 
+void BM_ReadDZT16(benchmark::State &state)
+{
+    readLoop(state, g_dzt16, [](orv::Profile &p, std::string &error) {
+        std::string notice;
+        return orv::ReadDZTFile(g_dzt16, 1, p, notice, error);
+    });
+}
+void BM_FreadDZT16IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g_dzt16); }
+void BM_ReadDZT32(benchmark::State &state)
+{
+    readLoop(state, g_dzt32, [](orv::Profile &p, std::string &error) {
+        std::string notice;
+        return orv::ReadDZTFile(g_dzt32, 1, p, notice, error);
+    });
+}
+void BM_FreadDZT32IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g_dzt32); }
+
+void BM_ReadRD7(benchmark::State &state)
+{
+    readLoop(state, g_rd7, [](orv::Profile &p, std::string &error) {
+        std::string notice;
+        return orv::ReadRD7File(g_rd7, p, notice, error);
+    });
+}
+void BM_FreadRD7IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g_rd7); }
+void BM_WriteRD7(benchmark::State &state)
+{
+    orv::Array2D data = makeProfile(true);
+    const std::string out = (g_dir / "written.rd7").string();
+    for (auto _ : state) {
+        std::string error;
+        if (!orv::WriteRD7File(out, data, kTraces, kSamples, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+}
+void BM_FwriteRD7(benchmark::State &state) { bench::FwriteLoop(state, g_rd7, (g_dir / "fwrite.out").string()); }
+
 BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteAscii)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -206,6 +270,14 @@ BENCHMARK(BM_FwriteRD3)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadDT1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_FreadDT1IntoArray)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadDZT16)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadDZT16IntoArray)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadDZT32)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadDZT32IntoArray)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadRD7)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FreadRD7IntoArray)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_WriteRD7)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FwriteRD7)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 
 // Peak memory of one load as the program does it (the staging profile and
@@ -246,6 +318,9 @@ int main(int argc, char **argv)
     g_ascii = (g_dir / "profile.dat").string();
     g_rd3 = (g_dir / "profile.rd3").string();
     g_dt1 = (g_dir / "profile.dt1").string();
+    g_dzt16 = (g_dir / "profile16.dzt").string();
+    g_dzt32 = (g_dir / "profile32.dzt").string();
+    g_rd7 = (g_dir / "profile.rd7").string();
     {
         std::string error;
         if (!orv::WriteAsciiFile(g_ascii, makeProfile(false), kTraces, kSamples, error)) {
@@ -259,6 +334,11 @@ int main(int argc, char **argv)
         }
         if (!writeDT1Pair(g_dt1, whole)) {
             std::fprintf(stderr, "cannot write the DT1 file\n");
+            return 1;
+        }
+        if (!writeDZT(g_dzt16, whole, 16) || !writeDZT(g_dzt32, whole, 32)
+            || !orv::WriteRD7File(g_rd7, whole, kTraces, kSamples, error)) {
+            std::fprintf(stderr, "cannot write the DZT or RD7 files: %s\n", error.c_str());
             return 1;
         }
     }
@@ -279,6 +359,10 @@ int main(int argc, char **argv)
         {"RD3 write", "BM_WriteRD3", "BM_FwriteRD3", "ratio < 1.5"},
         {"DT1 read", "BM_ReadDT1", "BM_FreadDT1", "ratio < 2"},
         {"  (array)", "BM_ReadDT1", "BM_FreadDT1IntoArray", "ratio < 1.5"},
+        {"DZT16 read", "BM_ReadDZT16", "BM_FreadDZT16IntoArray", "ratio < 1.5"},
+        {"DZT32 read", "BM_ReadDZT32", "BM_FreadDZT32IntoArray", "ratio < 1.5"},
+        {"RD7 read", "BM_ReadRD7", "BM_FreadRD7IntoArray", "ratio < 1.5"},
+        {"RD7 write", "BM_WriteRD7", "BM_FwriteRD7", "ratio < 1.5"},
     };
     for (const auto &r : rows) {
         const auto t = rec.ms.find(r.timed);
@@ -294,6 +378,8 @@ int main(int argc, char **argv)
         {"text", [](orv::Profile &p, std::string &e) { return orv::ReadAsciiFile(g_ascii, kTraces, kSamples, kTotalTime, p, e); }},
         {"RD3", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadRD3File(g_rd3, p, n, e); }},
         {"DT1", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadDT1File(g_dt1, p, n, e); }},
+        {"DZT32", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadDZTFile(g_dzt32, 1, p, n, e); }},
+        {"RD7", [](orv::Profile &p, std::string &e) { std::string n; return orv::ReadRD7File(g_rd7, p, n, e); }},
     };
     for (const auto &l : loads)
         std::printf("%-12s %6.1f\n", l.what, LoadPeakArrays(l.read));

@@ -95,6 +95,8 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
         {"part of a trace", header("2.5", "4", "2"), "announcing 2.5 traces"},
         {"negative samples", header("3", "-4", "2"), "announcing -4 samples per trace"},
         {"too many traces", header("32768", "4", "2"), "announcing 32768 traces"},
+        {"no window", header("3", "4", "0"), "cannot be read with a time window of 0: the time window must be a number greater than 0"},
+        {"window beyond a Single", header("3", "4", "1e400"), "cannot be read with a time window of "},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 // Every format through the one open flow: refusals and cancels leave everything as it was.
 #include "support/app_fixture.h"
+#include "support/files.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -14,6 +15,8 @@ namespace {
 constexpr void (App::*SU)() = &App::mnuOpenSU_Click;
 constexpr void (App::*RD3)() = &App::mnuOpenRD3_Click;
 constexpr void (App::*DT1)() = &App::mnuOpenDT1_Click;
+constexpr void (App::*DZT)() = &App::mnuOpenDZT_Click;
+constexpr void (App::*RD7)() = &App::mnuOpenRD7_Click;
 constexpr void (App::*Text)() = nullptr;
 } // namespace
 
@@ -87,6 +90,7 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
         {SU, file("negative.su", negative)}, {SU, (dir / "missing.su").string()}, {SU, dir.string()}, {SU, fifo},
         {RD3, (dir / "none.rd3").string()}, {RD3, file("bad.rd3", "")}, {DT1, (dir / "none.dt1").string()},
         {DT1, file("ab", "")}, {Text, file("short.dat", "1 2 3 4 5")}, {Text, dir.string()},
+        {DZT, file("short.dzt", "DZT")}, {RD7, (dir / "none.rd7").string()},
     };
     for (const auto &r : refused) {
         SCOPED_TRACE(r.path);
@@ -96,6 +100,23 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
         EXPECT_TRUE(state() == before);
     }
     EXPECT_EQ(d.used, std::vector<std::string>{good}); // the next dialog opens where a file was read
+}
+
+TEST_F(FormatsAppTest, DZTOfSeveralChannelsAsksWhichOne)
+{
+    open(SU, file("good.su", test::SUBytes(5, 30, 500)));
+    const auto before = state();
+    const std::string two = file("two.dzt", test::DztFile(16, 2, 2, 6, 4, 50));
+    open(DZT, two); // the question cancelled
+    EXPECT_EQ(d.offered, (std::vector<std::vector<std::string>>{{"Channel 1: A1", "Channel 2: A2"}}));
+    EXPECT_TRUE(state() == before && s.Headers.positions.empty());
+    d.choices = {1};
+    open(DZT, two);
+    EXPECT_EQ(std::vector<float>({s.NTraces, s.NSamples, s.TotalTime, s.RawData(2, 4)}),
+              std::vector<float>({4, 6, 20, test::DztValue(16, test::DztRaw(16, 1, 1, 3))}));
+    EXPECT_EQ(s.Headers.positions, (std::vector<double>{0, 0.02, 0.04, 0.06}));
+    open(DZT, file("one.dzt", test::DztFile(8, 1, 1, 6, 4)));
+    EXPECT_TRUE(d.offered.size() == 2 && d.messages.empty() && s.Headers.positions.empty());
 }
 
 TEST_F(FormatsAppTest, SaveThenReopen)

@@ -43,7 +43,10 @@ struct Read {
     orv::Profile p = Staged();
     std::string notice, error;
     bool ok;
-    explicit Read(const std::string &path) { ok = orv::ReadRD3File(path, p, notice, error); }
+    explicit Read(const std::string &path, bool rd7 = false)
+    {
+        ok = (rd7 ? orv::ReadRD7File : orv::ReadRD3File)(path, p, notice, error, {});
+    }
 };
 
 orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &values)
@@ -96,6 +99,9 @@ TEST(RD3Read, Refusals)
         {header("32768", "1", "1"), "a.rd3", announcing + "32768 samples per trace" + range},
         {header("1", "1", "0"), "a.rd3", announcing + "0 traces" + range},
         {header("1", "1", "44300"), "a.rd3", announcing + "44300 traces" + range},
+        {header("1", "0", "1"), "a.rd3", "cannot be read with a time window of 0: the time window must be a number greater than 0"},
+        {header("1", "-5", "1"), "a.rd3", "cannot be read with a time window of -5: the time window must be a number greater than 0"},
+        {header("1", "1e-300", "1"), "a.rd3", "cannot be read with a time window of 1E-300: the time window must be a number greater than 0"},
         {header("1", "1", "1"), "", "cannot be opened: No such file or directory"},
         {"", "rd3", "has a name too short to find the file paired with it (the last 3 characters name the partner)"},
     };
@@ -196,15 +202,46 @@ TEST(RD3Write, RefusalLeavesTheOldPair)
     }
 }
 
-TEST(RD3RealFiles, TenColumns)
+TEST(RD3RealFiles, TenColumnsAndTheirHeaderWith32BitData)
 {
     const std::string path = std::string(ORVANE_REALDATA_DIR) + "/rd3/impdar/ten_col.rd3";
     if (!std::filesystem::exists(path))
         GTEST_SKIP() << "no real files at " << ORVANE_REALDATA_DIR;
-    const Read r(path);
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_TRUE(r.p.NTraces == 10 && r.p.NSamples == 512 && r.p.TotalTime == 422.061312f && r.notice.empty());
     const std::string raw = FileBytes(path);
-    for (int i : {0, 1, 511, 512, 2600, 5119})
-        EXPECT_EQ(r.p.RawData(i / 512 + 1, i % 512 + 1), sampleAt(raw, size_t(i))) << i;
+    std::string wide; // each sample times 65536, plus 1, as RD7 data beside the real header
+    for (size_t i = 0; i < 5120; ++i)
+        wide += std::string{'\x01', '\0', raw[2 * i], raw[2 * i + 1]};
+    TempDir dir;
+    PutFile(dir / "t.rad", FileBytes(path.substr(0, path.size() - 3) + "rad"));
+    PutFile(dir / "t.rd7", wide);
+    for (const bool rd7 : {false, true}) {
+        const Read r(rd7 ? dir / "t.rd7" : path, rd7);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_TRUE(r.p.NTraces == 10 && r.p.NSamples == 512 && r.p.TotalTime == 422.061312f && r.notice.empty());
+        for (int i : {0, 1, 511, 512, 2600, 5119})
+            EXPECT_EQ(r.p.RawData(i / 512 + 1, i % 512 + 1), float(sampleAt(raw, size_t(i)) * (rd7 ? 65536 : 1) + rd7)) << i;
+    }
+}
+
+TEST(RD7, RoundTripClippedToThe32BitRange)
+{
+    // In, value in the file (the last three through the one-at-a-time path); the amplitudes stay as they were.
+    const std::vector<float> in = {3e9f, -3e9f, 2147483520.0f, -2147483648.0f, 2.5f, -3.5f, 40000.5f, NAN, -2.5f, -3e9f, 16777217.0f};
+    const std::vector<int32_t> written = {INT32_MAX, INT32_MIN, 2147483520, INT32_MIN, 2, -4, 40000, 0, -2, INT32_MIN, 16777216};
+    const int ns = int(in.size());
+    orv::Array2D a = amplitudes(1, ns, in);
+    const orv::Array2D kept = a;
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(orv::WriteRD7File(dir / "p.rd7", a, 1, float(ns), error)) << error;
+    const Read back(dir / "p.rd7", true);
+    ASSERT_TRUE(back.ok && back.notice.empty()) << back.error;
+    EXPECT_TRUE(a == kept && FileBytes(dir / "p.rad").starts_with("SAMPLES: 11 \r\n"));
+    const std::string data = FileBytes(dir / "p.rd7");
+    std::vector<int32_t> got(in.size());
+    ASSERT_EQ(data.size(), 4 * got.size());
+    std::memcpy(got.data(), data.data(), data.size());
+    EXPECT_EQ(got, written);
+    for (int s = 1; s <= ns; ++s)
+        EXPECT_EQ(back.p.RawData(1, s), float(written[size_t(s - 1)])) << s;
 }

@@ -39,9 +39,12 @@ public:
     void mnuOpenRD3_Click();
     void mnuOpenDT1_Click();
     void mnuOpenAscii_Click();
+    void mnuOpenDZT_Click();
+    void mnuOpenRD7_Click();
     void mnuSaveSU_Click();
     void mnuSaveRD3_Click();
     void mnuSaveAscii_Click();
+    void mnuSaveRD7_Click();
     // frmData's acquisition buttons.
     void frmData_cmdOK_Click();
     void frmData_cmdCancel_Click();
@@ -80,6 +83,10 @@ private:
     // The file dialog with the busy pointer; empty when cancelled, which
     // clears DataFileName and brings the default pointer back.
     std::string askFile(const std::string &filter, bool toOpen);
+    // For a file of a format whose files may hold several channels, asks
+    // which one to open when it holds more than one. False when the user
+    // cancelled; channel is left as it is when nothing was asked.
+    bool askChannel(const ProfileFormat &pf, const std::string &path, int &channel);
     // Shows what an operation on `path` came to: a file done is remembered
     // for the next dialog's folder, a refusal is said under `title`. True
     // when done.

@@ -302,11 +302,19 @@ void App::mnuOpen_Click(FormatId f)
     // Layout, the reader, then the counts. Every path lets picking through
     // once its profile is drawn.
     const ProfileFormat &pf = FormatOf(f);
+    const int16_t plotReady = store.PlotReady;
     if (pf.guardsPicking)
         store.PlotReady = 0;
     c_.adjustform();
     if (const std::string path = askFile(pf.filter, true); !path.empty()) {
-        const Result r = open(f, path);
+        Acquisition choice;
+        if (!askChannel(pf, path, choice.channel)) {
+            // Cancelled: nothing is opened and the store stays as it was.
+            store.PlotReady = plotReady;
+            c_.setPointer(PointerDefault);
+            return;
+        }
+        const Result r = open(f, path, choice);
         shown("Open Profile", r, path);
         notice_ = r.notice; // said once the counts are shown
     }
@@ -314,6 +322,26 @@ void App::mnuOpen_Click(FormatId f)
     openCaptions();
     store.RangeShown = 0;
     showNotice();
+}
+
+bool App::askChannel(const ProfileFormat &pf, const std::string &path, int &channel)
+{
+    std::vector<std::string> names;
+    std::string error;
+    // A file whose channels cannot be listed is left to the reader to refuse.
+    if (!pf.channels || !pf.channels(path, names, error) || names.size() < 2)
+        return true;
+    std::vector<std::string> items;
+    for (size_t k = 0; k < names.size(); ++k)
+        items.push_back("Channel " + std::to_string(k + 1) + (names[k].empty() ? "" : ": " + names[k]));
+    const int chosen = d_.choose("Open Profile",
+                                 "The file " + path + " holds " + std::to_string(names.size())
+                                     + " channels. Which one is to be opened?",
+                                 items);
+    if (chosen < 0)
+        return false;
+    channel = chosen + 1;
+    return true;
 }
 
 std::string App::askFile(const std::string &filter, bool toOpen)
@@ -343,6 +371,9 @@ void App::mnuOpenSU_Click() { mnuOpen_Click(FormatId::SU); }
 void App::mnuOpenRD3_Click() { mnuOpen_Click(FormatId::RD3); }
 void App::mnuOpenDT1_Click() { mnuOpen_Click(FormatId::DT1); }
 void App::mnuOpenAscii_Click() { mnuOpen_Click(FormatId::Ascii); }
+void App::mnuOpenDZT_Click() { mnuOpen_Click(FormatId::DZT); }
+void App::mnuOpenRD7_Click() { mnuOpen_Click(FormatId::RD7); }
+void App::mnuSaveRD7_Click() { mnuSave_Click(FormatId::RD7); }
 void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
 void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
 void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }

@@ -3,11 +3,14 @@
 #include "core/numbers.h"
 #include "formats/ascii.h"
 #include "formats/dt1.h"
+#include "formats/dzt.h"
 #include "formats/pairname.h"
 #include "formats/rd3.h"
 #include "formats/su.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace orv {
 
@@ -54,6 +57,18 @@ bool readDT1(const std::string &path, const Acquisition &, Profile &p, std::stri
     return ReadDT1File(path, p, notice, error, control);
 }
 
+bool readDZT(const std::string &path, const Acquisition &a, Profile &p, std::string &notice, std::string &error,
+             const ReadControl &control)
+{
+    return ReadDZTFile(path, a.channel, p, notice, error, control);
+}
+
+bool readRD7(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+             const ReadControl &control)
+{
+    return ReadRD7File(path, p, notice, error, control);
+}
+
 bool readAscii(const std::string &path, const Acquisition &a, Profile &p, std::string &, std::string &error,
                const ReadControl &control)
 {
@@ -70,6 +85,11 @@ bool writeRD3(const std::string &path, ProfileStore &s, std::string &error, cons
     return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
 }
 
+bool writeRD7(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
+{
+    return WriteRD7File(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
+}
+
 bool writeAscii(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
     return WriteAsciiFile(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
@@ -84,6 +104,10 @@ constexpr ProfileFormat Table[] = {
      PostLoadDraw::PlotAndTrace},
     {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, nullptr, AsciiFilter, readAscii, writeAscii,
      true, false, false, PostLoadDraw::Text},
+    {FormatId::DZT, "dzt", "DZT", "DZT File", "dzt", nullptr, true, "application/x-gssi-dzt", DZTFilter, readDZT, nullptr, false, false, true,
+     PostLoadDraw::PlotAndTrace, false, DZTChannelsOfFile},
+    {FormatId::RD7, "rd7", "RD7", "RD7 File", "rd7", "rad", true, "application/x-mala-rd7", RD7Filter, readRD7, writeRD7, false, false, false,
+     PostLoadDraw::PlotAndTrace},
 };
 
 // Each row sits at its enumerator's place.
@@ -141,10 +165,22 @@ const std::string KnownExtensionsText = knownExtensions();
 FormatId FormatOfName(const std::string &path)
 {
     const std::string ext = lowerExtension(path);
-    for (const ProfileFormat &f : Table)
-        if (f.named && (ext == f.extension || (f.header && ext == f.header)))
+    FormatId first = FormatId::None;
+    for (const ProfileFormat &f : Table) {
+        if (!f.named)
+            continue;
+        if (ext == f.extension)
             return f.id;
-    return FormatId::None;
+        if (f.header && ext == f.header) {
+            std::string data, error;
+            std::error_code ec;
+            if (PartnerName(path, ext.size(), f.extension, data, error) && std::filesystem::exists(data, ec))
+                return f.id;
+            if (first == FormatId::None)
+                first = f.id;
+        }
+    }
+    return first;
 }
 
 bool DataFileOf(const std::string &path, FormatId f, std::string &data, std::string &error)

@@ -14,11 +14,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
 // A row of the table; None: no row (a name that says no format).
-enum class FormatId { None = -1, SU, RD3, DT1, Ascii };
+enum class FormatId { None = -1, SU, RD3, DT1, Ascii, DZT, RD7 };
 // The format a file's name says.
 using NamedFormat = FormatId;
 
@@ -29,9 +30,10 @@ enum class PostLoadDraw {
 };
 
 // The sizes a text profile's reader is given; the other readers take them
-// from the file.
+// from the file. The channel is the one a DZT reader reads (1-based).
 struct Acquisition {
     float NTraces = 0, NSamples = 0, TotalTime = 0;
+    int channel = 1;
 };
 
 // Reads a whole file into a staging profile; notice: a remark on the file to
@@ -59,6 +61,11 @@ struct ProfileFormat {
                                 // show it, with the Cancel button, once a read has lasted
     bool guardsPicking = false; // PlotReady is 0 while the file is read
     PostLoadDraw draw = PostLoadDraw::RePlot;
+    bool saveItem = true;       // has an item in Save Profile (greyed out without a writer)
+    // The channels of a file of this format (their antenna names), for the
+    // formats whose files may hold several: the open command asks which one
+    // to read when there are more than one. False with the reader's reason.
+    bool (*channels)(const std::string &path, std::vector<std::string> &names, std::string &error) = nullptr;
 };
 
 std::span<const ProfileFormat> Formats();
@@ -80,7 +87,8 @@ ReadPacing &Pacing();
 
 // The format a file's name says, whatever the letter case of its extension:
 // a row's data or header extension, for the rows known by name. None for
-// any other.
+// any other. A header extension that several rows share (.rad) says the
+// first of them whose data file is beside it, else the first.
 FormatId FormatOfName(const std::string &path);
 // The extensions FormatOfName knows, for messages.
 extern const std::string KnownExtensionsText;

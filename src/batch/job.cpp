@@ -104,6 +104,7 @@ Outcome ProcessFile(const Options &o, const Plan &plan, const Protected &inputs,
     Acquisition sizes;
     if (FormatOf(format).asksSizes)
         sizes = {static_cast<float>(*o.traces), static_cast<float>(*o.samples), static_cast<float>(*o.totalTime)};
+    sizes.channel = o.channel;
     if (const Result opened = session.open(format, dataFile, sizes); !opened.done())
         return failed(opened.message.empty() ? "The file " + dataFile + " was not read" : opened.message);
     r.traces = CInt(session.profile().NTraces);

@@ -48,8 +48,9 @@ std::string UsageText()
            "picks and writes the results, as the window's commands do one file at a time.\n"
            "\n"
            "Inputs: Seismic Unix (.su), Ramac (.rd3 or its .rad header), Pulse Ekko (.dt1 or\n"
-           "its .hd header), in either letter case; any other file is read as a text profile\n"
-           "and needs --traces, --samples and --total-time.\n"
+           "its .hd header), GSSI (.dzt), Mala (.rd7 or its .rad header), in either letter\n"
+           "case; any other file is read as a text profile and needs --traces, --samples and\n"
+           "--total-time.\n"
            "\n"
            "Picks (one of):\n"
            "  --picks FILE         a picks file; with several inputs a pattern such as\n"
@@ -75,6 +76,7 @@ std::string UsageText()
            "Text inputs:\n"
            "  --traces N --samples N --total-time MS\n"
            "\n"
+           "  --channel N          the channel read of a file of several (DZT; default 1)\n"
            "  -j N                 files processed at once (default: one per processor core)\n"
            "  --help, --version\n"
            "\n"
@@ -205,6 +207,13 @@ Parsed ParseArgs(const std::vector<std::string> &args)
                     return fail(a + " takes a whole number from 1 to 32767, not \"" + v + "\"");
                 (a == "--traces" ? o.traces : o.samples) = static_cast<double>(*n);
             }
+        } else if (a == "--channel") {
+            if (!values(1))
+                return fail("--channel needs a channel number");
+            const auto n = wholeNumber(args[++i], 1, 65535);
+            if (!n)
+                return fail("--channel takes a channel number from 1 to 65535, not \"" + args[i] + "\"");
+            o.channel = static_cast<int>(*n);
         } else if (a == "-j" || a.rfind("-j", 0) == 0) {
             std::string v = a.size() > 2 ? a.substr(2) : "";
             if (v.empty()) {

@@ -31,6 +31,8 @@ struct Options {
 
     // The acquisition of text inputs (files whose name says no other format).
     std::optional<double> traces, samples, totalTime;
+    // The channel read of a file of several (DZT), 1-based.
+    int channel = 1;
 
     unsigned jobs = 0; // 0: one per processor core
 };

@@ -3,6 +3,7 @@
 // tests script the answers.
 
 #include <string>
+#include <vector>
 
 namespace orv {
 
@@ -19,6 +20,9 @@ public:
     virtual void critical(const std::string &title, const std::string &text) = 0;
     // Yes / No question; true for Yes.
     virtual bool question(const std::string &title, const std::string &text) = 0;
+    // One of several items (a file's channels, say) in a small list; the
+    // 0-based item chosen, or -1 when the user cancelled.
+    virtual int choose(const std::string &title, const std::string &text, const std::vector<std::string> &items) = 0;
     // A file chosen in a file dialog was read or written whole: the next
     // file dialog opens in its folder. A file that failed is not
     // remembered, so a folder nothing could be done in is not offered again.

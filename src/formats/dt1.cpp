@@ -99,6 +99,11 @@ bool ReadDT1File(const std::string &path, Profile &out, std::string &notice, std
             + " samples per trace; a profile can hold a whole number of 1 to 32767";
         return false;
     }
+    if (!(static_cast<float>(hv.totalTime) > 0) || !std::isfinite(static_cast<float>(hv.totalTime))) {
+        error = "cannot be read with a time window of " + PlainText(hv.totalTime)
+            + ": the time window must be a number greater than 0";
+        return false;
+    }
     const int nTraces = static_cast<int>(hv.traces);
     const int nSamples = static_cast<int>(hv.samples);
 

@@ -1,6 +1,7 @@
 #include "formats/rd3.h"
 #include "formats/counts.h"
 #include "formats/samples16.h"
+#include "formats/samples32.h"
 
 #include "core/numbers.h"
 #include "core/savefile.h"
@@ -97,10 +98,17 @@ std::string RadHeader(float NTraces, float NSamples)
     return text;
 }
 
-} // namespace
+// The two data files a RAD header describes: 16-bit samples (RD3) or
+// 32-bit ones (RD7).
+struct RamacData {
+    size_t sampleBytes;
+    const char *extension;
+};
+constexpr RamacData kRD3{2, "rd3"};
+constexpr RamacData kRD7{4, "rd7"};
 
-bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std::string &error,
-                 const ReadControl &control)
+bool readRamac(const RamacData &kind, const std::string &path, Profile &out, std::string &notice,
+               std::string &error, const ReadControl &control)
 {
     std::string headerPath;
     if (!PartnerName(path, 3, "rad", headerPath, error))
@@ -143,13 +151,19 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     double totalTime = *window;
     if (totalTime < 1)
         totalTime *= 1000;
+    // As the profile holds it: a window too small for a Single is 0.
+    if (!(static_cast<float>(totalTime) > 0) || !std::isfinite(static_cast<float>(totalTime))) {
+        error = "cannot be read with a time window of " + PlainText(*window)
+            + ": the time window must be a number greater than 0";
+        return false;
+    }
 
     if (!LoadFitsInMemory(nt, ns, control, error))
         return false;
     Profile p;
-    const size_t traceBytes = 2 * static_cast<size_t>(ns);
-    // Traces are read a cache-sized group at a time, each straight into the
-    // second half of its row and widened there.
+    const size_t traceBytes = kind.sampleBytes * static_cast<size_t>(ns);
+    // Traces are read a cache-sized group at a time, each straight into its
+    // row (16-bit samples into its second half) and widened there.
     const size_t tracesPerChunk = std::max<size_t>(1, kDecodeChunkBytes / (2 * traceBytes));
     std::vector<ByteSource::Piece> pieces;
     try {
@@ -174,8 +188,12 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         if (offset >= fileSize)
             break;
         const size_t want = static_cast<size_t>(std::min<uint64_t>(count * traceBytes, fileSize - offset));
-        for (int i = 0; i < count; ++i)
-            pieces[i] = {Samples16At(p.RawData.row(first + i) + 1, static_cast<size_t>(ns)), traceBytes};
+        for (int i = 0; i < count; ++i) {
+            float *row = p.RawData.row(first + i) + 1;
+            pieces[i] = {kind.sampleBytes == 2 ? Samples16At(row, static_cast<size_t>(ns))
+                                               : reinterpret_cast<uint8_t *>(row),
+                         traceBytes};
+        }
         const size_t got = data.readPieces(offset, pieces.data(), static_cast<size_t>(count));
         if (got < want && data.failed()) {
             error = ReadErrorText(data, offset + got);
@@ -184,7 +202,10 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         const int reached = static_cast<int>((got + traceBytes - 1) / traceBytes);
         for (int t = first; t < first + reached; ++t) {
             float *row = p.RawData.row(t) + 1;
-            DecodeLE16(Samples16At(row, static_cast<size_t>(ns)), row, static_cast<size_t>(ns));
+            if (kind.sampleBytes == 2)
+                DecodeLE16(Samples16At(row, static_cast<size_t>(ns)), row, static_cast<size_t>(ns));
+            else
+                DecodeLE32InPlace(row, static_cast<size_t>(ns));
         }
         first += count;
         if (!control.report(first - 1)) {
@@ -193,7 +214,7 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
         }
     }
 
-    const uint64_t held = std::min<uint64_t>(fileSize / 2, announced);
+    const uint64_t held = std::min<uint64_t>(fileSize / kind.sampleBytes, announced);
     if (held < announced)
         notice = "The file " + path + " holds " + std::to_string(held) + " of the " + std::to_string(announced)
             + " samples its header announces; the missing samples read as 0.";
@@ -205,8 +226,8 @@ bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std
     return true;
 }
 
-bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error,
-                  const WriteProgress &progress)
+bool writeRamac(const RamacData &kind, const std::string &path, Array2D &PlotData, float NTraces, float NSamples,
+                std::string &error, const WriteProgress &progress)
 {
     // Everything that can refuse the profile is checked before a byte is
     // written.
@@ -228,9 +249,10 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
     }
     std::string headerPath, dataPath;
     if (!PartnerNameToWrite(path, 3, "rad", headerPath, error)
-        || !PartnerNameToWrite(path, 3, "rd3", dataPath, error)) {
+        || !PartnerNameToWrite(path, 3, kind.extension, dataPath, error)) {
         error = "the name is too short to name the header and the data file (its last 3 characters are "
-                "replaced by \"rad\" and \"rd3\")";
+                "replaced by \"rad\" and \""
+            + std::string(kind.extension) + "\")";
         return false;
     }
 
@@ -252,7 +274,7 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
     if (!data.open(dataPath, why))
         return failed(dataPath, why);
 
-    const size_t traceBytes = 2 * static_cast<size_t>(ns);
+    const size_t traceBytes = kind.sampleBytes * static_cast<size_t>(ns);
     ByteBlock buf(std::max(
         static_cast<size_t>(std::min<uint64_t>(kDecodeChunkBytes, uint64_t(traceBytes) * static_cast<uint64_t>(nt))),
         traceBytes));
@@ -269,7 +291,10 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
         }
         // The working amplitudes keep the clipped values; NaN is left as
         // it is and written as 0.
-        EncodeLE16(PlotData.row(t) + 1, buf.data() + used, static_cast<size_t>(ns));
+        if (kind.sampleBytes == 2)
+            EncodeLE16(PlotData.row(t) + 1, buf.data() + used, static_cast<size_t>(ns));
+        else
+            EncodeLE32(PlotData.row(t) + 1, buf.data() + used, static_cast<size_t>(ns));
         used += traceBytes;
     }
     if (used > 0 && !data.write(buf.data(), used, why))
@@ -286,6 +311,34 @@ bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, flo
     if (!header.replace(why))
         return failed(headerPath, why);
     return true;
+}
+
+} // namespace
+
+bool ReadRD3File(const std::string &path, Profile &out, std::string &notice, std::string &error,
+                 const ReadControl &control)
+{
+    return readRamac(kRD3, path, out, notice, error, control);
+}
+
+bool ReadRD7File(const std::string &path, Profile &out, std::string &notice, std::string &error,
+                 const ReadControl &control)
+{
+    return readRamac(kRD7, path, out, notice, error, control);
+}
+
+bool WriteRD3File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples, std::string &error,
+                  const WriteProgress &progress)
+{
+    return writeRamac(kRD3, path, PlotData, NTraces, NSamples, error, progress);
+}
+
+bool WriteRD7File(const std::string &path, Array2D &PlotData, float NTraces, float NSamples,
+                  std::string &error, const WriteProgress &progress)
+{
+    // Nothing is clipped in place: the 32-bit range holds every amplitude
+    // a profile shows.
+    return writeRamac(kRD7, path, PlotData, NTraces, NSamples, error, progress);
 }
 
 } // namespace orv

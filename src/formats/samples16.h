@@ -13,15 +13,17 @@
 namespace orv {
 
 // n samples to floats, unchanged in value, eight at a time (a group is
-// loaded whole before its floats are stored).
-inline void DecodeLE16(const uint8_t *src, float *dst, size_t n)
+// loaded whole before its floats are stored). With `flip` 0x8000 the samples
+// are unsigned and come out less 32768.
+inline void DecodeLE16(const uint8_t *src, float *dst, size_t n, uint16_t flip = 0)
 {
     size_t j = 0;
 #if defined(__SSE2__)
     // Each sample into the high half of a 32-bit lane, shifted down with its
     // sign, converted four at a time.
+    const __m128i flips = _mm_set1_epi16(static_cast<int16_t>(flip));
     for (; j + 8 <= n; j += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 2 * j));
+        const __m128i v = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(src + 2 * j)), flips);
         const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16);
         const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16);
         _mm_storeu_ps(dst + j, _mm_cvtepi32_ps(lo));
@@ -30,14 +32,14 @@ inline void DecodeLE16(const uint8_t *src, float *dst, size_t n)
 #endif
     if constexpr (std::endian::native == std::endian::little) {
         for (; j + 8 <= n; j += 8) {
-            int16_t v[8];
+            uint16_t v[8];
             std::memcpy(v, src + 2 * j, sizeof v);
             for (int i = 0; i < 8; ++i)
-                dst[j + i] = static_cast<float>(v[i]);
+                dst[j + i] = static_cast<float>(static_cast<int16_t>(v[i] ^ flip));
         }
     }
     for (; j < n; ++j)
-        dst[j] = static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(src[2 * j] | (src[2 * j + 1] << 8))));
+        dst[j] = static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(src[2 * j] | (src[2 * j + 1] << 8)) ^ flip));
 }
 
 // Where n samples go so that they can be widened in place into the n floats

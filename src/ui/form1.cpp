@@ -364,11 +364,14 @@ void Form1::buildMenus()
     mnuSave_ = mnuFile_->addMenu(QStringLiteral("Save Profile"));
     mnuSave_->setObjectName(QStringLiteral("mnuSave"));
     // One item in each menu per format; a format that is read only shows
-    // its Save item greyed out.
+    // its Save item greyed out, or none where its row says so.
     for (const ProfileFormat &pf : Formats()) {
         openItems_.push_back(action(mnuOpen_, ("mnuOpen" + std::string(pf.menu)).c_str(), pf.caption));
-        QAction *save = action(mnuSave_, ("mnuSave" + std::string(pf.menu)).c_str(), pf.caption);
-        save->setEnabled(pf.write != nullptr);
+        QAction *save = nullptr;
+        if (pf.saveItem) {
+            save = action(mnuSave_, ("mnuSave" + std::string(pf.menu)).c_str(), pf.caption);
+            save->setEnabled(pf.write != nullptr);
+        }
         saveItems_.push_back(save);
     }
     mnuFile_->addSeparator()->setObjectName(QStringLiteral("mnu2"));
@@ -432,8 +435,8 @@ void Form1::bindHandlers()
         const FormatId id = pf.id;
         connect(openItems_[static_cast<size_t>(id)], &QAction::triggered, this,
                 [this, run, id] { run([this, id] { app_->mnuOpen_Click(id); }); });
-        connect(saveItems_[static_cast<size_t>(id)], &QAction::triggered, this,
-                [this, run, id] { run([this, id] { app_->mnuSave_Click(id); }); });
+        if (QAction *save = saveItems_[static_cast<size_t>(id)])
+            connect(save, &QAction::triggered, this, [this, run, id] { run([this, id] { app_->mnuSave_Click(id); }); });
     }
     connect(frmData_, &FrmData::okClicked, this, guarded(&App::frmData_cmdOK_Click));
     connect(frmData_, &FrmData::cancelClicked, this, guarded(&App::frmData_cmdCancel_Click));

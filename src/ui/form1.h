@@ -144,7 +144,7 @@ private:
     QMenu *mnuSave_ = nullptr;
     QMenu *mnuTools_ = nullptr;
     QMenu *mnuadjustair_ = nullptr;
-    std::vector<QAction *> openItems_, saveItems_; // a format's items, at its FormatId
+    std::vector<QAction *> openItems_, saveItems_; // a format's items, at its FormatId (null: none)
     QAction *mnuExit_ = nullptr;
     QAction *mnuSavePick_ = nullptr;
     QAction *mnuReplot_ = nullptr;

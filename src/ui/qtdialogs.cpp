@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
@@ -150,6 +151,18 @@ bool QtDialogs::question(const std::string &title, const std::string &text)
     return QMessageBox::question(parent_, QString::fromStdString(title), QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
         == QMessageBox::Yes;
+}
+
+int QtDialogs::choose(const std::string &title, const std::string &text, const std::vector<std::string> &items)
+{
+    OrdinaryPointer p;
+    QStringList list;
+    for (const std::string &item : items)
+        list << QString::fromStdString(item);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent_, QString::fromStdString(title), QString::fromStdString(text),
+                                                 list, 0, false, &ok);
+    return ok ? static_cast<int>(list.indexOf(chosen)) : -1;
 }
 
 } // namespace orv

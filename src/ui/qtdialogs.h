@@ -43,6 +43,7 @@ public:
     void message(const std::string &title, const std::string &text) override;
     void critical(const std::string &title, const std::string &text) override;
     bool question(const std::string &title, const std::string &text) override;
+    int choose(const std::string &title, const std::string &text, const std::vector<std::string> &items) override;
     void fileUsed(const std::string &path) override;
 
     // Where the file dialogs open: the folder of the last file read or

@@ -117,7 +117,16 @@ public:
         return PopFront(answers);
     }
 
+    int choose(const std::string &title, const std::string &text, const std::vector<std::string> &items) override
+    {
+        messages.emplace_back(title, text);
+        offered.push_back(items);
+        return choices.empty() ? -1 : PopFront(choices);
+    }
+
     std::deque<std::string> files;    // answers of the file dialog, "" = cancel
+    std::deque<int> choices;          // answers of choose(), -1 = cancel (also when none is left)
+    std::vector<std::vector<std::string>> offered; // the items of every choose()
     std::deque<bool> answers;         // answers of question()
     std::vector<std::string> filters; // filter of every file dialog shown
     std::vector<std::pair<std::string, std::string>> messages;

@@ -44,6 +44,7 @@ TEST(CommandLine, FileNamedAtStart)
     ASSERT_TRUE(tmp.isValid());
     const fs::path dir = tmp.path().toStdString();
     std::ofstream(dir / "pair.DT1").put('x');
+    std::ofstream(dir / "m.rd7").put('x');
     const fs::path cwd = fs::current_path();
     fs::current_path(dir);
     const struct { std::string given; NamedFormat format; std::string data, message; } cases[] = {
@@ -51,6 +52,8 @@ TEST(CommandLine, FileNamedAtStart)
         {"./sub/LINE.RD3", NamedFormat::RD3, "sub/LINE.RD3", ""},
         {(dir / "line.rad").string(), NamedFormat::RD3, "line.rd3", ""},
         {"pair.HD", NamedFormat::DT1, "pair.DT1", ""},
+        {"m.RAD", NamedFormat::RD7, "m.rd7", ""}, // the header of the data file beside it
+        {"LINE.DZT", NamedFormat::DZT, "LINE.DZT", ""},
         {"notes.txt", NamedFormat::None, "", (dir / "notes.txt").string() + " is not opened"},
         {"noextension", NamedFormat::None, "", KnownExtensionsText},
     };
