@@ -39,9 +39,11 @@ public:
     void mnuOpenRD3_Click();
     void mnuOpenDT1_Click();
     void mnuOpenAscii_Click();
+    void mnuOpenSEGY_Click();
     void mnuSaveSU_Click();
     void mnuSaveRD3_Click();
     void mnuSaveAscii_Click();
+    void mnuSaveSEGY_Click();
     // frmData's acquisition buttons.
     void frmData_cmdOK_Click();
     void frmData_cmdCancel_Click();

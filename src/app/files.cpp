@@ -158,6 +158,7 @@ Result ProfileSession::open(FormatId id, const std::string &path, const Acquisit
     store.NTraces = p.NTraces;
     store.NSamples = p.NSamples;
     store.TotalTime = p.TotalTime;
+    store.Headers = std::move(p.Headers);
     store.DataFileName = path;
     postLoad(f.draw);
     store.PlotReady = 1; // picking works once the profile is drawn, whatever its format
@@ -339,6 +340,8 @@ void App::mnuOpenAscii_Click() { mnuOpen_Click(FormatId::Ascii); }
 void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
 void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
 void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
+void App::mnuOpenSEGY_Click() { mnuOpen_Click(FormatId::SEGY); }
+void App::mnuSaveSEGY_Click() { mnuSave_Click(FormatId::SEGY); }
 
 void App::frmData_cmdOK_Click()
 {

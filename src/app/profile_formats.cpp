@@ -5,6 +5,7 @@
 #include "formats/dt1.h"
 #include "formats/pairname.h"
 #include "formats/rd3.h"
+#include "formats/segy.h"
 #include "formats/su.h"
 
 #include <cstring>
@@ -42,6 +43,26 @@ bool readSU(const std::string &path, const Acquisition &, Profile &p, std::strin
     return true;
 }
 
+bool readSEGY(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+              const ReadControl &control)
+{
+    SEGYReadInfo info;
+    if (!ReadSEGYFile(path, p, info, error, control))
+        return false;
+    auto add = [&](const std::string &text) { notice += (notice.empty() ? "" : " ") + text; };
+    if (info.cutTrace > 0)
+        add("The file " + path + " ends inside trace " + PlainText(info.cutTrace)
+            + "; its missing samples are read as 0.");
+    if (info.fittedTraces > 0)
+        add("The file " + path + " has " + PlainText(info.fittedTraces)
+            + " traces of another sample count than the first; they are cut or padded to "
+            + PlainText(p.NSamples) + " samples.");
+    if (info.intervalSubstituted)
+        add("The file " + path + " gives no sample interval; an interval of " + PlainText(SUFallbackIntervalMs)
+            + " ms is assumed.");
+    return true;
+}
+
 bool readRD3(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
              const ReadControl &control)
 {
@@ -65,6 +86,11 @@ bool writeSU(const std::string &path, ProfileStore &s, std::string &error, const
     return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error, progress);
 }
 
+bool writeSEGY(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
+{
+    return WriteSEGYFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, s.Headers, error, progress);
+}
+
 bool writeRD3(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
     return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
@@ -84,6 +110,8 @@ constexpr ProfileFormat Table[] = {
      PostLoadDraw::PlotAndTrace},
     {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, nullptr, AsciiFilter, readAscii, writeAscii,
      true, false, false, PostLoadDraw::Text},
+    {FormatId::SEGY, "segy", "SEGY", "SEG-Y File", "sgy", nullptr, true, "application/x-segy", SEGYFilter, readSEGY, writeSEGY,
+     false, true, true, PostLoadDraw::RePlot, "segy"},
 };
 
 // Each row sits at its enumerator's place.
@@ -101,6 +129,8 @@ std::string knownExtensions()
         if (!f.named)
             continue;
         text += (text.empty() ? "." : ", .") + std::string(f.extension);
+        if (f.alias)
+            text += " (or ." + std::string(f.alias) + ")";
         if (f.header)
             text += " (or its ." + std::string(f.header) + " header)";
     }
@@ -142,7 +172,7 @@ FormatId FormatOfName(const std::string &path)
 {
     const std::string ext = lowerExtension(path);
     for (const ProfileFormat &f : Table)
-        if (f.named && (ext == f.extension || (f.header && ext == f.header)))
+        if (f.named && (ext == f.extension || (f.header && ext == f.header) || (f.alias && ext == f.alias)))
             return f.id;
     return FormatId::None;
 }

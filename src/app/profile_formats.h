@@ -18,7 +18,7 @@
 namespace orv {
 
 // A row of the table; None: no row (a name that says no format).
-enum class FormatId { None = -1, SU, RD3, DT1, Ascii };
+enum class FormatId { None = -1, SU, RD3, DT1, Ascii, SEGY };
 // The format a file's name says.
 using NamedFormat = FormatId;
 
@@ -59,6 +59,7 @@ struct ProfileFormat {
                                 // show it, with the Cancel button, once a read has lasted
     bool guardsPicking = false; // PlotReady is 0 while the file is read
     PostLoadDraw draw = PostLoadDraw::RePlot;
+    const char *alias = nullptr; // a second data extension the name may have, lower case
 };
 
 std::span<const ProfileFormat> Formats();

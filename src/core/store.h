@@ -111,6 +111,19 @@ private:
     float *v_ = nullptr; // owned; returned by clear()
 };
 
+// The headers of the file a profile was read from, kept as read so that a
+// writer of the same family can give them back and the picks export can
+// read the geometry they carry.
+struct FileHeaders {
+    enum class Kind { None, SU, SEGY };
+    Kind kind = Kind::None;
+    bool littleEndian = false;          // the byte order of every header below
+    std::vector<unsigned char> file;    // SEG-Y: textual, binary and extended textual headers; SU: empty
+    std::vector<unsigned char> traces;  // 240 bytes per trace, trace 1 first (SU and SEG-Y)
+    std::vector<double> positions;      // a position per trace where the file gives one
+                                        // (DT1 trace headers, DZT scans per metre), else empty
+};
+
 // A whole profile as a reader produces it. Readers fill one of these and the
 // application swaps it into the store only when the whole file was good.
 struct Profile {
@@ -118,6 +131,7 @@ struct Profile {
     float NTraces = 0;   // whole number
     float NSamples = 0;  // whole number
     float TotalTime = 0; // sample interval x NSamples, in the file's time unit
+    FileHeaders Headers;
 };
 
 struct ProfileStore {
@@ -130,6 +144,7 @@ struct ProfileStore {
     float NSamples = 0;
     float TotalTime = 0;
     std::string DataFileName;
+    FileHeaders Headers; // of the file the profile was read from
 
     // Display window (1-based).
     int16_t FirstTrace = 0;

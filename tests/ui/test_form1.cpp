@@ -77,8 +77,8 @@ TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
     EXPECT_TRUE(Find<QAbstractButton>(w, "optNormNone")->isChecked());
     EXPECT_EQ(Items(w.menuBar()->actions()),
               "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
-              "mnuOpenAscii:ASCII File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
-              "mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File], "
+              "mnuOpenAscii:ASCII File, mnuOpenSEGY:SEG-Y File], mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, "
+              "mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File, mnuSaveSEGY:SEG-Y File], "
               "mnu2:-, mnuSavePick:Save Picking, mnuExit:Exit], "
               "mnuTools:Tools [mnuReplot:Re-Plot Profile, mnuReset:Reset Picking, mnu1:-, "
               "mnuZeroPick:Zero Picking (-ve -> +ve)*, mnuZeroPick2:Zero Picking (+ve -> -ve), "
