@@ -293,8 +293,9 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
 // The traces: all of the layout's length when they tile the file; else
 // each header's own count where that walk ends at the file's end; else the
 // layout's length with the last trace cut short, when at least its header
-// is whole. Empty with a reason when none of them fits.
-bool findTraces(ByteSource &src, const Layout &l, std::vector<TraceAt> &traces, int &cutTrace,
+// is whole. Traces of their own counts are fitted to the first one's, which
+// becomes the layout's. False with a reason when none of them fits.
+bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &cutTrace,
                 const ReadControl &control, std::string &error)
 {
     const uint64_t size = src.size();
@@ -337,6 +338,12 @@ bool findTraces(ByteSource &src, const Layout &l, std::vector<TraceAt> &traces, 
     if (at == size) {
         if (walk.size() > limit)
             return tooMany(walk.size());
+        if (walk.front().ns > uint32_t(kMaxCount)) {
+            error = "has " + std::to_string(walk.front().ns) + " samples in its first trace; at most "
+                + std::to_string(kMaxCount) + " can be loaded";
+            return false;
+        }
+        l.ns = walk.front().ns;
         traces = std::move(walk);
         return true;
     }
@@ -577,6 +584,9 @@ bool WriteSEGYFile(const std::string &path, const Array2D &PlotData, float NTrac
         std::memset(file.data() + kBinExtNs, 0, 12);
         std::memset(file.data() + kBinExtraHeaders, 0, 4);
         std::memset(file.data() + 3520, 0, 12);
+        // The byte-order constant, where there is one, says big-endian now.
+        if (get32(file.data() + kBinByteOrder, false) == 16909060)
+            putBE(file.data() + kBinByteOrder, 16909060, 4);
     } else {
         file = madeFileHeaders(nt, ns, TotalTime, dt);
     }
