@@ -190,6 +190,7 @@ TEST(SegyRead, FormatsByteOrdersAndLayouts)
         {"extended headers up to the stanza", {.extText = -1, .extBlocks = 3}, 3, 4, 2, 0, 0},
         {"revision 2, sub-microsecond interval", {.rev2 = true, .extDt = 0.125}, 3, 4, 0.000125, 0, 0},
         {"revision 2 lsb", {.format = 1, .be = false, .rev2 = true}, 3, 4, 2, 0, 0},
+        {"revision 2, an extended interval too small to count", {.rev2 = true, .extDt = 1e-300}, 3, 4, 2, 0, 0},
         {"traces of their own counts", {.traceNs = {4, 2, 5}}, 3, 4, 2, 2, 0},
         {"last trace cut", {.cut = 3}, 3, 4, 2, 0, 3},
         {"a header and no samples", {.append = 240}, 4, 4, 2, 0, 4},
