@@ -95,7 +95,7 @@ constexpr uint32_t kIbmSafeLow = 39, kIbmSafeSpan = 95 - 39;
 // 4-byte samples a chunk at a time, four at once where the processor can:
 // each group of four is loaded before its results are stored in its place,
 // so raw may be dst itself. Buffered: the results of a chunk go through a
-// buffer, and `vector` may return false for a group it cannot do exactly,
+// buffer, and `vector` may mark lanes it cannot do exactly (all ones),
 // whose chunk IBMToFloat then does word by word.
 constexpr size_t kChunk = 256;
 
@@ -122,12 +122,16 @@ void decode4(const uint8_t *raw, float *dst, size_t n, bool swap, Vector vector,
         bool exact = true;
         size_t i = 0;
 #if defined(__SSE2__)
+        __m128i inexact = _mm_setzero_si128();
         for (; i + 4 <= m; i += 4) {
             __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(raw + 4 * (at + i)));
             if (swap)
                 w = swapWords(w);
-            exact &= vector(w, out + i);
+            inexact = _mm_or_si128(inexact, vector(w, out + i));
         }
+        exact = _mm_movemask_epi8(inexact) == 0;
+#else
+        (void)vector;
 #endif
         for (; i < m; ++i)
             out[i] = scalar(word(at + i));
@@ -155,19 +159,20 @@ void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
             [](auto w, float *out) {
 #if defined(__SSE2__)
                 const __m128i f = _mm_and_si128(w, _mm_set1_epi32(0xffffff));
+                // A zero fraction takes an exponent in range (64 where it is 0).
                 const __m128i zero = _mm_cmpeq_epi32(f, _mm_setzero_si128());
-                __m128i e = _mm_and_si128(_mm_srli_epi32(w, 24), _mm_set1_epi32(0x7f));
-                e = _mm_or_si128(_mm_and_si128(zero, _mm_set1_epi32(64)), _mm_andnot_si128(zero, e));
+                const __m128i e = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 24), _mm_set1_epi32(0x7f)),
+                                               _mm_and_si128(zero, _mm_set1_epi32(64)));
                 const __m128i bad = _mm_or_si128(_mm_cmplt_epi32(e, _mm_set1_epi32(int(kIbmSafeLow))),
                                                  _mm_cmpgt_epi32(e, _mm_set1_epi32(int(kIbmSafeLow + kIbmSafeSpan))));
                 const __m128i scale = _mm_slli_epi32(_mm_sub_epi32(_mm_slli_epi32(e, 2), _mm_set1_epi32(153)), 23);
                 const __m128 r = _mm_mul_ps(_mm_cvtepi32_ps(f), _mm_castsi128_ps(scale));
                 _mm_storeu_ps(out, _mm_castsi128_ps(_mm_or_si128(_mm_castps_si128(r),
                                                                 _mm_and_si128(w, _mm_set1_epi32(int(0x80000000u))))));
-                return _mm_movemask_epi8(bad) == 0;
+                return bad;
 #else
                 (void)w, (void)out;
-                return true;
+                return 0;
 #endif
             },
             [](uint32_t w) { return IBMToFloat(w); });
@@ -178,10 +183,11 @@ void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
             [](auto w, float *out) {
 #if defined(__SSE2__)
                 _mm_storeu_ps(out, _mm_cvtepi32_ps(w));
+                return _mm_setzero_si128();
 #else
                 (void)w, (void)out;
+                return 0;
 #endif
-                return true;
             },
             [](uint32_t w) { return static_cast<float>(static_cast<int32_t>(w)); });
         break;
@@ -191,10 +197,11 @@ void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
             [](auto w, float *out) {
 #if defined(__SSE2__)
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(out), w);
+                return _mm_setzero_si128();
 #else
                 (void)w, (void)out;
+                return 0;
 #endif
-                return true;
             },
             [](uint32_t w) { return std::bit_cast<float>(w); });
         break;
