@@ -120,7 +120,7 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
         {{"--auto", "1", "2", "x", "4", "a.su"}, "--auto takes sample numbers from 1 to 32767, not \"x\""},
         {{"--normalize", "csg=0", "a.su"}, "--normalize csg=N takes a number of traces from 1 to 32767, not \"csg=0\""},
         {{"--normalize", "gather", "a.su"}, "--normalize takes none, trace or csg=N, not \"gather\""},
-        {{"--format", "segy", "--out", "o", "a.su"}, "--format takes su, rd3, ascii or rd7, not \"segy\""},
+        {{"--format", "sgy", "--out", "o", "a.su"}, "--format takes su, rd3, ascii, segy or rd7, not \"sgy\""},
         {{"--channel", "0", "a.su"}, "--channel takes a channel number from 1 to 65535, not \"0\""},
         {{"--format", "su", "a.su"}, "--format needs --out, the folder to write to"},
         {{"--out", "o", "a.su"}, "--out needs --format, what to write"},
@@ -134,8 +134,8 @@ TEST(BatchCommandLine, OptionsAndWrongUses)
         {{"--traces", "10", "--samples", "2.5", "a.txt"}, "--samples takes a whole number from 1 to 32767, not \"2.5\""},
         {{"--total-time", "-1", "a.txt"}, "--total-time takes a time in ms above 0, not \"-1\""},
         {{"--out", "o", "--format", "su", "--traces", "10", "a.txt"},
-         "the file a.txt is none of .su, .rd3 (or its .rad header), .dt1 (or its .hd header), .dzt, .rd7 (or its .rad "
-         "header); to read it as a text "
+         "the file a.txt is none of .su, .rd3 (or its .rad header), .dt1 (or its .hd header), .sgy (or .segy), .dzt, "
+         ".rd7 (or its .rad header); to read it as a text "
          "profile give --traces, --samples and --total-time"},
     };
     for (const auto &w : wrong) {

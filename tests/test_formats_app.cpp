@@ -15,6 +15,7 @@ namespace {
 constexpr void (App::*SU)() = &App::mnuOpenSU_Click;
 constexpr void (App::*RD3)() = &App::mnuOpenRD3_Click;
 constexpr void (App::*DT1)() = &App::mnuOpenDT1_Click;
+constexpr void (App::*SEGY)() = &App::mnuOpenSEGY_Click;
 constexpr void (App::*DZT)() = &App::mnuOpenDZT_Click;
 constexpr void (App::*RD7)() = &App::mnuOpenRD7_Click;
 constexpr void (App::*Text)() = nullptr;
@@ -90,6 +91,7 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
         {SU, file("negative.su", negative)}, {SU, (dir / "missing.su").string()}, {SU, dir.string()}, {SU, fifo},
         {RD3, (dir / "none.rd3").string()}, {RD3, file("bad.rd3", "")}, {DT1, (dir / "none.dt1").string()},
         {DT1, file("ab", "")}, {Text, file("short.dat", "1 2 3 4 5")}, {Text, dir.string()},
+        {SEGY, file("short.sgy", std::string(3599, '\0'))}, {SEGY, (dir / "missing.segy").string()},
         {DZT, file("short.dzt", "DZT")}, {RD7, (dir / "none.rd7").string()},
     };
     for (const auto &r : refused) {
@@ -100,6 +102,8 @@ TEST_F(FormatsAppTest, CancelsAndRefusalsKeepTheLoadedProfile)
         EXPECT_TRUE(state() == before);
     }
     EXPECT_EQ(d.used, std::vector<std::string>{good}); // the next dialog opens where a file was read
+    open(Text, file("t.dat", Ones(6)), "2", "3"); // another format brings no headers
+    EXPECT_EQ(std::make_pair(s.Headers.kind, s.Headers.traces.size()), std::make_pair(FileHeaders::Kind::None, size_t(0)));
 }
 
 TEST_F(FormatsAppTest, DZTOfSeveralChannelsAsksWhichOne)

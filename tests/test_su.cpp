@@ -100,6 +100,8 @@ TEST(SURead, ByteOrderAndSampleInterval)
         const Bytes traces = threeTraces(c.be, c.ns, c.dt);
         b.insert(b.end(), traces.begin(), traces.end() - c.cut);
         b.insert(b.end(), size_t(c.append), uint8_t(7));
+        const size_t third = size_t(c.emptyFirst) * 240 + 2 * (240 + 4 * size_t(c.ns));
+        b[third + 2] = 0x5a;
         const Read r(b);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.info.bigEndian, c.be);
@@ -111,6 +113,10 @@ TEST(SURead, ByteOrderAndSampleInterval)
         EXPECT_EQ(r.p.RawData(2, 2), 2.01f);
         EXPECT_EQ(r.p.RawData(3, c.ns - 1), 3.0f + 0.01f * float(c.ns - 2));
         EXPECT_TRUE(c.cut || r.p.RawData(3, c.ns) == 3.0f + 0.01f * float(c.ns - 1));
+        EXPECT_EQ(r.p.Headers.kind, orv::FileHeaders::Kind::SU);
+        EXPECT_EQ(r.p.Headers.littleEndian, !c.be);
+        ASSERT_EQ(r.p.Headers.traces.size(), 3 * 240u);
+        EXPECT_TRUE(std::equal(b.begin() + long(third), b.begin() + long(third) + 240, r.p.Headers.traces.begin() + 480));
     }
 }
 

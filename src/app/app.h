@@ -39,11 +39,13 @@ public:
     void mnuOpenRD3_Click();
     void mnuOpenDT1_Click();
     void mnuOpenAscii_Click();
+    void mnuOpenSEGY_Click();
     void mnuOpenDZT_Click();
     void mnuOpenRD7_Click();
     void mnuSaveSU_Click();
     void mnuSaveRD3_Click();
     void mnuSaveAscii_Click();
+    void mnuSaveSEGY_Click();
     void mnuSaveRD7_Click();
     // frmData's acquisition buttons.
     void frmData_cmdOK_Click();

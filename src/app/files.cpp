@@ -377,6 +377,8 @@ void App::mnuSaveRD7_Click() { mnuSave_Click(FormatId::RD7); }
 void App::mnuSaveSU_Click() { mnuSave_Click(FormatId::SU); }
 void App::mnuSaveRD3_Click() { mnuSave_Click(FormatId::RD3); }
 void App::mnuSaveAscii_Click() { mnuSave_Click(FormatId::Ascii); }
+void App::mnuOpenSEGY_Click() { mnuOpen_Click(FormatId::SEGY); }
+void App::mnuSaveSEGY_Click() { mnuSave_Click(FormatId::SEGY); }
 
 void App::frmData_cmdOK_Click()
 {

@@ -6,6 +6,7 @@
 #include "formats/dzt.h"
 #include "formats/pairname.h"
 #include "formats/rd3.h"
+#include "formats/segy.h"
 #include "formats/su.h"
 
 #include <cstring>
@@ -45,6 +46,26 @@ bool readSU(const std::string &path, const Acquisition &, Profile &p, std::strin
     return true;
 }
 
+bool readSEGY(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
+              const ReadControl &control)
+{
+    SEGYReadInfo info;
+    if (!ReadSEGYFile(path, p, info, error, control))
+        return false;
+    auto add = [&](const std::string &text) { notice += (notice.empty() ? "" : " ") + text; };
+    if (info.cutTrace > 0)
+        add("The file " + path + " ends inside trace " + PlainText(info.cutTrace)
+            + "; its missing samples are read as 0.");
+    if (info.fittedTraces > 0)
+        add("The file " + path + " has " + PlainText(info.fittedTraces)
+            + " traces of another sample count than the first; they are cut or padded to "
+            + PlainText(p.NSamples) + " samples.");
+    if (info.intervalSubstituted)
+        add("The file " + path + " gives no sample interval; an interval of " + PlainText(SUFallbackIntervalMs)
+            + " ms is assumed.");
+    return true;
+}
+
 bool readRD3(const std::string &path, const Acquisition &, Profile &p, std::string &notice, std::string &error,
              const ReadControl &control)
 {
@@ -80,6 +101,11 @@ bool writeSU(const std::string &path, ProfileStore &s, std::string &error, const
     return WriteSUFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, error, progress);
 }
 
+bool writeSEGY(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
+{
+    return WriteSEGYFile(path, s.PlotData, s.NTraces, s.NSamples, s.TotalTime, s.Headers, error, progress);
+}
+
 bool writeRD3(const std::string &path, ProfileStore &s, std::string &error, const WriteProgress &progress)
 {
     return WriteRD3File(path, s.PlotData, s.NTraces, s.NSamples, error, progress);
@@ -104,6 +130,8 @@ constexpr ProfileFormat Table[] = {
      PostLoadDraw::PlotAndTrace},
     {FormatId::Ascii, "ascii", "Ascii", "ASCII File", "dat", nullptr, false, nullptr, AsciiFilter, readAscii, writeAscii,
      true, false, false, PostLoadDraw::Text},
+    {FormatId::SEGY, "segy", "SEGY", "SEG-Y File", "sgy", nullptr, true, "application/x-segy", SEGYFilter, readSEGY, writeSEGY,
+     false, true, true, PostLoadDraw::RePlot, true, nullptr, "segy"},
     {FormatId::DZT, "dzt", "DZT", "DZT File", "dzt", nullptr, true, "application/x-gssi-dzt", DZTFilter, readDZT, nullptr, false, false, true,
      PostLoadDraw::PlotAndTrace, false, DZTChannelsOfFile},
     {FormatId::RD7, "rd7", "RD7", "RD7 File", "rd7", "rad", true, "application/x-mala-rd7", RD7Filter, readRD7, writeRD7, false, false, false,
@@ -125,6 +153,8 @@ std::string knownExtensions()
         if (!f.named)
             continue;
         text += (text.empty() ? "." : ", .") + std::string(f.extension);
+        if (f.alias)
+            text += " (or ." + std::string(f.alias) + ")";
         if (f.header)
             text += " (or its ." + std::string(f.header) + " header)";
     }
@@ -169,7 +199,7 @@ FormatId FormatOfName(const std::string &path)
     for (const ProfileFormat &f : Table) {
         if (!f.named)
             continue;
-        if (ext == f.extension)
+        if (ext == f.extension || (f.alias && ext == f.alias))
             return f.id;
         if (f.header && ext == f.header) {
             std::string data, error;

@@ -19,7 +19,7 @@
 namespace orv {
 
 // A row of the table; None: no row (a name that says no format).
-enum class FormatId { None = -1, SU, RD3, DT1, Ascii, DZT, RD7 };
+enum class FormatId { None = -1, SU, RD3, DT1, Ascii, SEGY, DZT, RD7 };
 // The format a file's name says.
 using NamedFormat = FormatId;
 
@@ -66,6 +66,7 @@ struct ProfileFormat {
     // formats whose files may hold several: the open command asks which one
     // to read when there are more than one. False with the reader's reason.
     bool (*channels)(const std::string &path, std::vector<std::string> &names, std::string &error) = nullptr;
+    const char *alias = nullptr; // a second data extension the name may have, lower case
 };
 
 std::span<const ProfileFormat> Formats();

@@ -144,7 +144,7 @@ struct ProfileStore {
     float NSamples = 0;
     float TotalTime = 0;
     std::string DataFileName;
-    FileHeaders Headers; // of the file RawData was read from
+    FileHeaders Headers; // of the file the profile was read from
 
     // Display window (1-based).
     int16_t FirstTrace = 0;

@@ -255,8 +255,9 @@ constexpr uint64_t kSharedReadBytes = uint64_t(16) << 20;
 
 // The common file: nTraces traces of ns samples back to back, up to its
 // last byte. Many traces are read at a time with one scatter read that puts
-// each trace's samples straight into its row and its header into a buffer
-// beside; every header must then say ns in the given byte order. Anything
+// each trace's samples straight into its row and its header into its place
+// in `headers` (240 bytes a trace); every header must then say ns in the
+// given byte order. Anything
 // else (another ns, a read error, a short read) answers No with `data` in
 // an undefined state, and the general walk takes the file over and says
 // what is wrong with it.
@@ -265,7 +266,8 @@ constexpr uint64_t kSharedReadBytes = uint64_t(16) << 20;
 // large file, one helper take in turn from a shared counter; only the
 // calling thread reports progress, and a stop or a failure on either side
 // ends both.
-Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &data, const ReadControl &control)
+Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &data, uint8_t *allHeaders,
+                const ReadControl &control)
 {
     const size_t sampleBytes = 4 * static_cast<size_t>(ns);
     const size_t traceBytes = kHeaderBytes + sampleBytes;
@@ -279,7 +281,7 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
 
     // Takes blocks until none is left or the read is to end; false when a
     // block did not read whole or one of its headers says another ns.
-    const auto work = [&](bool shared, uint8_t *headers, ByteSource::Piece *pieces, bool reports) {
+    const auto work = [&](bool shared, ByteSource::Piece *pieces, bool reports) {
         for (;;) {
             if (stop.load(std::memory_order_relaxed))
                 return;
@@ -288,6 +290,7 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
                 return;
             const int first = 1 + block * perRead;
             const int count = std::min(perRead, nTraces - first + 1);
+            uint8_t *headers = allHeaders + kHeaderBytes * size_t(first - 1);
             for (int i = 0; i < count; ++i) {
                 pieces[2 * size_t(i)] = {headers + kHeaderBytes * size_t(i), kHeaderBytes};
                 pieces[2 * size_t(i) + 1] = {data.row(first + i) + 1, sampleBytes};
@@ -314,24 +317,20 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
         }
     };
 
-    // Left uninitialised: every byte is read before it is looked at.
-    const auto buffers = [&] {
-        return std::make_pair(std::unique_ptr<uint8_t[]>(new uint8_t[size_t(perRead) * kHeaderBytes]),
-                              std::unique_ptr<ByteSource::Piece[]>(new ByteSource::Piece[2 * size_t(perRead)]));
-    };
+    const auto buffers = [&] { return std::unique_ptr<ByteSource::Piece[]>(new ByteSource::Piece[2 * size_t(perRead)]); };
     const auto mine = buffers();
     std::thread helper;
-    std::pair<std::unique_ptr<uint8_t[]>, std::unique_ptr<ByteSource::Piece[]>> its;
+    std::unique_ptr<ByteSource::Piece[]> its;
     const bool twoThreads = src.sharedReads() && src.size() >= kSharedReadBytes && blocks > 1
         && std::thread::hardware_concurrency() > 1;
     if (twoThreads) {
         try {
             its = buffers();
-            helper = std::thread(work, true, its.first.get(), its.second.get(), false);
+            helper = std::thread(work, true, its.get(), false);
         } catch (const std::exception &) { // no memory or no thread: one thread reads it all
         }
     }
-    work(helper.joinable(), mine.first.get(), mine.second.get(), true);
+    work(helper.joinable(), mine.get(), true);
     // The helper may have taken every block: the caller hears of the read,
     // and can stop it, at least once.
     if (!stop.load() && !control.report(tracesDone.load()))
@@ -344,9 +343,9 @@ Tiled readTiled(ByteSource &src, bool bigEndian, int nTraces, int ns, Array2D &d
 }
 
 // Tries the file as tiled by the first header's ns in one byte order:
-// Tiled::Read with `data` filled, or No with `data` empty.
+// Tiled::Read with `data` and `headers` filled, or No with both empty.
 Tiled tryTiled(ByteSource &src, const uint8_t *firstHeader, bool bigEndian, Array2D &data,
-               const ReadControl &control)
+               std::vector<uint8_t> &headers, const ReadControl &control)
 {
     const int ns = get16(firstHeader + kNsOffset, bigEndian);
     if (ns <= 0 || symmetricNs(firstHeader))
@@ -363,12 +362,16 @@ Tiled tryTiled(ByteSource &src, const uint8_t *firstHeader, bool bigEndian, Arra
         return Tiled::No;
     try {
         data.allocate(nTraces, ns);
+        headers.resize(kHeaderBytes * size_t(nTraces));
     } catch (const std::exception &) {
+        data.clear();
         return Tiled::No;
     }
-    const Tiled r = readTiled(src, bigEndian, nTraces, ns, data, control);
-    if (r != Tiled::Read)
+    const Tiled r = readTiled(src, bigEndian, nTraces, ns, data, headers.data(), control);
+    if (r != Tiled::Read) {
         data.clear();
+        headers.clear();
+    }
     return r;
 }
 
@@ -390,7 +393,7 @@ struct ByteOrder {
 };
 
 ByteOrder chooseByteOrder(ByteSource &src, BlockReader &in, const uint8_t *firstHeader, Array2D &data,
-                          const ReadControl &control)
+                          std::vector<uint8_t> &headers, const ReadControl &control)
 {
     ByteOrder o;
     const uint64_t size = src.size();
@@ -412,7 +415,7 @@ ByteOrder chooseByteOrder(ByteSource &src, BlockReader &in, const uint8_t *first
     // The headers do not tile the file little-endian: big-endian files
     // land here, and the common one tiles it and is read at once.
     if (!le.fits && firstHeader) {
-        o.tiled = tryTiled(src, firstHeader, true, data, control);
+        o.tiled = tryTiled(src, firstHeader, true, data, headers, control);
         if (o.tiled == Tiled::Stopped) {
             o.stopped = true;
             return o;
@@ -454,13 +457,14 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
 {
     const uint64_t size = src.size();
     Array2D data;
+    std::vector<uint8_t> headers; // 240 bytes a trace, as in the file
 
     // Most files are traces of one sample count back to back: read straight
     // into place in one pass, little-endian first (a file that tiles
     // little-endian is read so whatever it reads big-endian).
     uint8_t first[kHeaderBytes];
     const bool haveFirst = size >= kHeaderBytes && src.read(0, first, kHeaderBytes) == kHeaderBytes;
-    Tiled tiled = haveFirst ? tryTiled(src, first, false, data, control) : Tiled::No;
+    Tiled tiled = haveFirst ? tryTiled(src, first, false, data, headers, control) : Tiled::No;
     if (tiled == Tiled::Stopped) {
         error = ReadStoppedText;
         return false;
@@ -472,7 +476,7 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     BlockReader in(src);
     ByteOrder order;
     if (tiled == Tiled::No) {
-        order = chooseByteOrder(src, in, haveFirst ? first : nullptr, data, control);
+        order = chooseByteOrder(src, in, haveFirst ? first : nullptr, data, headers, control);
         if (order.stopped) {
             error = ReadStoppedText;
             return false;
@@ -516,6 +520,7 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
             return false;
         try {
             data.allocate(nTraces, nSamples);
+            headers.assign(kHeaderBytes * size_t(nTraces), 0);
         } catch (const std::exception &) { // bad_alloc, length_error
             error = "is too large to load (" + std::to_string(nTraces) + " traces of "
                 + std::to_string(nSamples) + " samples)";
@@ -531,6 +536,14 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
             const TraceEntry &t = chosen.traces[static_cast<size_t>(k - 1)];
             if (t.ns != nSamples)
                 ++fitted;
+            // The header as read; bytes past the end of the file stay 0.
+            const uint64_t at = t.dataOffset - kHeaderBytes;
+            const size_t hgot = in.read(at, headers.data() + kHeaderBytes * size_t(k - 1),
+                                        static_cast<size_t>(std::min<uint64_t>(kHeaderBytes, size - at)));
+            if (hgot < std::min<uint64_t>(kHeaderBytes, size - at) && src.failed()) {
+                error = ReadErrorText(src, at + hgot);
+                return false;
+            }
             const size_t count = static_cast<size_t>(std::min(t.ns, nSamples));
             float *row = data.row(k) + 1;
             uint64_t want = 4 * static_cast<uint64_t>(count);
@@ -577,6 +590,10 @@ bool ReadSUProfile(ByteSource &src, Profile &out, SUReadInfo &info, std::string 
     out.NTraces = static_cast<float>(nTraces);
     out.NSamples = static_cast<float>(nSamples);
     out.TotalTime = static_cast<float>(intervalMs * nSamples);
+    out.Headers = FileHeaders{};
+    out.Headers.kind = FileHeaders::Kind::SU;
+    out.Headers.littleEndian = !bigEndian;
+    out.Headers.traces = std::move(headers);
     info.intervalMs = intervalMs;
     info.intervalSubstituted = substituted;
     info.bigEndian = bigEndian;

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(su rd3 dt1 ascii picks dzt rd7)
+[ ${#targets[@]} -gt 0 ] || targets=(su rd3 dt1 ascii picks segy dzt rd7)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANE_FUZZ=ON -DBUILD_TESTING=OFF -DORVANE_BENCH=OFF >/dev/null

@@ -96,7 +96,8 @@ struct FakeWindow {
     {
         return std::tuple(s.NTraces, s.NSamples, s.TotalTime, s.RawData, s.PlotData, s.Picks, s.DataFileName, c.texts,
                           c.caption(Caption::Label5), c.caption(Caption::Label6), c.windowTitle, c.pointer(),
-                          c.captionVisible(Caption::lblReadTr), app.upd.Value(), app.upd.Max());
+                          c.captionVisible(Caption::lblReadTr), app.upd.Value(), app.upd.Max(), s.Headers.kind,
+                          s.Headers.littleEndian, s.Headers.file, s.Headers.traces);
     }
 };
 

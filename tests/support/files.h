@@ -35,13 +35,16 @@ inline Profile Staged()
     p.RawData.allocate(2, 3);
     p.RawData(1, 1) = 42;
     p.NTraces = 2, p.NSamples = 3, p.TotalTime = 9;
+    p.Headers.kind = FileHeaders::Kind::SU;
+    p.Headers.traces = {1, 2, 3};
     return p;
 }
 
 inline bool Untouched(const Profile &p)
 {
     const Profile s = Staged();
-    return p.RawData == s.RawData && p.NTraces == 2 && p.NSamples == 3 && p.TotalTime == 9;
+    return p.RawData == s.RawData && p.NTraces == 2 && p.NSamples == 3 && p.TotalTime == 9
+        && p.Headers.kind == s.Headers.kind && p.Headers.traces == s.Headers.traces && p.Headers.file.empty();
 }
 
 // A DZT file: a 1024-byte header for each channel before the data (channel k's range 10 k ns,

@@ -176,7 +176,7 @@ TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
     size_t globs = 0;
     for (size_t at = 0; (at = mime.find("<glob pattern=", at)) != std::string::npos; ++at)
         ++globs;
-    size_t named = 0;
+    size_t named = 0, globs_alias = 0;
     std::string claimed;
     for (const ProfileFormat &f : Formats()) {
         const std::vector<std::string> &cells = rows[static_cast<size_t>(f.id) + 1];
@@ -198,8 +198,13 @@ TEST(Formats, PackagingAndReadmeFollowTheFormatTable)
         EXPECT_NE(cells[4].find("`." + std::string(f.extension) + "`"), std::string::npos) << f.name;
         EXPECT_NE(batch::UsageText().find("(." + std::string(f.extension)), std::string::npos) << f.name;
         EXPECT_TRUE(!f.header || cells[4].find("`." + std::string(f.header) + "`") != std::string::npos) << f.name;
+        if (f.alias) {
+            ++globs_alias;
+            EXPECT_NE(type.find("<glob pattern=\"*." + std::string(f.alias) + "\"/>"), std::string::npos) << f.alias;
+            EXPECT_NE(cells[4].find("`." + std::string(f.alias) + "`"), std::string::npos) << f.name;
+        }
     }
-    EXPECT_EQ(globs, 2 * named);
+    EXPECT_EQ(globs, 2 * named + globs_alias);
     EXPECT_NE(slurp("packaging/orvane.desktop").find("\nMimeType=" + claimed + "\n"), std::string::npos);
 }
 

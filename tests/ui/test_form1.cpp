@@ -79,8 +79,9 @@ TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
     EXPECT_TRUE(Find<QAbstractButton>(w, "optNormNone")->isChecked());
     EXPECT_EQ(Items(w.menuBar()->actions()),
               "mnuFile:&File [mnuOpen:Open Profile [mnuOpenSU:SU File, mnuOpenRD3:RD3 File, mnuOpenDT1:DT1 File, "
-              "mnuOpenAscii:ASCII File, mnuOpenDZT:DZT File, mnuOpenRD7:RD7 File], mnuSave:Save Profile [mnuSaveSU:SU File, "
-              "mnuSaveRD3:RD3 File, mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File, mnuSaveRD7:RD7 File], "
+              "mnuOpenAscii:ASCII File, mnuOpenSEGY:SEG-Y File, mnuOpenDZT:DZT File, mnuOpenRD7:RD7 File], "
+              "mnuSave:Save Profile [mnuSaveSU:SU File, mnuSaveRD3:RD3 File, mnuSaveDT1:DT1 File~, mnuSaveAscii:ASCII File, "
+              "mnuSaveSEGY:SEG-Y File, mnuSaveRD7:RD7 File], "
               "mnu2:-, mnuSavePick:Save Picking, mnuExit:Exit, mnuSepCsv:-, mnuExportPicksCsv:Export Picks (CSV)\u2026], "
               "mnuTools:Tools [mnuReplot:Re-Plot Profile, mnuReset:Reset Picking, mnu1:-, "
               "mnuZeroPick:Zero Picking (-ve -> +ve)*, mnuZeroPick2:Zero Picking (+ve -> -ve), "
