@@ -19,7 +19,7 @@ void put(Bytes &b, size_t at, uint64_t v, int width, bool be)
         b[at + size_t(i)] = uint8_t(v >> (be ? 8 * (width - 1 - i) : 8 * i));
 }
 
-struct Spec {
+struct Layout {
     int format = 5;
     bool be = true;
     int nt = 3, ns = 4;
@@ -32,7 +32,7 @@ struct Spec {
 };
 
 // Trace k, sample j (both from 1) holds k * 10 - j.
-Bytes segy(const Spec &s)
+Bytes segy(const Layout &s)
 {
     const int bps = s.format == 3 ? 2 : s.format == 8 ? 1 : s.format == 6 ? 8 : 4;
     Bytes b(3600 + 3200 * size_t(s.extBlocks), 0x40);
@@ -127,7 +127,7 @@ TEST(SegyIBM, ConversionIsExactOrCorrectlyRounded)
 
 TEST(SegyRead, FormatsByteOrdersAndLayouts)
 {
-    const struct { const char *name; Spec s; int nt; double ms; int fitted = 0, cutTrace = 0; } cases[] = {
+    const struct { const char *name; Layout s; int nt; double ms; int fitted = 0, cutTrace = 0; } cases[] = {
         {"IBM", {1, true}, 3, 2}, {"IBM lsb", {1, false}, 3, 2}, {"int32", {2, true}, 3, 2},
         {"int32 lsb", {2, false}, 3, 2}, {"int16", {3, true}, 3, 2}, {"int16 lsb", {3, false}, 3, 2},
         {"IEEE", {5, true}, 3, 2}, {"IEEE lsb", {5, false}, 3, 2}, {"double", {6, true}, 3, 2},
