@@ -2,6 +2,7 @@
 #include "formats/ascii.h"
 #include "core/numbers.h"
 #include <gtest/gtest.h>
+#include "support/display_profile.h"
 #include "support/files.h"
 #include <sys/stat.h>
 #include <bit>
@@ -42,10 +43,7 @@ TEST_F(AsciiRead, ArrangementsOfTheSameNumbers)
         "1\r2\r3\r4\r5\r6\r", " 1  2  3 \r\n 4  5  6 \r\n", "\r\n\n1 2\r\n\r\n3 4\r5\n\n 6\n\n",
         "1,\r\n2,\n3,\r4,5,\r\n6", "1 2 3 4 5 6 7 8 abc",
     };
-    orv::Array2D want;
-    want.allocate(2, 3);
-    for (int i = 0; i < 6; ++i)
-        want(i / 3 + 1, i % 3 + 1) = static_cast<float>(i + 1);
+    const orv::Array2D want = orv::test::Filled(2, 3, [](int t, int s) { return float(3 * t + s - 3); });
     for (const char *text : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
         put(text);
@@ -115,11 +113,8 @@ TEST_F(AsciiRead, OddItemsAgreeWithVal)
 
 TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
 {
-    orv::Array2D d, none;
-    d.allocate(2, 3);
     const float v[] = {1, 2.5f, -3, 0.25f, -0.0f, 1e7f};
-    for (int i = 0; i < 6; ++i)
-        d(i / 3 + 1, i % 3 + 1) = v[i];
+    orv::Array2D d = orv::test::Filled(2, 3, [&](int t, int s) { return v[3 * t + s - 4]; }), none;
     const std::string want = " 1  2.5 -3 \r\n .25  0  1E+07 \r\n";
     ASSERT_TRUE(orv::WriteAsciiFile(path, d, 2, 3, error)) << error;
     EXPECT_EQ(FileBytes(path), want);
