@@ -14,7 +14,6 @@ namespace {
 
 uint32_t bits(float v) { return std::bit_cast<uint32_t>(v); }
 
-// Each test works in a fresh folder; `path` is a file in it.
 class AsciiRead : public testing::Test {
 protected:
     orv::test::TempDir dir;
@@ -22,7 +21,6 @@ protected:
     orv::Profile p;
     std::string error;
     void put(const std::string &text) const { orv::test::PutFile(path, text); }
-    // The file read as one trace of n samples; fails the test if refused.
     std::vector<float> readOneTrace(size_t n)
     {
         if (!orv::ReadAsciiFile(path, 1, static_cast<float>(n), 1, p, error)) {
@@ -121,7 +119,6 @@ TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
     ASSERT_TRUE(orv::ReadAsciiFile(path, 2, 3, 4, p, error)) << error;
     d(2, 2) = 0; // -0 comes back as 0
     EXPECT_TRUE(p.RawData == d);
-    // Refusals leave the file as it was.
     const struct { const orv::Array2D &data; float nt, ns; const char *reason; } cases[] = {
         {d, 0, 3, "the profile has 0 traces"},
         {d, 32768, 3, "the profile has 32768 traces"},
