@@ -25,11 +25,14 @@ TEST_F(AppTest, WithoutAProfileCommandsLeaveEverythingAlone)
     app.mnuCurrentPick_Click();
     app.mnuFromFile_Click();
     app.mnuReset_Click();
+    app.mnuAutomatic_Click();
     EXPECT_EQ(c.texts, typed);
     EXPECT_TRUE(profile.prims.empty() && trace.prims.empty());
     EXPECT_EQ(c.pointer(), PointerDefault);
     EXPECT_TRUE(d.filters.empty());
-    EXPECT_EQ(d.messages.size(), 3u);
+    EXPECT_EQ(d.messages.size(), 4u);
+    EXPECT_EQ(frm.shows, 0);
+    EXPECT_EQ(d.messages.back().second, "There is no profile to pick.");
     d.files = {(dir / "empty.dat").string()};
     app.mnuSavePick_Click();
     EXPECT_EQ(fs::file_size(dir / "empty.dat"), 0u);

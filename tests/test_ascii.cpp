@@ -2,6 +2,7 @@
 #include "formats/ascii.h"
 #include "core/numbers.h"
 #include <gtest/gtest.h>
+#include "support/display_profile.h"
 #include "support/files.h"
 #include <sys/stat.h>
 #include <bit>
@@ -13,7 +14,6 @@ namespace {
 
 uint32_t bits(float v) { return std::bit_cast<uint32_t>(v); }
 
-// Each test works in a fresh folder; `path` is a file in it.
 class AsciiRead : public testing::Test {
 protected:
     orv::test::TempDir dir;
@@ -21,7 +21,6 @@ protected:
     orv::Profile p;
     std::string error;
     void put(const std::string &text) const { orv::test::PutFile(path, text); }
-    // The file read as one trace of n samples; fails the test if refused.
     std::vector<float> readOneTrace(size_t n)
     {
         if (!orv::ReadAsciiFile(path, 1, static_cast<float>(n), 1, p, error)) {
@@ -42,10 +41,7 @@ TEST_F(AsciiRead, ArrangementsOfTheSameNumbers)
         "1\r2\r3\r4\r5\r6\r", " 1  2  3 \r\n 4  5  6 \r\n", "\r\n\n1 2\r\n\r\n3 4\r5\n\n 6\n\n",
         "1,\r\n2,\n3,\r4,5,\r\n6", "1 2 3 4 5 6 7 8 abc",
     };
-    orv::Array2D want;
-    want.allocate(2, 3);
-    for (int i = 0; i < 6; ++i)
-        want(i / 3 + 1, i % 3 + 1) = static_cast<float>(i + 1);
+    const orv::Array2D want = orv::test::Filled(2, 3, [](int t, int s) { return float(3 * t + s - 3); });
     for (const char *text : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
         put(text);
@@ -115,18 +111,14 @@ TEST_F(AsciiRead, OddItemsAgreeWithVal)
 
 TEST_F(AsciiWrite, OneLinePerTraceInThePrintForm)
 {
-    orv::Array2D d, none;
-    d.allocate(2, 3);
     const float v[] = {1, 2.5f, -3, 0.25f, -0.0f, 1e7f};
-    for (int i = 0; i < 6; ++i)
-        d(i / 3 + 1, i % 3 + 1) = v[i];
+    orv::Array2D d = orv::test::Filled(2, 3, [&](int t, int s) { return v[3 * t + s - 4]; }), none;
     const std::string want = " 1  2.5 -3 \r\n .25  0  1E+07 \r\n";
     ASSERT_TRUE(orv::WriteAsciiFile(path, d, 2, 3, error)) << error;
     EXPECT_EQ(FileBytes(path), want);
     ASSERT_TRUE(orv::ReadAsciiFile(path, 2, 3, 4, p, error)) << error;
     d(2, 2) = 0; // -0 comes back as 0
     EXPECT_TRUE(p.RawData == d);
-    // Refusals leave the file as it was.
     const struct { const orv::Array2D &data; float nt, ns; const char *reason; } cases[] = {
         {d, 0, 3, "the profile has 0 traces"},
         {d, 32768, 3, "the profile has 32768 traces"},

@@ -44,7 +44,6 @@ TEST(DisplayPlotProfile, GainClipAndBaseline)
 
 TEST(DisplayPlotProfile, WindowRulesAndWriteBack)
 {
-    // Clamping to the profile is left to the re-plot tests.
     const struct { int ns; const char *t1, *tl, *s1, *sl; std::vector<int> want; } cases[] = {
         {400, "30", "10", "300", "100", {30, 30, 300, 301}}, // one sample more...
         {300, "30", "10", "300", "100", {30, 30, 300, 300}}, // ...never past NSamples
@@ -253,7 +252,6 @@ TEST(DisplayAxisLabels, SampleNumbersAndTimes)
 
 TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
 {
-    // 10 traces over 50 time units.
     const struct { int ft, lt; const char *firstField; float traceHeight, totalTime;
                    std::vector<std::pair<float, float>> want; } cases[] = {
         {3, 7, " 3", 2000, 50, {{3000, 400}, {7000, 2400}}}, // columns 2000, rows 20

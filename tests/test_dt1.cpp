@@ -10,7 +10,6 @@ using namespace orv::test;
 
 namespace {
 
-// The header and the data file in dir; the path of the data file.
 std::string pair(const TempDir &dir, const std::string &hd, const std::string &dt1, const char *h = "a.hd",
                  const char *d = "a.dt1")
 {

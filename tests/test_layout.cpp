@@ -55,7 +55,6 @@ TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
         SCOPED_TRACE(c.name);
         FormLayout f = DesignLayout();
         AdjustLayout(f, c.W, c.H);
-        // Only the canvases change size.
         EXPECT_EQ((std::array{f.pctProfile.Width, f.pctTrace.Width, f.pctProfile.Height, f.pctTrace.Height}),
                   (std::array{c.R - 1870, 1935, c.C, c.C}));
         const auto want = Corners(c.R, c.C, c.rows);

@@ -101,21 +101,4 @@ TEST(NumbersItemReader, LinesAndItems)
     EXPECT_TRUE(n.atEnd());
 }
 
-TEST(NumbersItemReader, RawNumberItemsWithTheirLines)
-{
-    // CR LF, LF and a bare CR each end one line.
-    TextItemReader r("1 x,\r\n\n,,2\r3e\t4 ,\r\n \r\n");
-    const struct { const char *text; size_t line; } want[] = {
-        {"1", 1}, {"x", 1}, {"", 3}, {"", 3}, {"2", 3}, {"3e", 4}, {"4", 4},
-    };
-    for (const auto &w : want) {
-        const auto item = r.readNumberItem();
-        ASSERT_TRUE(item) << w.text;
-        EXPECT_EQ(item->text, w.text);
-        EXPECT_EQ(item->line, w.line) << w.text;
-    }
-    EXPECT_FALSE(r.readNumberItem());
-    EXPECT_FALSE(TextItemReader(" \t\r\n").readNumberItem());
-}
-
 } // namespace

@@ -3,6 +3,7 @@
 #include "picking/crosscorr.h"
 #include "picking/rules.h"
 #include "support/crosscorr_reference.h"
+#include "support/display_profile.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <limits>
@@ -169,13 +170,6 @@ TEST(AirWave, ShiftWithNothingToDo)
     }
 }
 
-Array2D Profile(int nt, int ns)
-{
-    Array2D a;
-    a.allocate(nt, ns);
-    return a;
-}
-
 std::vector<float> Picks(const Array2D &pd, float nt, float ns, float tt, CrossCorrWindow w, CrossCorrRun run = {})
 {
     auto p = CrossCrol(pd, nt, ns, tt, w, run);
@@ -186,7 +180,7 @@ std::vector<float> Picks(const Array2D &pd, float nt, float ns, float tt, CrossC
 TEST(CrossCorr, WorkedCases)
 {
     // Trace 2 is trace 1 delayed by 5 samples.
-    Array2D pd = Profile(2, 100);
+    Array2D pd = test::Filled(2, 100);
     for (int s = 20; s <= 40; ++s) {
         pd(1, s) = std::sin(0.4f * s) + 0.3f;
         pd(2, s + 5) = pd(1, s);
@@ -195,26 +189,19 @@ TEST(CrossCorr, WorkedCases)
     EXPECT_EQ(Picks(pd, 2, 100, tt, {20, 40, 1, 100}), (std::vector<float>{0, (tt / 100) * 25, 0}));
 
     // Equal correlations at two lag starts keep the earlier one.
-    Array2D ties = Profile(2, 20);
+    Array2D ties = test::Filled(2, 20);
     ties(1, 5) = 1;
     ties(2, 7) = ties(2, 12) = 2;
     EXPECT_EQ(Picks(ties, 2, 20, 20, {5, 5, 1, 20})[1], 7.0f);
 
     // Only negative or zero correlations: no pick.
-    Array2D neg = Profile(3, 20);
-    for (int s = 1; s <= 20; ++s) {
-        neg(1, s) = 1;
-        neg(2, s) = -1;
-    }
+    const Array2D neg = test::Filled(3, 20, [](int t, int) { return t == 1 ? 1.0f : t == 2 ? -1.0f : 0.0f; });
     EXPECT_EQ(Picks(neg, 3, 20, 20, {1, 4, 1, 20}), (std::vector<float>(4, 0.0f)));
 }
 
 TEST(CrossCorr, WindowsWithoutPicksReadNothing)
 {
-    Array2D pd = Profile(3, 10);
-    for (int t = 1; t <= 3; ++t)
-        for (int s = 1; s <= 10; ++s)
-            pd(t, s) = 1;
+    const Array2D pd = test::Filled(3, 10, [](int, int) { return 1.0f; });
     const struct { CrossCorrWindow w; const char *why; } rows[] = {
         {{0, 0, 0, 0}, "empty fields: sample 0 holds 0"},
         {{5, 4, 1, 10}, "key window ending before it starts"},
@@ -238,7 +225,7 @@ TEST(CrossCorr, FastPathMatchesSequentialLoopBitForBit)
     const float extremes[] = {1e30f, -1e30f, 1e-30f, -1e-30f, std::numeric_limits<float>::denorm_min(), -0.0f};
     for (int c = 0; c < 300; ++c) {
         const int nt = uni(2, 30), ns = uni(1, 200);
-        Array2D pd = Profile(nt, ns);
+        Array2D pd = test::Filled(nt, ns);
         const int kind = c % 4;
         for (int t = 1; t <= nt; ++t)
             for (int s = 1; s <= ns; ++s) {

@@ -1,11 +1,10 @@
 // Picking through the command flow: the exact marks, the rules, Reset, alignment, the picks file, Automatic.
 #include "support/app_fixture.h"
+#include "support/display_profile.h"
 #include "support/files.h"
 
 #include <cmath>
 #include <set>
-
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -42,20 +41,13 @@ struct PickingTest : test::AppFixture {
     void SetUp() override
     {
         AppFixture::SetUp();
-        Array2D a;
-        a.allocate(10, 100);
-        for (int t = 1; t <= 10; ++t)
-            for (int k = 1; k <= 100; ++k)
-                a(t, k) = float(k - (30 + t)) - 0.25f;
-        show(a, 50);
+        show(test::Filled(10, 100, [](int t, int k) { return float(k - (30 + t)) - 0.25f; }), 50);
         app.upd.setValue(1);
         s.PlotReady = 1;
         clearCanvases();
     }
     void clearCanvases() { profile.prims.clear(), trace.prims.clear(); }
 };
-
-} // namespace
 
 // y = 100: P = 12, window 1..32 drawn at y = 0 and 310; a second move erases the first's marks.
 TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
@@ -173,15 +165,6 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
     app.mnuSavePick_Click();
     EXPECT_EQ(d.filters.back(), "Ascii files (*.dat)|*.dat| All Filese (*.*)|*.*");
     EXPECT_EQ(test::FileBytes(saved).substr(0, 24), " 1  .005 \r\n 2  .006 \r\n 3");
-    s.Picks.assign(11, 0.0f);
-    const Array2D raw = s.RawData;
-    d.files = {saved};
-    app.mnuFromFile_Click();
-    EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
-    EXPECT_TRUE(d.messages.empty());
-    for (size_t t = 1; t <= 10; ++t)
-        EXPECT_FLOAT_EQ(s.Picks[t], picks[t]);
-    EXPECT_EQ(s.RawData(2, 1), raw(2, 3));
     const auto picksNow = s.Picks;
     const Array2D rawNow = s.RawData;
     std::ofstream(dir / "short.dat", std::ios::binary) << " 1  .005 \r\n 2  .006 \r\n";
@@ -197,6 +180,7 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
         EXPECT_EQ(s.Picks, picksNow);
         EXPECT_TRUE(s.RawData == rawNow);
     }
+    EXPECT_EQ(d.filters.back(), "Data files (*.dat)|*.dat| All Filese (*.*)|*.*");
     EXPECT_EQ(s.DataFileName, ""); // the cancel came last
     d.files = {(dir / "no" / "such.dat").string()};
     app.mnuSavePick_Click();
@@ -205,20 +189,13 @@ TEST_F(PickingTest, PicksFileThroughTheMenus)
                                         + ": No such file or directory.");
 }
 
-namespace {
-
 // 5 x 100 over 50 time units, a pulse at samples 30, 33, 34, 38 and 39.
 struct AutomaticTest : test::AppFixture {
     void SetUp() override
     {
         AppFixture::SetUp();
-        Array2D a;
-        a.allocate(5, 100);
         const int at[] = {0, 30, 33, 34, 38, 39};
-        for (int t = 1; t <= 5; ++t)
-            for (int k = -2; k <= 2; ++k)
-                a(t, at[t] + k) = 3.0f - static_cast<float>(k * k);
-        show(a, 50);
+        show(test::Filled(5, 100, [&](int t, int s) { return std::abs(s - at[t]) <= 2 ? 3.0f - float((s - at[t]) * (s - at[t])) : 0.0f; }), 50);
     }
     void automatic(const char *k1, const char *kl, const char *t1, const char *tl)
     {
@@ -310,14 +287,6 @@ TEST_F(AutomaticTest, NothingPickedIsNeverSilent)
     }
 }
 
-TEST_F(AutomaticTest, WithoutAProfileTheDialogIsNotShown)
-{
-    test::FakeWindow empty;
-    empty.app.mnuAutomatic_Click();
-    EXPECT_EQ(empty.frm.shows, 0);
-    EXPECT_EQ(empty.d.messages.back().second, "There is no profile to pick.");
-}
-
 } // namespace
 
 // The traces with a cross drawn on the canvas since its last clear (dx = 417).
@@ -360,25 +329,4 @@ TEST_F(PickingTest, UndoAndRedoOfThePicks)
         EXPECT_TRUE(!aligned.allocated() || s.NTraces != 10 || s.RawData == aligned);
     }
     EXPECT_EQ(aligned(2, 1), -29.25f);
-}
-
-// Whole-sample picks on every trace move each trace by its whole samples, from the window and from their file alike.
-TEST(AirWaveRoutes, WholeSamplePicksAlignAlikeFromTheWindowAndFromTheirFile)
-{
-    const std::string saved = (std::filesystem::temp_directory_path() / ("orvane_whole_" + std::to_string(::getpid()))).string();
-    for (const bool fromFile : {false, true}) {
-        test::FakeWindow w;
-        w.open(&App::mnuOpenSU_Click, std::string(ORVANE_EXAMPLES_DIR) + "/radar_line.su");
-        ASSERT_EQ(w.s.NTraces, 300);
-        const Array2D raw = w.s.RawData;
-        for (int t = 1; t <= 300; ++t)
-            w.s.Picks[size_t(t)] = (w.s.TotalTime / w.s.NSamples) * float(20 + t % 180); // the reference: sample 20
-        ASSERT_TRUE(w.app.savePicks(saved).done());
-        fromFile ? void(w.app.loadPicks(saved, true)) : w.app.AdjustAirWave();
-        int off = 0;
-        for (int t = 1; t <= 300; ++t)
-            off += !std::equal(w.s.RawData.row(t) + 1, w.s.RawData.row(t) + 401 - t % 180, raw.row(t) + 1 + t % 180);
-        EXPECT_EQ(off, 0) << (fromFile ? "From File" : "Current Picking");
-    }
-    std::filesystem::remove(saved);
 }

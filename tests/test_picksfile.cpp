@@ -8,7 +8,6 @@
 #include <climits>
 #include <cmath>
 
-
 using orv::ParsePicks;
 using Picks = std::vector<float>;
 

@@ -119,7 +119,6 @@ test::FakeControls WindowOf(const Scene &sc)
     return test::Window(str(sc.t1), str(sc.tl), str(sc.s1), str(sc.sl), sc.gain);
 }
 
-// The display as the program runs it.
 template <typename C, typename Check>
 void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
 {

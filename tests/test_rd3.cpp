@@ -1,5 +1,6 @@
 // Ramac RD3 profiles: a RAD text header beside a file of 16-bit samples.
 #include "formats/rd3.h"
+#include "support/display_profile.h"
 #include "support/files.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -49,13 +50,9 @@ struct Read {
     }
 };
 
-orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &values)
+orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &v)
 {
-    orv::Array2D a;
-    a.allocate(nt, ns);
-    for (int i = 0; i < nt * ns; ++i)
-        a(i / ns + 1, i % ns + 1) = values[size_t(i)];
-    return a;
+    return Filled(nt, ns, [&](int t, int s) { return v[size_t((t - 1) * ns + s - 1)]; });
 }
 
 } // namespace

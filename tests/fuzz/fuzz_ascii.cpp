@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string path = fuzz::scratchFile("in.dat");
     fuzz::putFile(path, text);
 
-    orv::Profile out = fuzz::staging();
+    orv::Profile out = fuzz::Staged();
     std::string error;
     const bool ok = orv::ReadAsciiFile(path, nTraces, nSamples, totalTime, out, error);
     fuzz::checkOutcome(ok, out, error);

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint64_t channel = 1 + data[0] % 3;
     const std::vector<uint8_t> file(data + 1, data + size);
     orv::MemorySource src(file);
-    orv::Profile out = fuzz::staging();
+    orv::Profile out = fuzz::Staged();
     std::string notice, error;
     const bool ok = orv::ReadDZT(src, "in.dzt", int(channel), out, notice, error);
     fuzz::checkOutcome(ok, out, error);

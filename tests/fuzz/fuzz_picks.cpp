@@ -3,16 +3,12 @@
 #include "picks/picksfile.h"
 #include <vector>
 
-namespace {
+static const std::vector<float> kBefore{0, 12.5f, -3};
 
-const std::vector<float> kBefore{0, 12.5f, -3};
-
-bool samePicks(const std::vector<float> &a, const std::vector<float> &b)
+static bool samePicks(const std::vector<float> &a, const std::vector<float> &b)
 {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

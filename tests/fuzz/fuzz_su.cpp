@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    orv::Profile out = fuzz::staging(), viaFile = fuzz::staging();
+    orv::Profile out = fuzz::Staged(), viaFile = fuzz::Staged();
     orv::SUReadInfo info, fileInfo;
     std::string error, fileError;
     orv::MemorySource memory(std::vector<uint8_t>(data, data + size));

@@ -3,16 +3,12 @@
 
 #include "core/numbers.h"
 #include "core/store.h"
+#include "../support/files.h"
 #include "formats/ascii.h"
 #include "formats/rd3.h"
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <string_view>
 #include <unistd.h>
 
@@ -62,14 +58,7 @@ inline Pair splitPair(const uint8_t *bytes, size_t size)
     return at == std::string_view::npos ? Pair{all, {}} : Pair{all.substr(0, at), all.substr(at + kSplit.size())};
 }
 
-inline orv::Profile staging()
-{
-    orv::Profile p;
-    p.RawData.allocate(2, 3);
-    p.RawData(1, 1) = 42, p.RawData(2, 3) = -7;
-    p.NTraces = 2, p.NSamples = 3, p.TotalTime = 9;
-    return p;
-}
+using orv::test::Staged;
 
 // TotalTime by its bits: a NaN window read twice is the same window.
 inline bool sameProfile(const orv::Profile &a, const orv::Profile &b)
@@ -87,7 +76,7 @@ inline uint64_t sampleCount(const orv::Profile &p)
 inline void checkOutcome(bool ok, const orv::Profile &out, const std::string &error)
 {
     if (!ok) {
-        FUZZ_CHECK(!error.empty() && sameProfile(out, staging()));
+        FUZZ_CHECK(!error.empty() && sameProfile(out, Staged()));
         return;
     }
     FUZZ_CHECK(out.NTraces >= 1 && out.NTraces <= 32767 && out.NTraces == std::floor(out.NTraces));
@@ -105,7 +94,7 @@ inline void checkOutcome(bool ok, const orv::Profile &out, const std::string &er
 // The pair readers (RD3, DT1).
 struct PairRead {
     Pair in;
-    orv::Profile out = staging();
+    orv::Profile out = Staged();
     std::string notice, error;
     bool ok;
     template <typename Reader>

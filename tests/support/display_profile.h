@@ -8,6 +8,17 @@
 
 namespace orv::test {
 
+// nt x ns amplitudes f(trace, sample); row and column 0 hold 0.
+inline Array2D Filled(int nt, int ns, const std::function<float(int, int)> &f = {})
+{
+    Array2D a;
+    a.allocate(nt, ns);
+    for (int t = 1; f && t <= nt; ++t)
+        for (int s = 1; s <= ns; ++s)
+            a(t, s) = f(t, s);
+    return a;
+}
+
 inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<float(int, int)> &f,
                                 float totalTime = 0)
 {
@@ -15,11 +26,7 @@ inline ProfileStore MakeProfile(int nTraces, int nSamples, const std::function<f
     st.NTraces = float(nTraces);
     st.NSamples = float(nSamples);
     st.TotalTime = totalTime != 0 ? totalTime : float(nSamples);
-    st.RawData.allocate(nTraces, nSamples);
-    for (int t = 1; t <= nTraces; ++t)
-        for (int s = 1; s <= nSamples; ++s)
-            st.RawData(t, s) = f(t, s);
-    st.PlotData = st.RawData;
+    st.PlotData = st.RawData = Filled(nTraces, nSamples, f);
     st.Picks.assign(size_t(nTraces) + 1, 0.0f);
     st.ClipValue = 1000, st.TracesPerCSG = 24, st.NormMode = 0, st.PickMode = 1;
     return st;

@@ -2,6 +2,7 @@
 #include "core/numbers.h"
 #include "support/app_fixture.h"
 #include "support/crosscorr_reference.h"
+#include "support/files.h"
 #include "support/form1_fixture.h"
 #include "ui/qtdialogs.h"
 #include "ui/updown.h"
@@ -44,6 +45,16 @@ std::string Items(const QList<QAction *> &actions)
     }
     return s;
 }
+
+void Mouse(QWidget *target, QEvent::Type type, int yPx, Qt::MouseButton button = Qt::NoButton)
+{
+    const QPointF at(20, yPx);
+    QMouseEvent e(type, at, target->mapToGlobal(at), button, type == QEvent::MouseMove ? Qt::NoButton : button,
+                  Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+void Move(Form1 &w, int yPx) { Mouse(w.pctTrace(), QEvent::MouseMove, yPx); }
+void Press(Form1 &w, int yPx, Qt::MouseButton b) { Mouse(w.pctTrace(), QEvent::MouseButtonPress, yPx, b); }
 
 TEST(Form1, ControlsAtTheirDesignPlacesAndTheMenuTree)
 {
@@ -159,7 +170,23 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     EXPECT_EQ(label1->text(), QStringLiteral("Trace # 1"));
     EXPECT_FALSE(w.upd()->downButton()->isEnabled()); // at the first trace
     Find<QPushButton>(w, "cmdAll")->click();
-    EXPECT_EQ(test::StoreOf(w.app()).LastTrace, 300);
+    const ProfileStore &s = test::StoreOf(w.app());
+    EXPECT_EQ(s.LastTrace, 300);
+    const int v = w.app().upd.Value();
+    Move(w, 200);
+    EXPECT_EQ(w.cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(s.RangeShown, 1);
+    Press(w, 200, Qt::LeftButton);
+    EXPECT_GT(s.Picks[size_t(v)], 0.0f);
+    EXPECT_EQ(s.RangeShown, 0);
+    Press(w, 300, Qt::RightButton);
+    const float dy = w.pctTrace()->ScaleHeight() / float(s.LastSample - s.FirstSample + 1);
+    const double y = (300 - w.pctTrace()->contentsRect().top()) * 15.0; // the canvas has a frame
+    EXPECT_FLOAT_EQ(s.Picks[size_t(v + 1)], s.TotalTime / s.NSamples * float(y / double(dy) + 1 + 1));
+    EXPECT_EQ(w.captionLabel(Caption::Label3)->text().toStdString(), "Picked Time = " + SignedText(s.Picks[size_t(v + 1)]));
+    EXPECT_EQ(w.app().upd.Value(), v + 2);
+    Mouse(w.pctProfile(), QEvent::MouseMove, 100);
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
     w.app().mnuAbout_Click();
     const QRect panel = w.frmAbout()->geometry();
     const QImage over = w.pctProfile()->grab(panel).toImage();
@@ -168,24 +195,6 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     test::Trigger(w, "mnuExit");
     EXPECT_TRUE(w.quitRequested());
     EXPECT_FALSE(w.isVisible());
-}
-
-TEST(Form1, DialogsLiftTheBusyPointerWhileOpen)
-{
-    QWidget parent;
-    QtDialogs dialogs(&parent);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool overrideWhileOpen = true;
-    QTimer::singleShot(0, [&] {
-        overrideWhileOpen = QApplication::overrideCursor() != nullptr;
-        if (QWidget *w = QApplication::activeModalWidget())
-            w->close();
-    });
-    dialogs.message("Open Profile", "text");
-    EXPECT_FALSE(overrideWhileOpen);
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QApplication::restoreOverrideCursor();
 }
 
 // Listing a folder with a FIFO reads no file for its icon; the dialog opens where a file was used.
@@ -222,15 +231,25 @@ TEST(Form1, FileDialogNeverReadsFilesAndOpensWhereAFileWasUsed)
     watchdog.join();
     EXPECT_FALSE(rescued);
     EXPECT_TRUE(kindIcons);
+    QApplication::setOverrideCursor(Qt::WaitCursor); // a message lifts the busy pointer while open
+    bool overrideWhileOpen = true;
+    QTimer::singleShot(0, [&] {
+        overrideWhileOpen = QApplication::overrideCursor() != nullptr;
+        if (QWidget *m = QApplication::activeModalWidget())
+            m->close();
+    });
+    dialogs.message("Open Profile", "text");
+    EXPECT_FALSE(overrideWhileOpen);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
 }
-
 
 TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath(QStringLiteral("two.dat")).toStdString();
-    std::ofstream(path, std::ios::binary) << " 1  2  3 \r\n 4  5  6 \r\n";
+    const test::TempDir dir;
+    const std::string path = dir / "two.dat";
+    test::PutFile(path, " 1  2  3 \r\n 4  5  6 \r\n");
     test::FakeDialogs d;
     Form1 w(&d);
     w.show();
@@ -255,7 +274,6 @@ TEST(Form1Formats, TextFileThroughTheRealParameterDialog)
     frm->cmdOK()->click();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_TRUE(test::TakesInput(w));
-    EXPECT_EQ(test::StoreOf(w.app()).RawData(2, 3), 6);
     EXPECT_EQ(w.captionLabel(Caption::Label5)->text(), QStringLiteral("No. of Traces = 2"));
     for (const bool button : {true, false}) {
         test::Trigger(w, "mnuOpenAscii");
@@ -291,16 +309,9 @@ public:
 
 TEST(Form1Formats, CancelButtonStopsARead)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const auto write = [&](const char *name, const std::string &bytes) {
-        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    };
-    const std::string first = write("first.su", test::SUBytes(30, 20));
-    const std::string second = write("second.su", test::SUBytes(50, 40));
-    const std::string text = write("third.dat", test::Ones(60 * 10));
+    const test::TempDir dir;
+    const std::string first = dir / "first.su", second = dir / "second.su", text = dir / "third.dat";
+    test::PutFile(first, test::SUBytes(30, 20)), test::PutFile(second, test::SUBytes(50, 40)), test::PutFile(text, test::Ones(600));
     test::FakeDialogs d;
     auto owned = test::OpenedWindow(d, first);
     Form1 &w = *owned;
@@ -341,43 +352,6 @@ TEST(Form1Formats, CancelButtonStopsARead)
     EXPECT_EQ(test::StoreOf(w.app()).NTraces, 50);
     EXPECT_TRUE(cancel->isHidden());
 }
-
-
-void Mouse(QWidget *target, QEvent::Type type, int yPx, Qt::MouseButton button = Qt::NoButton)
-{
-    const QPointF at(20, yPx);
-    QMouseEvent e(type, at, target->mapToGlobal(at), button, type == QEvent::MouseMove ? Qt::NoButton : button,
-                  Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
-}
-void Move(Form1 &w, int yPx) { Mouse(w.pctTrace(), QEvent::MouseMove, yPx); }
-void Press(Form1 &w, int yPx, Qt::MouseButton b) { Mouse(w.pctTrace(), QEvent::MouseButtonPress, yPx, b); }
-
-TEST(Form1Picking, MouseOnTheTraceCanvasPicksAndSteps)
-{
-    test::FakeDialogs d;
-    auto w = test::OpenedWindow(d);
-    ASSERT_TRUE(d.messages.empty());
-    const ProfileStore &s = test::StoreOf(w->app());
-    ASSERT_EQ(s.NTraces, 300);
-    Move(*w, 200);
-    EXPECT_EQ(w->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(s.RangeShown, 1);
-    Press(*w, 200, Qt::LeftButton);
-    EXPECT_GT(s.Picks[1], 0.0f);
-    EXPECT_EQ(w->app().upd.Value(), 2);
-    EXPECT_EQ(w->captionLabel(Caption::Label1)->text(), QStringLiteral("Trace # 2"));
-    EXPECT_TRUE(w->captionLabel(Caption::Label3)->text().startsWith(QStringLiteral("Picked Time =  ")));
-    EXPECT_EQ(s.RangeShown, 0);
-    Press(*w, 300, Qt::RightButton);
-    const float dy = w->pctTrace()->ScaleHeight() / float(s.LastSample - s.FirstSample + 1);
-    const double y = (300 - w->pctTrace()->contentsRect().top()) * 15.0; // the canvas has a frame
-    const float P = float(y / double(dy) + 1 + 1);
-    EXPECT_FLOAT_EQ(s.Picks[2], s.TotalTime / s.NSamples * P);
-    EXPECT_EQ(w->captionLabel(Caption::Label3)->text().toStdString(), "Picked Time = " + SignedText(s.Picks[2]));
-    EXPECT_EQ(w->app().upd.Value(), 3);
-    Mouse(w->pctProfile(), QEvent::MouseMove, 100);
-    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);}
 
 // Two moves leave the pixels one move to the second place leaves; a press after a move, a press alone.
 TEST(Form1Picking, MarksLeaveNoTrailsInThePixels)
@@ -499,20 +473,10 @@ TEST(Form1Picking, AutomaticThroughTheRealDialog)
     EXPECT_FALSE(frm->isVisible());
     EXPECT_FALSE(test::Held(*w));
     EXPECT_EQ(s.Picks, want);
-    EXPECT_EQ(s.Picks[300], 0.0f);
     EXPECT_FALSE(s.RawData == raw);
     EXPECT_NE(w->pctProfile()->image(), before);
     EXPECT_TRUE(d.messages.empty());
-}
-
-// While a run goes on, "&Cancel" and the close control ask it to stop.
-TEST(Form1Picking, DialogAsksARunToStop)
-{
-    test::FakeDialogs d;
-    Form1 w(&d);
-    w.show();
-    FrmData *frm = w.frmData();
-    int cancels = 0;
+    int cancels = 0; // while a run goes on, "&Cancel" and the close control ask it to stop
     QObject::connect(frm, &FrmData::cancel2Clicked, [&] { ++cancels; });
     frm->showCrossCorrelation();
     for (int way = 0; way < 2; ++way) {
