@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    orv::Profile out = fuzz::staging(), viaFile = fuzz::staging();
+    orv::Profile out = fuzz::Staged(), viaFile = fuzz::Staged();
     const orv::FileHeaders staged{orv::FileHeaders::Kind::SU, true, {}, {9}, {}};
     out.Headers = viaFile.Headers = staged;
     orv::SEGYReadInfo info, fileInfo;
