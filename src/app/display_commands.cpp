@@ -124,7 +124,10 @@ void ProfileSession::cmdAll_Click()
     mnuReplot_Click();
 }
 
-void ProfileSession::cmdNextGroup_Click()
+void ProfileSession::cmdNextGroup_Click() { stepGroup(true); }
+void ProfileSession::cmdPrevGroup_Click() { stepGroup(false); }
+
+void ProfileSession::stepGroup(bool forward)
 {
     if (busy_ || !store.hasProfile())
         return;
@@ -142,12 +145,22 @@ void ProfileSession::cmdNextGroup_Click()
         o = 0;
     c_.setText(Field::txtGroupOverlap, SignedText(int(o)));
 
+    // Next Group moves the window on by w - o + 1 traces, stopping at the
+    // last trace; the previous group moves it back by as many, stopping at 1.
     const int16_t w = CInt(Val(c_.text(Field::txtLsttr)) - Val(c_.text(Field::txt1sttr)));
-    int16_t L = CInt(Val(c_.text(Field::txtLsttr)) + w - o + 1);
-    if (L > store.NTraces)
-        L = CInt(store.NTraces);
-    c_.setText(Field::txtLsttr, SignedText(int(L)));
-    c_.setText(Field::txt1sttr, SignedText(Val(c_.text(Field::txtLsttr)) - w));
+    if (forward) {
+        int16_t L = CInt(Val(c_.text(Field::txtLsttr)) + w - o + 1);
+        if (L > store.NTraces)
+            L = CInt(store.NTraces);
+        c_.setText(Field::txtLsttr, SignedText(int(L)));
+        c_.setText(Field::txt1sttr, SignedText(Val(c_.text(Field::txtLsttr)) - w));
+    } else {
+        int16_t F = CInt(Val(c_.text(Field::txt1sttr)) - w + o - 1);
+        if (F < 1)
+            F = 1;
+        c_.setText(Field::txt1sttr, SignedText(int(F)));
+        c_.setText(Field::txtLsttr, SignedText(Val(c_.text(Field::txt1sttr)) + w));
+    }
 
     mnuReplot_Click();
     store.PlotReady = 1;
@@ -168,35 +181,6 @@ void ProfileSession::upd_Change()
         RestorePrevTrace(store, c_, pctProfile_, n);
     HighlightTrace(store, c_, pctProfile_, n);
     highlighted_ = n;
-}
-
-void ProfileSession::cmdPrevGroup_Click()
-{
-    if (busy_ || !store.hasProfile())
-        return;
-    const auto first = StrictVal(c_.text(Field::txt1sttr));
-    const auto last = StrictVal(c_.text(Field::txtLsttr));
-    if (first && last && *first == 1 && *last == store.NTraces)
-        return;
-
-    store.PlotReady = 0;
-
-    int16_t o = CInt(Val(c_.text(Field::txtGroupOverlap)));
-    if (o < 0)
-        o = 0;
-    c_.setText(Field::txtGroupOverlap, SignedText(int(o)));
-
-    // Next Group moves the window on by w - o + 1 traces; this moves it back
-    // by as many.
-    const int16_t w = CInt(Val(c_.text(Field::txtLsttr)) - Val(c_.text(Field::txt1sttr)));
-    int16_t F = CInt(Val(c_.text(Field::txt1sttr)) - w + o - 1);
-    if (F < 1)
-        F = 1;
-    c_.setText(Field::txt1sttr, SignedText(int(F)));
-    c_.setText(Field::txtLsttr, SignedText(Val(c_.text(Field::txt1sttr)) + w));
-
-    mnuReplot_Click();
-    store.PlotReady = 1;
 }
 
 void ProfileSession::undoPicks() { stepHistory(false); }

@@ -125,6 +125,7 @@ protected:
     // Normalization, clip and gather size from the window, as Re-Plot takes them.
     void readDisplayOptions();
     void drawAll();
+    void stepGroup(bool forward); // Next Group and the previous group
     void openCaptions();
 
     void stepHistory(bool forward);
