@@ -405,21 +405,24 @@ void Form1::buildMenus()
     mnuAbout_->setObjectName(QStringLiteral("mnuAbout"));
 }
 
+// Every command runs through one guard: whatever a command could not
+// finish (memory running out in the middle of a plot, say) is reported and
+// the program goes on, instead of ending on an unhandled exception. While a
+// long command runs, nothing else gets through.
+void Form1::runCommand(const std::function<void()> &command)
+{
+    if (app_->busy())
+        return;
+    try {
+        command();
+    } catch (const std::exception &e) {
+        dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
+    }
+}
+
 void Form1::bindHandlers()
 {
-    // Every command runs through one guard: whatever a command could not
-    // finish (memory running out in the middle of a plot, say) is reported
-    // and the program goes on, instead of ending on an unhandled exception.
-    // While a long command runs, nothing else gets through.
-    auto run = [this](const std::function<void()> &command) {
-        if (app_->busy())
-            return;
-        try {
-            command();
-        } catch (const std::exception &e) {
-            dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
-        }
-    };
+    auto run = [this](const std::function<void()> &command) { runCommand(command); };
     auto guarded = [this, run](void (App::*handler)()) {
         return [this, run, handler] { run([this, handler] { (app_.get()->*handler)(); }); };
     };
@@ -574,15 +577,7 @@ void Form1::wheelOverProfile(const QWheelEvent &e)
 // items of their menus.
 void Form1::addDensityAndPicksCsv()
 {
-    auto run = [this](const std::function<void()> &command) {
-        if (app_->busy())
-            return;
-        try {
-            command();
-        } catch (const std::exception &e) {
-            dialogs_->message("Orvane", std::string("The command could not be completed: ") + e.what());
-        }
-    };
+    auto run = [this](const std::function<void()> &command) { runCommand(command); };
     // Each after a separator of its own, so that the view's check mark does
     // not read as a fifth pick rule and the export stands apart from Exit.
     mnuTools_->addSeparator()->setObjectName(QStringLiteral("mnuSepDensity"));

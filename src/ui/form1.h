@@ -108,6 +108,7 @@ private:
     void buildControls();
     void buildMenus();
     void bindHandlers();
+    void runCommand(const std::function<void()> &command);
     void addDensityAndPicksCsv();
     void bindWidgets(); // fills the role arrays from the name tables
     void applyLayout(const FormLayout &f);
