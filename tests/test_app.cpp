@@ -4,6 +4,7 @@
 #include "support/app_fixture.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace orv;
@@ -141,68 +142,44 @@ TEST_F(AppTest, NextGroupSteps)
     }
 }
 
-TEST_F(AppTest, CommandsWaitWhileAReadRepaints)
+// A read, a redraw, a save and an alignment that last show their progress under the busy pointer, every
+// other command waits meanwhile, and the caption and pointer come back.
+TEST_F(AppTest, LongCommandsShowTheirProgressWhileOtherCommandsWait)
 {
-    const auto path = file("big.su", test::SUBytes(3000, 1000));
+    const auto big = file("big.su", test::SUBytes(1100, 1000)); // past one 4 MB write
     open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(5, 10)));
-    const ProfileStore before = s;
-    int seen = 0;
-    c.onYield = [&] {
-        ++seen;
-        range("2", "3", "1", "5");
-        app.cmdRePlot_Click();
-        app.cmdNextGroup_Click();
-        app.cmdAll_Click();
-        app.mnuOpenSU_Click();
-        EXPECT_EQ(s.NTraces, before.NTraces); // nothing half-loaded is visible
-        EXPECT_EQ(s.FirstTrace, before.FirstTrace);
-    };
-    open(&App::mnuOpenSU_Click, path);
-    c.onYield = nullptr;
-    EXPECT_GE(seen, 1);
-    EXPECT_EQ(s.NTraces, 3000);
-    EXPECT_FALSE(app.busy());
-}
-
-TEST_F(AppTest, ARedrawThatLastsShowsItsProgressThenPutsCaptionAndPointerBack)
-{
-    open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(30, 50)));
     const test::EagerPacing eager;
-    c.setCaptionVisible(Caption::lblReadTr, false);
-    const std::string caption = c.caption(Caption::lblReadTr);
-    int seen = 0;
-    c.onYield = [&] {
-        ++seen;
-        EXPECT_EQ(c.caption(Caption::lblReadTr), "Drawing Trace # 1");
-        EXPECT_TRUE(c.captionVisible(Caption::lblReadTr));
-        EXPECT_EQ(c.pointer(), PointerBusy);
-        range("2", "3", "1", "5");
-        app.cmdRePlot_Click(); // waits: refused while the redraw runs
+    const struct { const char *shown; std::function<void()> run; } steps[] = {
+        {"Reading Trace # ", [&] { open(&App::mnuOpenSU_Click, big); }}, // leaves "Reading Trace # 1100"
+        {"Drawing Trace # 1", [&] { app.cmdAll_Click(); }},
+        {"Writing Trace # ", [&] { d.files = {(dir / "out.su").string()}, app.mnuSaveSU_Click(); }},
+        {"Aligning Trace # 256", [&] { s.Picks.assign(1101, 1.0f), app.mnuCurrentPick_Click(); }},
     };
-    app.cmdAll_Click();
-    c.onYield = nullptr;
-    EXPECT_EQ(seen, 1);
-    EXPECT_EQ(s.LastTrace, 30);
-    EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
-    EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
-    EXPECT_EQ(c.pointer(), PointerDefault);
-    EXPECT_FALSE(app.busy());
-}
-
-TEST_F(AppTest, SavingAndAligningShowTheirProgressThenPutTheCaptionBack)
-{
-    open(&App::mnuOpenSU_Click, file("p.su", test::SUBytes(1100, 1000))); // past one 4 MB write
-    s.Picks.assign(1101, 1.0f);
-    const test::EagerPacing eager;
-    const std::string caption = c.caption(Caption::lblReadTr);
-    for (const auto &[command, shown] : {std::pair{&App::mnuSaveSU_Click, "Writing Trace # "},
-                                         std::pair{&App::mnuCurrentPick_Click, "Aligning Trace # 256"}}) {
+    for (const auto &k : steps) {
+        SCOPED_TRACE(k.shown);
+        const float traces = s.NTraces;
+        const std::string caption = c.caption(Caption::lblReadTr);
+        int seen = 0;
         c.progress.clear();
-        d.files = {(dir / "out.su").string()};
-        (app.*command)();
-        EXPECT_TRUE(std::any_of(c.progress.begin(), c.progress.end(), [&](auto &p) { return p.starts_with(shown); }));
-        EXPECT_EQ(c.caption(Caption::lblReadTr), caption);
+        c.onYield = [&] {
+            ++seen;
+            EXPECT_TRUE(c.captionVisible(Caption::lblReadTr));
+            EXPECT_EQ(c.pointer(), PointerBusy);
+            const auto shown = std::tuple(s.NTraces, s.FirstTrace, s.LastTrace, c.texts);
+            range("2", "3", "1", "5");
+            app.cmdRePlot_Click(), app.cmdNextGroup_Click(), app.cmdAll_Click(), app.mnuOpenSU_Click();
+            c.texts = std::get<3>(shown);
+            EXPECT_EQ(std::tuple(s.NTraces, s.FirstTrace, s.LastTrace), std::tuple(std::get<0>(shown), std::get<1>(shown), std::get<2>(shown)));
+            EXPECT_TRUE(s.NTraces == traces || !c.caption(Caption::lblReadTr).starts_with("Reading")); // nothing half-loaded
+        };
+        k.run();
+        c.onYield = nullptr;
+        EXPECT_GE(seen, 1);
+        EXPECT_TRUE(std::any_of(c.progress.begin(), c.progress.end(), [&](auto &p) { return p.starts_with(k.shown); }));
+        EXPECT_EQ(c.caption(Caption::lblReadTr), traces == 5 ? "Reading Trace # 1100" : caption);
+        EXPECT_FALSE(c.captionVisible(Caption::lblReadTr));
         EXPECT_EQ(c.pointer(), PointerDefault);
+        EXPECT_FALSE(app.busy());
     }
 }
 

@@ -111,27 +111,6 @@ TEST(DisplayPlotProfile, FillLinesPerSampleFollowCIntOfDy)
     }
 }
 
-TEST(DisplayPlotProfile, DrawModesAndNoProfile)
-{
-    ProfileStore st = MakeProfile(5, 50, [](int t, int s) { return std::sin(float(t + s)); });
-    FakeControls c = Window("1", "5", "1", "50");
-    RecordingCanvas cv;
-    PlotProfile(st, c, cv);
-    ASSERT_GE(cv.prims.size(), 3u);
-    EXPECT_EQ(std::vector<Prim>(cv.prims.begin(), cv.prims.begin() + 2), (std::vector<Prim>{{Prim::Mode, DrawCopyPen}, {Prim::Clear}}));
-    EXPECT_EQ(cv.prims.back(), (Prim{Prim::Mode, DrawNotXorPen}));
-    EXPECT_TRUE(cv.only(Prim::ColorLine).empty()); // all in the foreground colour
-    EXPECT_EQ(c.yields, 0);
-
-    ProfileStore none; // nothing drawn, written back or allocated
-    const auto before = c.texts;
-    RecordingCanvas empty;
-    PlotProfile(none, c, empty);
-    EXPECT_TRUE(empty.prims.empty());
-    EXPECT_EQ(c.texts, before);
-    EXPECT_FALSE(none.PlotData.allocated());
-}
-
 TEST(DisplayPlotTrace, StretchesTheTraceBetweenTheMargins)
 {
     // [-2, 0, 3, 1] on a canvas 1040 wide: sc = 1000 / 5, amplitude 0 at 420.

@@ -69,13 +69,5 @@ TEST(Layout, CanvasesFillTheInnerAreaAndEverythingFollowsThem)
     }
 }
 
-TEST(Layout, CentreAndPixelConversionRoundToNearest)
-{
-    EXPECT_EQ(CentreIn(673, 529, 305, 209), std::make_pair(184, 160));
-    EXPECT_EQ(CentreIn(100, 101, 300, 50), std::make_pair(-100, 26)); // larger than its container; 25.5 up
-    EXPECT_EQ(TwipsToPixels(1100), 73);
-    EXPECT_EQ(TwipsToPixels(1027), 68);
-}
-
 } // namespace
 } // namespace orv

@@ -142,20 +142,6 @@ TEST_F(PickingTest, CurrentPickingAsksThenAligns)
     }
 }
 
-TEST_F(PickingTest, ResetClearsPicksAndRearmsTheStepper)
-{
-    s.Picks[3] = 4;
-    c.texts[Field::txt1sttr] = "2";
-    c.texts[Field::txtLsttr] = " 7";
-    app.upd.setValue(6);
-    app.mnuReset_Click();
-    EXPECT_EQ(s.Picks, std::vector<float>(11, 0.0f));
-    EXPECT_EQ(std::tuple(app.upd.Min(), app.upd.Max(), app.upd.Value()), std::tuple(2, 7, 2));
-    EXPECT_FALSE(profile.only(Prim::Clear).empty());
-    for (const Prim &p : profile.only(Prim::ColorLine))
-        EXPECT_NE(p.colour, ColorRed);
-}
-
 TEST_F(PickingTest, PicksFileThroughTheMenus)
 {
     const std::vector<float> picks = {0, 5, 6, 5.5f, 5, 5, 5, 5, 5, 5, 5};
@@ -320,6 +306,7 @@ TEST_F(PickingTest, UndoAndRedoOfThePicks)
         {"undo", [&] { app.undoPicks(); }, two, {1, 2}, 1, "Picked Time =  6"},
         {"load", [&] { open(&App::mnuOpenSU_Click, suFile); }, none, {}, 1, "Picked Time = "},
         {"undo after a load", [&] { app.undoPicks(); }, none, {}, 1, "Picked Time = "},
+        {"Reset from trace 2", [&] { range("2", " 3", "1", "20"), app.mnuReset_Click(); }, none, {}, 2, "Picked Time = "},
     };
     for (const auto &k : steps) {
         SCOPED_TRACE(k.step);

@@ -54,6 +54,8 @@ TEST(CommandLine, FileNamedAtStart)
         {"pair.HD", NamedFormat::DT1, "pair.DT1", ""},
         {"m.RAD", NamedFormat::RD7, "m.rd7", ""}, // the header of the data file beside it
         {"LINE.DZT", NamedFormat::DZT, "LINE.DZT", ""},
+        {"x.y/L3.HD", NamedFormat::DT1, "x.y/L3.dt1", ""},
+        {"x.y/notes", NamedFormat::None, "", KnownExtensionsText},
         {"notes.txt", NamedFormat::None, "", (dir / "notes.txt").string() + " is not opened"},
         {"noextension", NamedFormat::None, "", KnownExtensionsText},
     };
