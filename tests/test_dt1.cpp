@@ -44,12 +44,11 @@ std::string header(std::string traces, std::string samples, std::string window, 
         + "STACKING TYPE      = F1, P8, DynaQ OFF " + eol;
 }
 
-struct Read {
-    orv::Profile p = Staged();
-    std::string notice, error;
-    bool ok;
-    explicit Read(const std::string &path) { ok = orv::ReadDT1File(path, p, notice, error); }
-};
+Outcome Read(const std::string &path)
+{
+    Outcome r;
+    return r.ok = orv::ReadDT1File(path, r.p, r.notice, r.error), r;
+}
 
 } // namespace
 
@@ -69,7 +68,7 @@ TEST(DT1Read, HeaderLayoutsAndSamplesPastEachTraceHeader)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const Read r(pair(dir, c.text, data, c.hd, c.dt1));
+        const Outcome r = Read(pair(dir, c.text, data, c.hd, c.dt1));
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_EQ(std::tuple(r.p.NTraces, r.p.NSamples, r.p.TotalTime), std::tuple(3.0f, 100.0f, 50.0f));
         ASSERT_EQ(r.p.RawData.sampleBound(), 100);
@@ -102,7 +101,7 @@ TEST(DT1Read, RefusalsLeaveTheProfileAlone)
         TempDir dir;
         pair(dir, c.hd, makeData(3, 4));
         std::filesystem::remove(dir / c.remove);
-        const Read r(dir / c.pick);
+        const Outcome r = Read(dir / c.pick);
         EXPECT_NE(r.error.find(c.why), std::string::npos) << r.error;
         EXPECT_TRUE(!r.ok && Untouched(r.p));
     }
@@ -120,7 +119,7 @@ TEST(DT1Read, DataFileShorterOrLongerThanAnnounced)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const Read r(pair(dir, header(std::to_string(c.nt), std::to_string(c.ns), "2"),
+        const Outcome r = Read(pair(dir, header(std::to_string(c.nt), std::to_string(c.ns), "2"),
                           makeData(c.nt + 2, c.ns).substr(0, c.bytes)));
         ASSERT_TRUE(r.ok) << r.error;
         const std::string all = std::to_string(c.nt * c.ns), held = std::to_string(c.held);
@@ -150,7 +149,7 @@ TEST(DT1Read, RealPairs)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.data);
-        const Read r(root + c.data);
+        const Outcome r = Read(root + c.data);
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_EQ(std::tuple(r.p.NTraces, r.p.NSamples, r.p.TotalTime),
                   std::tuple(float(c.traces), float(c.samples), c.window));

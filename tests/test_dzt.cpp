@@ -8,13 +8,11 @@ using namespace orv::test;
 
 namespace {
 
-// ok, the profile (Staged() when refused), notice and error.
-auto Read(const std::string &b, int channel = 1)
+Outcome Read(const std::string &b, int channel = 1)
 {
     orv::MemorySource src(std::vector<uint8_t>(b.begin(), b.end()));
-    std::tuple<bool, orv::Profile, std::string, std::string> r{false, Staged(), "", ""};
-    std::get<0>(r) = orv::ReadDZT(src, "a.dzt", channel, std::get<1>(r), std::get<2>(r), std::get<3>(r));
-    return r;
+    Outcome r;
+    return r.ok = orv::ReadDZT(src, "a.dzt", channel, r.p, r.notice, r.error), r;
 }
 
 std::string withU16(std::string b, size_t at, int v) { return b[at] = char(v), b[at + 1] = char(v >> 8), b; }
@@ -33,7 +31,7 @@ TEST(DZTRead, BitsChannelsAndDataStart)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.bits << " bits, channel " << c.channel << " of " << c.channels << ", cut " << c.cut);
         const std::string b = DztFile(c.bits, c.channels, c.dataWord, c.ns, c.scans, 40);
-        const auto [ok, p, notice, error] = Read(b.substr(0, b.size() - size_t(c.cut)), c.channel);
+        const auto [p, notice, error, ok] = Read(b.substr(0, b.size() - size_t(c.cut)), c.channel);
         ASSERT_TRUE(ok) << error;
         EXPECT_EQ(std::tuple(p.NTraces, p.NSamples, p.TotalTime), std::tuple(float(c.nt), float(c.ns), 10.0f * float(c.channel)));
         EXPECT_EQ(notice, c.held == c.nt * c.ns ? "" : "The file a.dzt holds " + std::to_string(c.held) + " of the "
@@ -63,7 +61,7 @@ TEST(DZTRead, RefusalsLeaveTheProfileAlone)
         {withU16(good, 28, 0), 1, "cannot be read with a time window of 0: the time window must be a number greater than 0"},
     };
     for (const auto &c : cases) {
-        const auto [ok, p, notice, error] = Read(c.bytes, c.channel);
+        const auto [p, notice, error, ok] = Read(c.bytes, c.channel);
         EXPECT_EQ(error, c.error);
         EXPECT_TRUE(!ok && Untouched(p)) << c.error;
     }
@@ -80,7 +78,7 @@ TEST(DZTRead, RealFiles)
     };
     for (const auto &c : cases) {
         const std::string b = FileBytes(root + c.file);
-        const auto [ok, p, notice, error] = Read(b);
+        const auto [p, notice, error, ok] = Read(b);
         std::vector<std::string> names;
         std::string why;
         ASSERT_TRUE(ok && notice.empty() && orv::DZTChannelsOfFile(root + c.file, names, why)) << error << why;

@@ -40,15 +40,11 @@ std::string makeData(int nt, int ns)
     return b;
 }
 
-struct Read {
-    orv::Profile p = Staged();
-    std::string notice, error;
-    bool ok;
-    explicit Read(const std::string &path, bool rd7 = false)
-    {
-        ok = (rd7 ? orv::ReadRD7File : orv::ReadRD3File)(path, p, notice, error, {});
-    }
-};
+Outcome Read(const std::string &path, bool rd7 = false)
+{
+    Outcome r;
+    return r.ok = (rd7 ? orv::ReadRD7File : orv::ReadRD3File)(path, r.p, r.notice, r.error, {}), r;
+}
 
 orv::Array2D amplitudes(int nt, int ns, const std::vector<float> &v)
 {
@@ -71,7 +67,7 @@ TEST(RD3Read, SizesKeysAndSamplesTraceAfterTrace)
         const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 3);
         PutFile(dir / (stem + (stem == "LINE." ? "RAD" : "rad")), c.header);
         PutFile(dir / c.name, makeData(c.nt, c.ns));
-        const Read r(dir / c.name);
+        const Outcome r = Read(dir / c.name);
         ASSERT_TRUE(r.ok && r.notice.empty()) << r.error;
         EXPECT_TRUE(r.p.NSamples == c.ns && r.p.NTraces == c.nt);
         EXPECT_FLOAT_EQ(r.p.TotalTime, c.totalTime);
@@ -109,7 +105,7 @@ TEST(RD3Read, Refusals)
             PutFile(dir / "a.rad", c.header);
         if (*c.data)
             PutFile(dir / c.data, makeData(1, 1));
-        const Read r(dir / (*c.data ? c.data : "a.rd3"));
+        const Outcome r = Read(dir / (*c.data ? c.data : "a.rd3"));
         EXPECT_EQ(r.error, inDir(c.error, dir));
         EXPECT_TRUE(!r.ok && Untouched(r.p));
     }
@@ -123,7 +119,7 @@ TEST(RD3Read, ShortDataFileReadsMissingSamplesAsZero)
         const std::string b = makeData(3, 4).substr(0, bytes);
         PutFile(dir / "a.rad", header("4", "1", "3"));
         PutFile(dir / "a.rd3", b);
-        const Read r(dir / "a.rd3");
+        const Outcome r = Read(dir / "a.rd3");
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.notice, "The file " + (dir / "a.rd3") + " holds " + std::to_string(held)
                       + " of the 12 samples its header announces; the missing samples read as 0.");
@@ -212,7 +208,7 @@ TEST(RD3RealFiles, TenColumnsAndTheirHeaderWith32BitData)
     PutFile(dir / "t.rad", FileBytes(path.substr(0, path.size() - 3) + "rad"));
     PutFile(dir / "t.rd7", wide);
     for (const bool rd7 : {false, true}) {
-        const Read r(rd7 ? dir / "t.rd7" : path, rd7);
+        const Outcome r = Read(rd7 ? dir / "t.rd7" : path, rd7);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_TRUE(r.p.NTraces == 10 && r.p.NSamples == 512 && r.p.TotalTime == 422.061312f && r.notice.empty());
         for (int i : {0, 1, 511, 512, 2600, 5119})
@@ -231,7 +227,7 @@ TEST(RD7, RoundTripClippedToThe32BitRange)
     TempDir dir;
     std::string error;
     ASSERT_TRUE(orv::WriteRD7File(dir / "p.rd7", a, 1, float(ns), error)) << error;
-    const Read back(dir / "p.rd7", true);
+    const Outcome back = Read(dir / "p.rd7", true);
     ASSERT_TRUE(back.ok && back.notice.empty()) << back.error;
     EXPECT_TRUE(a == kept && FileBytes(dir / "p.rad").starts_with("SAMPLES: 11 \r\n"));
     const std::string data = FileBytes(dir / "p.rd7");

@@ -40,6 +40,13 @@ inline Profile Staged()
     return p;
 }
 
+// What a reader made of a file: the profile (as staged when refused), its notice and its error.
+struct Outcome {
+    Profile p = Staged();
+    std::string notice, error;
+    bool ok = false;
+};
+
 inline bool Untouched(const Profile &p)
 {
     const Profile s = Staged();

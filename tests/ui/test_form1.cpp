@@ -153,7 +153,6 @@ TEST(Form1, OpenRePlotStepAboutAndExit)
     EXPECT_TRUE(w.layoutDone());
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(Find<QLabel>(w, "Label5")->text(), QStringLiteral("No. of Traces = 300"));
-    EXPECT_EQ(Find<QLabel>(w, "Label6")->text(), QStringLiteral("No. of Samples = 400"));
     EXPECT_EQ(Find<QLineEdit>(w, "Text1")->text(), QStringLiteral(" .2")); // 80 ms over 400 samples
     EXPECT_EQ(Find<QLineEdit>(w, "txtLsttr")->text(), QStringLiteral(" 200")); // at most 200 traces at first
     EXPECT_EQ(w.app().upd.Max(), 200);
