@@ -1,5 +1,6 @@
 #include "formats/segy.h"
 #include "formats/counts.h"
+#include "formats/interval.h"
 #include "formats/su.h"
 
 #include "core/numbers.h"
@@ -659,18 +660,9 @@ bool WriteSEGYFile(const std::string &path, const Array2D &PlotData, float NTrac
     }
     // The interval as the SU writer forms it; the field is read signed, so
     // it holds at most 32767 us.
-    const float intervalMs = static_cast<float>(static_cast<double>(TotalTime) / ns);
-    const float dtRounded = std::nearbyint(intervalMs * 1000.0f);
-    const bool vanishes = dtRounded == 0 && TotalTime != 0;
-    if (!(dtRounded >= 0 && dtRounded <= 32767) || vanishes) {
-        const char *why = dtRounded < 0 ? "it cannot be negative"
-            : dtRounded > 32767         ? "at most 32.767 ms"
-            : vanishes                  ? "at least 0.001 ms"
-                                        : "not a number";
-        error = "the sample interval of " + PlainText(intervalMs) + " ms does not fit a SEG-Y header (" + why + ")";
+    uint32_t dt = 0;
+    if (!HeaderInterval(TotalTime, ns, 32767, "SEG-Y", dt, error))
         return false;
-    }
-    const auto dt = static_cast<uint32_t>(dtRounded);
 
     const bool kept = headers.kind != FileHeaders::Kind::None && headers.traces.size() == kTraceHeaderBytes * size_t(nt);
     const bool keptFile = kept && headers.kind == FileHeaders::Kind::SEGY && headers.file.size() >= kFileHeaderBytes
