@@ -33,7 +33,7 @@ constexpr size_t kTraceHeaderBytes = 240;
 // Binary header fields, from the start of the file.
 constexpr size_t kBinDt = 3216, kBinNs = 3220, kBinFormat = 3224, kBinExtNs = 3268, kBinExtDt = 3272,
                  kBinByteOrder = 3296, kBinRevision = 3500, kBinFixed = 3502, kBinExtText = 3504,
-                 kBinExtraHeaders = 3506;
+                 kBinExtraHeaders = 3506, kBinFirstTrace = 3520, kBinTrailers = 3528;
 // Trace header fields.
 constexpr size_t kTrNs = 114, kTrDt = 116;
 
@@ -47,11 +47,12 @@ uint32_t load(const uint8_t *p, int n, bool bigEndian)
 int16_t get16(const uint8_t *p, bool be) { return static_cast<int16_t>(load(p, 2, be)); }
 uint16_t getU16(const uint8_t *p, bool be) { return static_cast<uint16_t>(load(p, 2, be)); }
 int32_t get32(const uint8_t *p, bool be) { return static_cast<int32_t>(load(p, 4, be)); }
-double getDouble(const uint8_t *p, bool be)
+uint64_t get64(const uint8_t *p, bool be)
 {
     const uint64_t hi = load(p, 4, be), lo = load(p + 4, 4, be);
-    return std::bit_cast<double>(be ? hi << 32 | lo : lo << 32 | hi);
+    return be ? hi << 32 | lo : lo << 32 | hi;
 }
+double getDouble(const uint8_t *p, bool be) { return std::bit_cast<double>(get64(p, be)); }
 void putBE(uint8_t *p, uint32_t v, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -240,6 +241,7 @@ struct Layout {
     int format = 0;
     int bps = 0;                // bytes per sample
     uint64_t dataStart = 0;     // first trace header
+    uint64_t dataEnd = 0;       // where the traces end: the file's end or its first data trailer
     uint64_t headerBytes = 0;   // of each trace: 240 and any additional headers
     uint32_t ns = 0;            // samples per trace
     double dtUs = 0;            // 0: none given
@@ -345,13 +347,40 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
         return false;
     }
     l.dataStart = start;
+    l.dataEnd = size;
+    // Revision 2 may give where the first trace starts (0: after the
+    // headers), past a gap, and a count of 3200-byte data trailers after
+    // the last trace (-1: not known).
+    if (rev2) {
+        const uint64_t at = get64(h + kBinFirstTrace, be);
+        if (at != 0 && at < start) {
+            error = "puts its first trace at byte " + sizeText(at) + ", inside its headers (" + sizeText(start)
+                + " bytes)";
+            return false;
+        }
+        if (at > size) {
+            error = "puts its first trace at byte " + sizeText(at) + ", past its end (" + sizeText(size) + " bytes)";
+            return false;
+        }
+        if (at != 0)
+            l.dataStart = at;
+        if (const int32_t trailers = get32(h + kBinTrailers, be); trailers > 0) {
+            const uint64_t bytes = kTextBytes * uint64_t(trailers);
+            if (bytes > size - l.dataStart) {
+                error = "announces " + std::to_string(trailers) + " data trailers of 3200 bytes, more than the "
+                    + sizeText(size - l.dataStart) + " bytes from its first trace on";
+                return false;
+            }
+            l.dataEnd = size - bytes;
+        }
+    }
 
     // Sample count and interval: the binary header's (revision 2's
     // extended fields where set), else the first trace header's.
     uint8_t first[kTraceHeaderBytes] = {};
-    const bool haveFirst = size - start >= kTraceHeaderBytes;
-    if (haveFirst && src.read(start, first, kTraceHeaderBytes) != kTraceHeaderBytes) {
-        error = ReadErrorText(src, start);
+    const bool haveFirst = l.dataEnd - l.dataStart >= kTraceHeaderBytes;
+    if (haveFirst && src.read(l.dataStart, first, kTraceHeaderBytes) != kTraceHeaderBytes) {
+        error = ReadErrorText(src, l.dataStart);
         return false;
     }
     l.ns = getU16(h + kBinNs, be);
@@ -369,7 +398,7 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
     else if (get16(first + kTrDt, be) > 0)
         l.dtUs = get16(first + kTrDt, be);
 
-    if (start == size) {
+    if (l.dataStart == l.dataEnd) {
         error = "contains no trace";
         return false;
     }
@@ -390,17 +419,18 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
     return true;
 }
 
-// The traces: all of the layout's length when they tile the file; else
-// each header's own count where that walk ends at the file's end; else the
-// layout's length with the last trace cut short, when at least its header
-// is whole. Traces of their own counts are fitted to the first one's, which
-// becomes the layout's. False with a reason when none of them fits.
+// The traces, up to any data trailers: all of the layout's length when
+// they tile the file; else each header's own count where that walk ends at
+// the file's end; else the layout's length with the last trace cut short,
+// when at least its header is whole. Traces of their own counts are fitted
+// to the first one's, which becomes the layout's. False with a reason when
+// none of them fits.
 bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &cutTrace,
                 const ReadControl &control, std::string &error)
 {
-    const uint64_t size = src.size();
+    const uint64_t dataEnd = l.dataEnd;
     const uint64_t traceBytes = l.headerBytes + uint64_t(l.ns) * uint64_t(l.bps);
-    const uint64_t rest = size - l.dataStart;
+    const uint64_t rest = dataEnd - l.dataStart;
     const uint64_t whole = rest / traceBytes, left = rest % traceBytes;
     const uint64_t limit = uint64_t(kMaxCount);
     auto tooMany = [&](uint64_t n) {
@@ -422,7 +452,7 @@ bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &c
     std::vector<TraceAt> walk;
     uint64_t at = l.dataStart;
     uint8_t ns[2];
-    while (at + l.headerBytes <= size && walk.size() <= limit) {
+    while (at + l.headerBytes <= dataEnd && walk.size() <= limit) {
         if (walk.size() % 256 == 255 && !control.report(0)) {
             error = ReadStoppedText;
             return false;
@@ -435,7 +465,7 @@ bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &c
         walk.push_back({at, n});
         at += l.headerBytes + uint64_t(n) * uint64_t(l.bps);
     }
-    if (at == size) {
+    if (at == dataEnd) {
         if (walk.size() > limit)
             return tooMany(walk.size());
         if (walk.front().ns > uint32_t(kMaxCount)) {
@@ -496,7 +526,7 @@ bool ReadSEGYProfile(ByteSource &src, Profile &out, SEGYReadInfo &info, std::str
     // Traces that lie back to back go in one scatter read of many traces,
     // each header into its place and the samples into their row, decoded
     // there.
-    const uint64_t size = src.size();
+    const uint64_t dataEnd = l.dataEnd;
     const size_t bps = static_cast<size_t>(l.bps);
     // Blocks of about 256 kB: the decoding pass finds them still in the cache.
     const size_t perRead = std::clamp<size_t>((size_t(256) << 10) / (l.headerBytes + size_t(ns) * bps), 1, 256);
@@ -516,7 +546,7 @@ bool ReadSEGYProfile(ByteSource &src, Profile &out, SEGYReadInfo &info, std::str
             const size_t first = k;
             while (k < traces.size() && k - first < perRead && traces[k].offset == end) {
                 const TraceAt &t = traces[k];
-                const uint64_t avail = size - t.offset - l.headerBytes;
+                const uint64_t avail = dataEnd - t.offset - l.headerBytes;
                 const size_t count = static_cast<size_t>(std::min<uint64_t>({t.ns, uint64_t(ns), avail / bps}));
                 fitted += t.ns != l.ns;
                 pieces.push_back({headers.traces.data() + kTraceHeaderBytes * k, kTraceHeaderBytes});
