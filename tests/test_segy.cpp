@@ -129,6 +129,15 @@ TEST(SegyIBM, ConversionIsExactOrCorrectlyRounded)
     };
     for (const auto &c : cases)
         EXPECT_EQ(std::bit_cast<uint32_t>(orv::IBMToFloat(c.ibm)), c.single) << std::hex << c.ibm;
+    // The same words as one trace: the reader's vector groups and their fallback agree.
+    const int n = int(std::size(cases));
+    Bytes b = segy({.format = 1, .nt = 1, .ns = n});
+    for (int j = 0; j < n; ++j)
+        put(b, 3840 + 4 * size_t(j), cases[j].ibm, 4, true);
+    const Read r(b);
+    ASSERT_TRUE(r.ok) << r.error;
+    for (int j = 0; j < n; ++j)
+        EXPECT_EQ(std::bit_cast<uint32_t>(r.p.RawData(1, j + 1)), cases[j].single) << std::hex << cases[j].ibm;
 }
 
 TEST(SegyRead, FormatsByteOrdersAndLayouts)
