@@ -29,6 +29,8 @@ struct Layout {
     double extDt = 0;
     std::vector<int> traceNs; // each trace header's ns, when given
     int cut = 0, append = 0;
+    int gap = 0, trailers = 0; // bytes before the first trace, 3200-byte blocks after the last
+    uint64_t firstTrace = 0;   // the first trace's offset the binary header gives
 };
 
 // Trace k, sample j (both from 1) holds k * 10 - j.
@@ -48,6 +50,9 @@ Bytes segy(const Layout &s)
     }
     if (s.extBlocks > 0 && s.extText == -1)
         std::memcpy(&b[b.size() - 100], "((SEG: EndText))", 16);
+    put(b, 3520, s.firstTrace, 8, s.be);
+    put(b, 3528, uint32_t(s.trailers), 4, s.be);
+    b.resize(b.size() + size_t(s.gap), 0x40);
     for (int k = 1; k <= s.nt; ++k) {
         const int ns = s.traceNs.empty() ? s.ns : s.traceNs[size_t(k - 1)];
         const size_t at = b.size();
@@ -65,6 +70,7 @@ Bytes segy(const Layout &s)
         }
     }
     b.resize(b.size() - size_t(s.cut) + size_t(s.append), 0);
+    b.resize(b.size() + 3200 * size_t(s.trailers), 0x40);
     return b;
 }
 
@@ -123,6 +129,15 @@ TEST(SegyIBM, ConversionIsExactOrCorrectlyRounded)
     };
     for (const auto &c : cases)
         EXPECT_EQ(std::bit_cast<uint32_t>(orv::IBMToFloat(c.ibm)), c.single) << std::hex << c.ibm;
+    // The same words as one trace: the reader's vector groups and their fallback agree.
+    const int n = int(std::size(cases));
+    Bytes b = segy({.format = 1, .nt = 1, .ns = n});
+    for (int j = 0; j < n; ++j)
+        put(b, 3840 + 4 * size_t(j), cases[j].ibm, 4, true);
+    const Read r(b);
+    ASSERT_TRUE(r.ok) << r.error;
+    for (int j = 0; j < n; ++j)
+        EXPECT_EQ(std::bit_cast<uint32_t>(r.p.RawData(1, j + 1)), cases[j].single) << std::hex << cases[j].ibm;
 }
 
 TEST(SegyRead, FormatsByteOrdersAndLayouts)
@@ -143,6 +158,9 @@ TEST(SegyRead, FormatsByteOrdersAndLayouts)
         {"traces of their own counts", {.traceNs = {4, 2, 5}}, 3, 2, 2},
         {"last trace cut", {.cut = 3}, 3, 2, 0, 3},
         {"a header and no samples", {.append = 240}, 4, 2, 0, 4},
+        {"revision 2, the first trace past a gap", {.format = 1, .be = false, .rev2 = true, .gap = 100, .firstTrace = 3700}, 3, 2},
+        {"revision 2, data trailers", {.rev2 = true, .trailers = 2}, 3, 2},
+        {"revision 1 has no first trace offset", {.firstTrace = 3000}, 3, 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,6 +199,10 @@ TEST(SegyRead, RefusalsLeaveTheProfileUntouched)
         {"40000 samples", segy({.nt = 1, .binNs = 40000}), "has 40000 samples per trace; at most 32767 can be loaded"},
         {"inside a header", segy({.append = 100}),
          "ends inside the header of trace 4: after its headers (3600 bytes) come 868 bytes, which traces of 256 bytes do not fill"},
+        {"first trace inside the headers", segy({.rev2 = true, .firstTrace = 3000}),
+         "puts its first trace at byte 3000, inside its headers (3600 bytes)"},
+        {"first trace past the end", segy({.rev2 = true, .firstTrace = 5000}),
+         "puts its first trace at byte 5000, past its end (4368 bytes)"},
         {"32768 traces", segy({.format = 8, .nt = 32768, .ns = 1}), "has 32768 traces; at most 32767 can be loaded"},
         {"stopped", segy({}), orv::ReadStoppedText, true},
     };

@@ -1,5 +1,6 @@
 #include "formats/segy.h"
 #include "formats/counts.h"
+#include "formats/interval.h"
 #include "formats/su.h"
 
 #include "core/numbers.h"
@@ -19,6 +20,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ORV_SEGY_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace orv {
 
@@ -32,7 +37,7 @@ constexpr size_t kTraceHeaderBytes = 240;
 // Binary header fields, from the start of the file.
 constexpr size_t kBinDt = 3216, kBinNs = 3220, kBinFormat = 3224, kBinExtNs = 3268, kBinExtDt = 3272,
                  kBinByteOrder = 3296, kBinRevision = 3500, kBinFixed = 3502, kBinExtText = 3504,
-                 kBinExtraHeaders = 3506;
+                 kBinExtraHeaders = 3506, kBinFirstTrace = 3520, kBinTrailers = 3528;
 // Trace header fields.
 constexpr size_t kTrNs = 114, kTrDt = 116;
 
@@ -46,11 +51,12 @@ uint32_t load(const uint8_t *p, int n, bool bigEndian)
 int16_t get16(const uint8_t *p, bool be) { return static_cast<int16_t>(load(p, 2, be)); }
 uint16_t getU16(const uint8_t *p, bool be) { return static_cast<uint16_t>(load(p, 2, be)); }
 int32_t get32(const uint8_t *p, bool be) { return static_cast<int32_t>(load(p, 4, be)); }
-double getDouble(const uint8_t *p, bool be)
+uint64_t get64(const uint8_t *p, bool be)
 {
     const uint64_t hi = load(p, 4, be), lo = load(p + 4, 4, be);
-    return std::bit_cast<double>(be ? hi << 32 | lo : lo << 32 | hi);
+    return be ? hi << 32 | lo : lo << 32 | hi;
 }
+double getDouble(const uint8_t *p, bool be) { return std::bit_cast<double>(get64(p, be)); }
 void putBE(uint8_t *p, uint32_t v, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -92,13 +98,6 @@ constexpr std::array<double, 128> kIbmScale = [] {
 // a zero fraction. Their product is exact in single precision.
 constexpr uint32_t kIbmSafeLow = 39, kIbmSafeSpan = 95 - 39;
 
-// 4-byte samples a chunk at a time, four at once where the processor can:
-// each group of four is loaded before its results are stored in its place,
-// so raw may be dst itself. Buffered: the results of a chunk go through a
-// buffer, and `vector` may mark lanes it cannot do exactly (all ones),
-// whose chunk IBMToFloat then does word by word.
-constexpr size_t kChunk = 256;
-
 #if defined(__SSE2__)
 inline __m128i swapWords(__m128i x)
 {
@@ -107,53 +106,133 @@ inline __m128i swapWords(__m128i x)
 }
 #endif
 
-template <bool Buffered, typename Vector, typename Scalar>
-void decode4(const uint8_t *raw, float *dst, size_t n, bool swap, Vector vector, Scalar scalar)
+// 4-byte samples, four at once where the processor can: each group of four
+// is loaded before its results are stored in its place, so raw may be dst
+// itself. Checked: `vector` may mark lanes it cannot do exactly (all ones);
+// such a group is done again by `scalar` from the words it loaded.
+
+template <bool Swap, bool Checked, typename Vector, typename Scalar>
+void decode4Ordered(const uint8_t *raw, float *dst, size_t n, Vector vector, Scalar scalar)
 {
-    const auto word = [&](size_t i) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= n; i += 4) {
+        __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(raw + 4 * i));
+        if constexpr (Swap)
+            w = swapWords(w);
+        const __m128i inexact = vector(w, dst + i);
+        if (Checked && _mm_movemask_epi8(inexact) != 0) {
+            alignas(16) uint32_t words[4];
+            _mm_store_si128(reinterpret_cast<__m128i *>(words), w);
+            for (size_t k = 0; k < 4; ++k)
+                dst[i + k] = scalar(words[k]);
+        }
+    }
+#else
+    (void)vector;
+#endif
+    for (; i < n; ++i) {
         uint32_t w;
         std::memcpy(&w, raw + 4 * i, 4);
-        return swap ? __builtin_bswap32(w) : w;
-    };
-    alignas(16) float buffer[kChunk];
-    for (size_t at = 0; at < n; at += kChunk) {
-        const size_t m = std::min(kChunk, n - at);
-        float *out = Buffered ? buffer : dst + at;
-        bool exact = true;
-        size_t i = 0;
-#if defined(__SSE2__)
-        __m128i inexact = _mm_setzero_si128();
-        for (; i + 4 <= m; i += 4) {
-            __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(raw + 4 * (at + i)));
-            if (swap)
-                w = swapWords(w);
-            inexact = _mm_or_si128(inexact, vector(w, out + i));
-        }
-        exact = _mm_movemask_epi8(inexact) == 0;
-#else
-        (void)vector;
-#endif
-        for (; i < m; ++i)
-            out[i] = scalar(word(at + i));
-        if (!exact)
-            for (i = 0; i < m; ++i)
-                out[i] = IBMToFloat(word(at + i));
-        if (Buffered)
-            std::memcpy(dst + at, buffer, 4 * m);
+        dst[i] = scalar(Swap ? __builtin_bswap32(w) : w);
     }
 }
 
+template <bool Checked, typename Vector, typename Scalar>
+void decode4(const uint8_t *raw, float *dst, size_t n, bool swap, Vector vector, Scalar scalar)
+{
+    if (swap)
+        decode4Ordered<true, Checked>(raw, dst, n, vector, scalar);
+    else
+        decode4Ordered<false, Checked>(raw, dst, n, vector, scalar);
+}
+
+#if defined(ORV_SEGY_AVX2)
+bool hasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// Formats 1, 2 and 5 eight samples at once where the processor runs AVX2,
+// as decode4 does four: the same arithmetic, a group of eight holding an
+// IBM value it cannot do exactly done again by IBMToFloat.
+template <int Code, bool Swap>
+__attribute__((target("avx2"))) void decode8(const uint8_t *raw, float *dst, size_t n)
+{
+    const __m256i order = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3, 2, 1, 0, 7, 6, 5,
+                                           4, 11, 10, 9, 8, 15, 14, 13, 12);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(raw + 4 * i));
+        if constexpr (Swap)
+            w = _mm256_shuffle_epi8(w, order);
+        if constexpr (Code == 5) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + i), w);
+        } else if constexpr (Code == 2) {
+            _mm256_storeu_ps(dst + i, _mm256_cvtepi32_ps(w));
+        } else {
+            const __m256i f = _mm256_and_si256(w, _mm256_set1_epi32(0xffffff));
+            const __m256i zero = _mm256_cmpeq_epi32(f, _mm256_setzero_si256());
+            const __m256i e = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(w, 24), _mm256_set1_epi32(0x7f)),
+                                              _mm256_and_si256(zero, _mm256_set1_epi32(64)));
+            // In range where e - kIbmSafeLow, unsigned, is at most kIbmSafeSpan.
+            const __m256i t = _mm256_sub_epi32(e, _mm256_set1_epi32(int(kIbmSafeLow)));
+            const __m256i fine = _mm256_cmpeq_epi32(t, _mm256_min_epu32(t, _mm256_set1_epi32(int(kIbmSafeSpan))));
+            const __m256i scale = _mm256_slli_epi32(_mm256_sub_epi32(_mm256_slli_epi32(e, 2), _mm256_set1_epi32(153)), 23);
+            const __m256 r = _mm256_mul_ps(_mm256_cvtepi32_ps(f), _mm256_castsi256_ps(scale));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + i),
+                                _mm256_or_si256(_mm256_castps_si256(r), _mm256_and_si256(w, _mm256_set1_epi32(INT32_MIN))));
+            if (_mm256_movemask_epi8(fine) != -1) {
+                alignas(32) uint32_t words[8];
+                _mm256_store_si256(reinterpret_cast<__m256i *>(words), w);
+                for (size_t k = 0; k < 8; ++k)
+                    dst[i + k] = IBMToFloat(words[k]);
+            }
+        }
+    }
+    for (; i < n; ++i) {
+        uint32_t w;
+        std::memcpy(&w, raw + 4 * i, 4);
+        if constexpr (Swap)
+            w = __builtin_bswap32(w);
+        dst[i] = Code == 1 ? IBMToFloat(w) : Code == 2 ? static_cast<float>(static_cast<int32_t>(w)) : std::bit_cast<float>(w);
+    }
+}
+
+template <int Code>
+void decode8(const uint8_t *raw, float *dst, size_t n, bool swap)
+{
+    if (swap)
+        decode8<Code, true>(raw, dst, n);
+    else
+        decode8<Code, false>(raw, dst, n);
+}
+#endif
+
 // Turns n samples of format `code` lying at `raw` in the file's byte order
 // into floats at dst. raw may be dst itself (samples of at most 4 bytes):
-// 4-byte samples go a chunk at a time through a buffer, shorter ones from
-// the last to the first, so none is overwritten before it is read.
+// 4-byte samples go a group at a time, each group loaded before its results
+// are stored, shorter ones from the last to the first, so none is
+// overwritten before it is read.
 void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
 {
     const bool swap = be != (std::endian::native == std::endian::big);
+#if defined(ORV_SEGY_AVX2)
+    if ((code == 1 || code == 2 || code == 5) && hasAvx2()) {
+        if (code == 1)
+            decode8<1>(raw, dst, n, swap);
+        else if (code == 2)
+            decode8<2>(raw, dst, n, swap);
+        else
+            decode8<5>(raw, dst, n, swap);
+        return;
+    }
+#endif
     switch (code) {
     case 1:
         // The common values by exact single-precision arithmetic (see
-        // kIbmSafeLow); a chunk holding any other goes through IBMToFloat.
+        // kIbmSafeLow); a group holding any other goes through IBMToFloat.
         decode4<true>(
             raw, dst, n, swap,
             [](auto w, float *out) {
@@ -163,8 +242,11 @@ void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
                 const __m128i zero = _mm_cmpeq_epi32(f, _mm_setzero_si128());
                 const __m128i e = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 24), _mm_set1_epi32(0x7f)),
                                                _mm_and_si128(zero, _mm_set1_epi32(64)));
-                const __m128i bad = _mm_or_si128(_mm_cmplt_epi32(e, _mm_set1_epi32(int(kIbmSafeLow))),
-                                                 _mm_cmpgt_epi32(e, _mm_set1_epi32(int(kIbmSafeLow + kIbmSafeSpan))));
+                // e - kIbmSafeLow above kIbmSafeSpan, unsigned (below 0 wraps
+                // round), compared signed with the sign bits flipped.
+                const __m128i bad = _mm_cmpgt_epi32(
+                    _mm_xor_si128(_mm_sub_epi32(e, _mm_set1_epi32(int(kIbmSafeLow))), _mm_set1_epi32(INT32_MIN)),
+                    _mm_set1_epi32(int(kIbmSafeSpan ^ 0x80000000u)));
                 const __m128i scale = _mm_slli_epi32(_mm_sub_epi32(_mm_slli_epi32(e, 2), _mm_set1_epi32(153)), 23);
                 const __m128 r = _mm_mul_ps(_mm_cvtepi32_ps(f), _mm_castsi128_ps(scale));
                 _mm_storeu_ps(out, _mm_castsi128_ps(_mm_or_si128(_mm_castps_si128(r),
@@ -239,6 +321,7 @@ struct Layout {
     int format = 0;
     int bps = 0;                // bytes per sample
     uint64_t dataStart = 0;     // first trace header
+    uint64_t dataEnd = 0;       // where the traces end: the file's end or its first data trailer
     uint64_t headerBytes = 0;   // of each trace: 240 and any additional headers
     uint32_t ns = 0;            // samples per trace
     double dtUs = 0;            // 0: none given
@@ -344,13 +427,40 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
         return false;
     }
     l.dataStart = start;
+    l.dataEnd = size;
+    // Revision 2 may give where the first trace starts (0: after the
+    // headers), past a gap, and a count of 3200-byte data trailers after
+    // the last trace (-1: not known).
+    if (rev2) {
+        const uint64_t at = get64(h + kBinFirstTrace, be);
+        if (at != 0 && at < start) {
+            error = "puts its first trace at byte " + sizeText(at) + ", inside its headers (" + sizeText(start)
+                + " bytes)";
+            return false;
+        }
+        if (at > size) {
+            error = "puts its first trace at byte " + sizeText(at) + ", past its end (" + sizeText(size) + " bytes)";
+            return false;
+        }
+        if (at != 0)
+            l.dataStart = at;
+        if (const int32_t trailers = get32(h + kBinTrailers, be); trailers > 0) {
+            const uint64_t bytes = kTextBytes * uint64_t(trailers);
+            if (bytes > size - l.dataStart) {
+                error = "announces " + std::to_string(trailers) + " data trailers of 3200 bytes, more than the "
+                    + sizeText(size - l.dataStart) + " bytes from its first trace on";
+                return false;
+            }
+            l.dataEnd = size - bytes;
+        }
+    }
 
     // Sample count and interval: the binary header's (revision 2's
     // extended fields where set), else the first trace header's.
     uint8_t first[kTraceHeaderBytes] = {};
-    const bool haveFirst = size - start >= kTraceHeaderBytes;
-    if (haveFirst && src.read(start, first, kTraceHeaderBytes) != kTraceHeaderBytes) {
-        error = ReadErrorText(src, start);
+    const bool haveFirst = l.dataEnd - l.dataStart >= kTraceHeaderBytes;
+    if (haveFirst && src.read(l.dataStart, first, kTraceHeaderBytes) != kTraceHeaderBytes) {
+        error = ReadErrorText(src, l.dataStart);
         return false;
     }
     l.ns = getU16(h + kBinNs, be);
@@ -368,7 +478,7 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
     else if (get16(first + kTrDt, be) > 0)
         l.dtUs = get16(first + kTrDt, be);
 
-    if (start == size) {
+    if (l.dataStart == l.dataEnd) {
         error = "contains no trace";
         return false;
     }
@@ -389,17 +499,18 @@ bool readLayout(ByteSource &src, Layout &l, std::vector<uint8_t> &fileHeaders, c
     return true;
 }
 
-// The traces: all of the layout's length when they tile the file; else
-// each header's own count where that walk ends at the file's end; else the
-// layout's length with the last trace cut short, when at least its header
-// is whole. Traces of their own counts are fitted to the first one's, which
-// becomes the layout's. False with a reason when none of them fits.
+// The traces, up to any data trailers: all of the layout's length when
+// they tile the file; else each header's own count where that walk ends at
+// the file's end; else the layout's length with the last trace cut short,
+// when at least its header is whole. Traces of their own counts are fitted
+// to the first one's, which becomes the layout's. False with a reason when
+// none of them fits.
 bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &cutTrace,
                 const ReadControl &control, std::string &error)
 {
-    const uint64_t size = src.size();
+    const uint64_t dataEnd = l.dataEnd;
     const uint64_t traceBytes = l.headerBytes + uint64_t(l.ns) * uint64_t(l.bps);
-    const uint64_t rest = size - l.dataStart;
+    const uint64_t rest = dataEnd - l.dataStart;
     const uint64_t whole = rest / traceBytes, left = rest % traceBytes;
     const uint64_t limit = uint64_t(kMaxCount);
     auto tooMany = [&](uint64_t n) {
@@ -421,7 +532,7 @@ bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &c
     std::vector<TraceAt> walk;
     uint64_t at = l.dataStart;
     uint8_t ns[2];
-    while (at + l.headerBytes <= size && walk.size() <= limit) {
+    while (at + l.headerBytes <= dataEnd && walk.size() <= limit) {
         if (walk.size() % 256 == 255 && !control.report(0)) {
             error = ReadStoppedText;
             return false;
@@ -434,7 +545,7 @@ bool findTraces(ByteSource &src, Layout &l, std::vector<TraceAt> &traces, int &c
         walk.push_back({at, n});
         at += l.headerBytes + uint64_t(n) * uint64_t(l.bps);
     }
-    if (at == size) {
+    if (at == dataEnd) {
         if (walk.size() > limit)
             return tooMany(walk.size());
         if (walk.front().ns > uint32_t(kMaxCount)) {
@@ -495,7 +606,7 @@ bool ReadSEGYProfile(ByteSource &src, Profile &out, SEGYReadInfo &info, std::str
     // Traces that lie back to back go in one scatter read of many traces,
     // each header into its place and the samples into their row, decoded
     // there.
-    const uint64_t size = src.size();
+    const uint64_t dataEnd = l.dataEnd;
     const size_t bps = static_cast<size_t>(l.bps);
     // Blocks of about 256 kB: the decoding pass finds them still in the cache.
     const size_t perRead = std::clamp<size_t>((size_t(256) << 10) / (l.headerBytes + size_t(ns) * bps), 1, 256);
@@ -515,7 +626,7 @@ bool ReadSEGYProfile(ByteSource &src, Profile &out, SEGYReadInfo &info, std::str
             const size_t first = k;
             while (k < traces.size() && k - first < perRead && traces[k].offset == end) {
                 const TraceAt &t = traces[k];
-                const uint64_t avail = size - t.offset - l.headerBytes;
+                const uint64_t avail = dataEnd - t.offset - l.headerBytes;
                 const size_t count = static_cast<size_t>(std::min<uint64_t>({t.ns, uint64_t(ns), avail / bps}));
                 fitted += t.ns != l.ns;
                 pieces.push_back({headers.traces.data() + kTraceHeaderBytes * k, kTraceHeaderBytes});
@@ -659,18 +770,9 @@ bool WriteSEGYFile(const std::string &path, const Array2D &PlotData, float NTrac
     }
     // The interval as the SU writer forms it; the field is read signed, so
     // it holds at most 32767 us.
-    const float intervalMs = static_cast<float>(static_cast<double>(TotalTime) / ns);
-    const float dtRounded = std::nearbyint(intervalMs * 1000.0f);
-    const bool vanishes = dtRounded == 0 && TotalTime != 0;
-    if (!(dtRounded >= 0 && dtRounded <= 32767) || vanishes) {
-        const char *why = dtRounded < 0 ? "it cannot be negative"
-            : dtRounded > 32767         ? "at most 32.767 ms"
-            : vanishes                  ? "at least 0.001 ms"
-                                        : "not a number";
-        error = "the sample interval of " + PlainText(intervalMs) + " ms does not fit a SEG-Y header (" + why + ")";
+    uint32_t dt = 0;
+    if (!HeaderInterval(TotalTime, ns, 32767, "SEG-Y", dt, error))
         return false;
-    }
-    const auto dt = static_cast<uint32_t>(dtRounded);
 
     const bool kept = headers.kind != FileHeaders::Kind::None && headers.traces.size() == kTraceHeaderBytes * size_t(nt);
     const bool keptFile = kept && headers.kind == FileHeaders::Kind::SEGY && headers.file.size() >= kFileHeaderBytes

@@ -1,11 +1,13 @@
 #pragma once
 // SEG-Y files: a 3200-byte textual header, a 400-byte binary header, any
 // extended textual headers, then traces of a 240-byte header and their
-// samples. Revisions 0, 1 and 2 in either byte order are read, in sample
-// formats 1 (IBM float), 2, 3 and 8 (32-, 16- and 8-bit integers), 5 and 6
-// (IEEE single and double); files are written as revision 1, big-endian,
-// IEEE singles. The headers read travel with the profile (FileHeaders) and
-// are written back as read but for the fields that describe the samples.
+// samples (in revision 2, from the offset the binary header may give, and
+// followed by any 3200-byte data trailers it counts). Revisions 0, 1 and 2
+// in either byte order are read, in sample formats 1 (IBM float), 2, 3 and
+// 8 (32-, 16- and 8-bit integers), 5 and 6 (IEEE single and double); files
+// are written as revision 1, big-endian, IEEE singles. The headers read
+// travel with the profile (FileHeaders) and are written back as read but
+// for the fields that describe the samples.
 
 #include "core/readcontrol.h"
 #include "core/store.h"

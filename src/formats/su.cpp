@@ -1,5 +1,6 @@
 #include "formats/su.h"
 #include "formats/counts.h"
+#include "formats/interval.h"
 #include "formats/samples16.h"
 
 #include "core/numbers.h"
@@ -633,25 +634,11 @@ bool WriteSUFile(const std::string &path, const Array2D &PlotData, float NTraces
             + std::to_string(nt) + " traces of " + std::to_string(ns) + " samples";
         return false;
     }
-    // dt is an unsigned 16-bit count of microseconds, formed in single
-    // precision and rounded halves to even. A profile with no time window
-    // (TotalTime = 0) gets dt = 0, which readers take as "unknown".
-    const float intervalMs = static_cast<float>(static_cast<double>(TotalTime) / ns);
-    const float dtExact = intervalMs * 1000.0f;
-    const float dtRounded = std::nearbyint(dtExact); // halves to even, as CInt
-    // An interval that is there but rounds to 0 us would read back as
-    // "unknown": refused rather than changed.
-    const bool vanishes = dtRounded == 0 && TotalTime != 0;
-    if (!(dtRounded >= 0 && dtRounded <= 65535) || vanishes) {
-        const char *why = dtRounded < 0 ? "it cannot be negative"
-            : dtRounded > 65535         ? "at most 65.535 ms"
-            : vanishes                  ? "at least 0.001 ms"
-                                        : "not a number";
-        error = "the sample interval of " + PlainText(intervalMs)
-            + " ms does not fit a Seismic Unix header (" + why + ")";
+    // dt is an unsigned 16-bit count of microseconds.
+    uint32_t interval = 0;
+    if (!HeaderInterval(TotalTime, ns, 65535, "Seismic Unix", interval, error))
         return false;
-    }
-    const auto dt = static_cast<uint16_t>(dtRounded);
+    const auto dt = static_cast<uint16_t>(interval);
 
     SaveFile out;
     if (!out.open(path, error))
