@@ -109,9 +109,9 @@ trap restore EXIT
 trap 'exit 130' INT TERM
 restore # left over from a run that was killed
 
-# Everything the tests run: the program, the test program, the batch program and the
-# corpus replays.
-targets=(orvane orvane_tests orvane-batch $(ninja -C "$build" -t targets all | grep -o '^fuzz_replay_[a-z0-9_]*' | sort -u))
+# Everything the tests run: the program, the test program, the batch program, the
+# manual pages and changelog the install test lays out, and the corpus replays.
+targets=(orvane orvane_tests orvane-batch manual_pages package_changelog $(ninja -C "$build" -t targets all | grep -o '^fuzz_replay_[a-z0-9_]*' | sort -u))
 buildAll() { ninja -C "$build" "${targets[@]}" </dev/null >"$build/mutate-build.log" 2>&1; }
 # The tests' scratch files go to a folder of this run's own: a suite run at
 # the same time from another checkout must not see them.

@@ -78,7 +78,9 @@ TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
     EXPECT_EQ(head(profile, 2), cross(417, 125));
     EXPECT_EQ(s.Picks[2], 6.25f);
     EXPECT_EQ(c.caption(Caption::Label3), "Picked Time =  6.25");
-    app.upd.setValue(10);
+    app.upd.setValue(9);
+    app.pctTrace_MouseDown(MouseRight, 100);
+    EXPECT_EQ(app.upd.Value(), 10);
     app.pctTrace_MouseDown(MouseRight, 100);
     EXPECT_EQ(s.Picks[10], 6);
     EXPECT_EQ(app.upd.Value(), 10);
@@ -91,6 +93,7 @@ TEST_F(PickingTest, LeftClickPicksByTheRuleInForce)
         {&App::mnuZeroPick2_Click, MenuCheck::mnuZeroPick2, "20", 250, 27.0f, " 20"}, // no +ve -> -ve crossing: P
         {&App::mnuMaxPick_Click, MenuCheck::mnuMaxPick, "5", 250, 32.0f, " 5"},       // window 22..32: the last is largest
         {&App::mnuMinPick_Click, MenuCheck::mnuMinPick, "5", 250, 22.0f, " 5"},
+        {&App::mnuMaxPick_Click, MenuCheck::mnuMaxPick, "5", 940, 100.0f, " 5"},      // P = 96, window 91..101 ends at 100
         {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "abc", 250, 27.0f, " 1"},  // range 1: window 26..28, no crossing
         {&App::mnuZeroPick_Click, MenuCheck::mnuZeroPick, "-4", 310, 33.0f, " 1"},   // P = 33, window 32..34 misses 31..32
     };

@@ -203,6 +203,8 @@ TEST(SegyRead, RefusalsLeaveTheProfileUntouched)
          "puts its first trace at byte 3000, inside its headers (3600 bytes)"},
         {"first trace past the end", segy({.rev2 = true, .firstTrace = 5000}),
          "puts its first trace at byte 5000, past its end (4368 bytes)"},
+        {"trailers beyond the traces", [] { Bytes b = segy({.rev2 = true, .trailers = 1}); return put(b, 3528, 2, 4, true), b; }(),
+         "announces 2 data trailers of 3200 bytes, more than the 3968 bytes from its first trace on"},
         {"32768 traces", segy({.format = 8, .nt = 32768, .ns = 1}), "has 32768 traces; at most 32767 can be loaded"},
         {"stopped", segy({}), orv::ReadStoppedText, true},
     };
