@@ -257,10 +257,4 @@ TEST(DisplayPickMarks, CrossAtEveryPickOfTheWindow)
         }
         EXPECT_EQ(profile.prims, want);
     }
-    ProfileStore none; // no profile, no picks
-    none.FirstTrace = 1, none.LastTrace = 10;
-    FakeControls c;
-    RecordingCanvas profile, trace;
-    DrawPickMarks(none, c, profile, trace);
-    EXPECT_TRUE(profile.prims.empty());
 }

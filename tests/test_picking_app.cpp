@@ -50,7 +50,7 @@ struct PickingTest : test::AppFixture {
 };
 
 // y = 100: P = 12, window 1..32 drawn at y = 0 and 310; a second move erases the first's marks.
-TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
+TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarksAndAPressPicks)
 {
     app.pctTrace_MouseMove(100);
     EXPECT_EQ(profile.drawn(), marks(0, 0, 310, false));
@@ -61,10 +61,7 @@ TEST_F(PickingTest, MovesDrawAndEraseTheRangeMarks)
     app.pctTrace_MouseMove(500);
     EXPECT_EQ(profile.drawn(), cat(marks(0, 0, 310, false), marks(834, 310, 710, false)));
     EXPECT_EQ(trace.drawn(), cat(marks(0, 0, 310, true), marks(834, 310, 710, true)));
-}
-
-TEST_F(PickingTest, PressAfterMoveErasesMarksDrawsCrossAndSteps)
-{
+    app.upd.setValue(1); // a press after a move erases its marks, draws the cross and steps
     app.pctTrace_MouseMove(100);
     clearCanvases();
     app.pctTrace_MouseDown(MouseRight, 100);
