@@ -379,14 +379,7 @@ bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
         c.lo = e.edge[static_cast<size_t>(c.px)];
         return true;
     }
-    if (!map(e, v, out))
-        return false;
-    if (out >= 0 && out <= e.last) {
-        c.px = out;
-        c.lo = e.edge[static_cast<size_t>(out)];
-        c.hi = e.edge[static_cast<size_t>(out) + 1];
-    }
-    return true;
+    return anew(e, v, out, c);
 }
 
 void drawBatch(const Target &whole, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
@@ -503,6 +496,143 @@ void drawBatch(const Target &whole, const Grid &g, const CanvasPrim *p, size_t n
         }
     }
     send();
+}
+
+FillRows::FillRows(const Grid &g, float dy, int32_t fills, int32_t items)
+    : dpr_(g.ratio()), height_(g.height()), dy_(dy), fills_(fills), items_(std::max(items, 0))
+{
+    const std::vector<float> &edge = g.rowEdges();
+    usable_ = height_ >= 1 && edge.size() == static_cast<size_t>(height_) + 1;
+    start_.assign(static_cast<size_t>(items_) + 1, 0);
+    if (!usable_)
+        return;
+    Grid::Cursor c;
+    for (int32_t k = 1; k < items_; ++k) {
+        start_[static_cast<size_t>(k)] = static_cast<uint32_t>(runs_.size());
+        const float top = static_cast<float>(k) * dy;
+        for (int32_t m = 1; m <= fills; ++m) {
+            const float y = top + static_cast<float>(m);
+            if (!(y < edge.back()))
+                break; // this line and all after it are below the buffer
+            int32_t r = 0;
+            if (!(y >= edge.front()) || !g.row(y, r, c))
+                continue;
+            if (runs_.size() > start_[static_cast<size_t>(k)] && runs_.back().row == r)
+                runs_.back().last = m;
+            else
+                runs_.push_back({r, m, m});
+        }
+    }
+    start_[static_cast<size_t>(items_)] = static_cast<uint32_t>(runs_.size());
+}
+
+namespace {
+
+// lineWithin in copy pen, its steps taken without branches: a wiggle's
+// short lines turn every way.
+inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t pen)
+{
+    const int64_t adx = bx > ax ? bx - ax : ax - bx;
+    const int64_t ady = by > ay ? by - ay : ay - by;
+    const bool xMajor = adx >= ady;
+    if (xMajor ? ax > bx : ay > by) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
+    uint32_t *p = pixel(t, ax, ay);
+    const ptrdiff_t sb = (xMajor ? by < ay : bx < ax) ? -1 : 1;
+    const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
+    const int64_t n = xMajor ? adx : ady, m = xMajor ? ady : adx;
+    int64_t rem = n;
+    for (int64_t i = 0; i <= n; ++i) {
+        *p = pen;
+        rem += 2 * m;
+        const int64_t up = rem >= 2 * n;
+        rem -= up * (2 * n);
+        p += major + up * minor;
+    }
+}
+
+} // namespace
+
+bool drawWiggle(const Target &whole, const Grid &g, const FillRows &rows, const CanvasWiggle &w, uint32_t argb,
+                int rowLo, int rowHi)
+{
+    rowLo = std::max(rowLo, 0);
+    rowHi = std::min(rowHi, whole.height);
+    if (whole.width <= 0 || rowLo >= rowHi || whole.bits == nullptr)
+        return true; // no pixels: drawBatch sets none either
+    if (!rows.usable() || !rows.fits(g, w.dy, w.fills, w.items) || w.from < 0 || w.to >= w.items
+        || !(std::isfinite(w.half) && std::isfinite(w.base) && std::isfinite(w.dy)))
+        return false;
+    const Target t{pixel(whole, 0, rowLo), whole.width, rowHi - rowLo, whole.stride};
+    const uint32_t pen = 0xff000000u | (argb & 0x00ffffffu);
+
+    // A line starts within half a twip of where the one before it ended and
+    // on its row; its far end jumps about, so it is mapped afresh.
+    Grid::Cursor lineX, lineY;
+    int32_t endX = 0, endY = 0;
+    bool ended = false; // endX, endY: the last line's far end, mapped
+    auto line = [&](float x1, float y1, float x2, float y2) {
+        int32_t ax = 0, ay = 0, bx = 0, by = 0;
+        const bool startOk = g.col(x1, ax, lineX) && (ended ? (ay = endY, true) : g.row(y1, ay, lineY));
+        ended = g.colAnew(x2, bx, lineX) && g.row(y2, by, lineY);
+        endX = bx;
+        endY = by;
+        if (!(startOk && ended))
+            return;
+        ay -= rowLo;
+        by -= rowLo;
+        if (within(t, ax, ay, bx, by))
+            lineWithinCopy(t, ax, ay, bx, by, pen);
+        else
+            lineOn(t, ax, ay, bx, by, argb, 13);
+    };
+
+    int32_t k = w.from;
+    if (k == 0) {
+        int32_t x, y;
+        if (g.col(w.half + w.x[0], x) && g.row(0.0f, y))
+            point(t, x, y - rowLo, argb, 13);
+        k = 1;
+    }
+    // The fill's farthest edge on each row of the band, lowest and highest
+    // row with one.
+    thread_local std::vector<float> farthest;
+    constexpr float None = -std::numeric_limits<float>::infinity();
+    if (farthest.size() < static_cast<size_t>(t.height))
+        farthest.assign(static_cast<size_t>(t.height), None);
+    int32_t lowest = t.height, highest = -1;
+    for (; k <= w.to; ++k) {
+        const float pxf = static_cast<float>(w.px[k - 1]);
+        line(w.half + pxf, static_cast<float>(w.y[k - 1]), w.half + w.x[k], static_cast<float>(w.y[k]));
+        const float slope = (w.x[k] - pxf) / w.dy;
+        for (const FillRows::Run *r = rows.begin(k), *e = rows.end(k); r != e; ++r) {
+            const int32_t row = r->row - rowLo;
+            if (row < 0 || row >= t.height)
+                continue;
+            const float edge = std::max(slope * static_cast<float>(r->first) + pxf,
+                                        slope * static_cast<float>(r->last) + pxf);
+            // None when no line of the run is drawn (edge not past the
+            // baseline, or NaN).
+            float &f = farthest[static_cast<size_t>(row)];
+            f = std::max(f, edge > w.base ? edge : None);
+            lowest = std::min(lowest, row);
+            highest = std::max(highest, row);
+        }
+    }
+    int32_t start = 0;
+    g.col(w.half + w.base, start);
+    for (int32_t row = lowest; row <= highest; ++row) {
+        float &f = farthest[static_cast<size_t>(row)];
+        if (f > None) {
+            int32_t b = 0;
+            g.col(w.half + f, b);
+            hspan(t, row, start, b, argb, 13);
+        }
+        f = None;
+    }
+    return true;
 }
 
 } // namespace orv::raster
