@@ -524,26 +524,57 @@ FillRows::FillRows(const Grid &g, float dy, int32_t fills, int32_t items)
         }
     }
     start_[static_cast<size_t>(items_)] = static_cast<uint32_t>(runs_.size());
+    // At most two runs each (a fill shorter than a pixel row): two each, the
+    // second a copy of the first where there is one, and none a run on no
+    // row, so that a wiggle takes the same steps for every item.
+    bool two = true;
+    for (int32_t k = 1; k < items_ && two; ++k)
+        two = start_[static_cast<size_t>(k) + 1] - start_[static_cast<size_t>(k)] <= 2;
+    if (!two)
+        return;
+    std::vector<Run> pairs(2 * static_cast<size_t>(items_), Run{-1, 1, 1});
+    for (int32_t k = 1; k < items_; ++k) {
+        const Run *r = begin(k), *e = end(k);
+        if (r == e)
+            continue;
+        pairs[2 * static_cast<size_t>(k)] = r[0];
+        pairs[2 * static_cast<size_t>(k) + 1] = e - r == 2 ? r[1] : r[0];
+    }
+    runs_ = std::move(pairs);
+    for (int32_t k = 0; k <= items_; ++k)
+        start_[static_cast<size_t>(k)] = 2 * static_cast<uint32_t>(k);
+    pairs_ = true;
 }
 
 namespace {
 
-// lineWithin in copy pen, its steps taken without branches: a wiggle's
-// short lines turn every way.
+// lineWithin in copy pen, without branches for the short lines of a
+// wiggle, which turn every way: the ends swapped and the steps taken by
+// selection, and up to four pixels set in four steps whatever the length
+// (those past the end go to a scratch pixel).
 inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t pen)
 {
     const int64_t adx = bx > ax ? bx - ax : ax - bx;
     const int64_t ady = by > ay ? by - ay : ay - by;
     const bool xMajor = adx >= ady;
-    if (xMajor ? ax > bx : ay > by) {
-        std::swap(ax, bx);
-        std::swap(ay, by);
-    }
-    uint32_t *p = pixel(t, ax, ay);
-    const ptrdiff_t sb = (xMajor ? by < ay : bx < ax) ? -1 : 1;
+    const bool swap = xMajor ? ax > bx : ay > by;
+    const int64_t sx = swap ? bx : ax, sy = swap ? by : ay, ex = swap ? ax : bx, ey = swap ? ay : by;
+    uint32_t *p = pixel(t, sx, sy);
+    const ptrdiff_t sb = (xMajor ? ey < sy : ex < sx) ? -1 : 1;
     const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
     const int64_t n = xMajor ? adx : ady, m = xMajor ? ady : adx;
     int64_t rem = n;
+    if (n < 4) {
+        uint32_t scratch = 0;
+        for (int64_t i = 0; i < 4; ++i) {
+            *(i <= n ? p : &scratch) = pen;
+            rem += 2 * m;
+            const int64_t up = rem >= 2 * n;
+            rem -= up * (2 * n);
+            p += i < n ? major + up * minor : 0;
+        }
+        return;
+    }
     for (int64_t i = 0; i <= n; ++i) {
         *p = pen;
         rem += 2 * m;
@@ -551,6 +582,27 @@ inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, 
         rem -= up * (2 * n);
         p += major + up * minor;
     }
+}
+
+// Pixels xa..xb of row y, on the buffer, in copy pen: four at a time, the
+// last four ending on xb; fewer than four one by one.
+inline void spanCopy(const Target &t, int64_t y, int64_t xa, int64_t xb, uint32_t pen)
+{
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, t.width - 1);
+    if (xa > xb)
+        return;
+    uint32_t *p = pixel(t, xa, y);
+    const int64_t n = xb - xa + 1;
+    if (n < 4) {
+        p[0] = pen;
+        p[n > 1] = pen;
+        p[n - 1] = pen;
+        return;
+    }
+    for (int64_t i = 0; i + 4 <= n; i += 4)
+        p[i] = p[i + 1] = p[i + 2] = p[i + 3] = pen;
+    p[n - 4] = p[n - 3] = p[n - 2] = p[n - 1] = pen;
 }
 
 } // namespace
@@ -607,18 +659,26 @@ bool drawWiggle(const Target &whole, const Grid &g, const FillRows &rows, const 
         const float pxf = static_cast<float>(w.px[k - 1]);
         line(w.half + pxf, static_cast<float>(w.y[k - 1]), w.half + w.x[k], static_cast<float>(w.y[k]));
         const float slope = (w.x[k] - pxf) / w.dy;
-        for (const FillRows::Run *r = rows.begin(k), *e = rows.end(k); r != e; ++r) {
-            const int32_t row = r->row - rowLo;
+        auto add = [&](const FillRows::Run &r) {
+            const int32_t row = r.row - rowLo;
             if (row < 0 || row >= t.height)
-                continue;
-            const float edge = std::max(slope * static_cast<float>(r->first) + pxf,
-                                        slope * static_cast<float>(r->last) + pxf);
+                return;
+            const float edge = std::max(slope * static_cast<float>(r.first) + pxf,
+                                        slope * static_cast<float>(r.last) + pxf);
             // None when no line of the run is drawn (edge not past the
             // baseline, or NaN).
             float &f = farthest[static_cast<size_t>(row)];
             f = std::max(f, edge > w.base ? edge : None);
             lowest = std::min(lowest, row);
             highest = std::max(highest, row);
+        };
+        const FillRows::Run *r = rows.begin(k);
+        if (rows.pairs()) {
+            add(r[0]);
+            add(r[1]);
+        } else {
+            for (const FillRows::Run *e = rows.end(k); r != e; ++r)
+                add(*r);
         }
     }
     int32_t start = 0;
@@ -628,7 +688,7 @@ bool drawWiggle(const Target &whole, const Grid &g, const FillRows &rows, const 
         if (f > None) {
             int32_t b = 0;
             g.col(w.half + f, b);
-            hspan(t, row, start, b, argb, 13);
+            spanCopy(t, row, start, b, pen);
         }
         f = None;
     }

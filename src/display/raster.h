@@ -195,6 +195,8 @@ public:
     }
     // False when the grid has no row edges: the rows are then not known.
     bool usable() const { return usable_; }
+    // Two runs for every item (see the constructor).
+    bool pairs() const { return pairs_; }
     const Run *begin(int32_t k) const { return runs_.data() + start_[static_cast<size_t>(k)]; }
     const Run *end(int32_t k) const { return runs_.data() + start_[static_cast<size_t>(k) + 1]; }
 
@@ -203,7 +205,7 @@ private:
     int height_ = -1;
     float dy_ = 0;
     int32_t fills_ = -1, items_ = -1;
-    bool usable_ = false;
+    bool usable_ = false, pairs_ = false;
     std::vector<uint32_t> start_; // item k's runs: start_[k]..start_[k + 1]
     std::vector<Run> runs_;
 };
