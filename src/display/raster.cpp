@@ -551,27 +551,30 @@ namespace {
 // lineWithin in copy pen, without branches for the short lines of a
 // wiggle, which turn every way: the ends swapped and the steps taken by
 // selection, and up to four pixels set in four steps whatever the length
-// (those past the end go to a scratch pixel).
+// (the last pixel set again, which in copy pen changes nothing).
 inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t pen)
 {
-    const int64_t adx = bx > ax ? bx - ax : ax - bx;
-    const int64_t ady = by > ay ? by - ay : ay - by;
-    const bool xMajor = adx >= ady;
-    const bool swap = xMajor ? ax > bx : ay > by;
-    const int64_t sx = swap ? bx : ax, sy = swap ? by : ay, ex = swap ? ax : bx, ey = swap ? ay : by;
-    uint32_t *p = pixel(t, sx, sy);
-    const ptrdiff_t sb = (xMajor ? ey < sy : ex < sx) ? -1 : 1;
-    const ptrdiff_t major = xMajor ? 1 : t.stride, minor = xMajor ? sb * t.stride : sb;
-    const int64_t n = xMajor ? adx : ady, m = xMajor ? ady : adx;
+    // Masks, all ones or none, rather than conditions the compiler would
+    // branch on.
+    const int64_t dx = bx - ax, dy = by - ay;
+    const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const int64_t xMajor = -static_cast<int64_t>(adx >= ady);
+    const int64_t along = (dx & xMajor) | (dy & ~xMajor), across = (dy & xMajor) | (dx & ~xMajor);
+    const int64_t swap = along >> 63; // from the lower end of the longer axis
+    uint32_t *p = pixel(t, ax + (dx & swap), ay + (dy & swap));
+    const int64_t sb = (((across ^ swap) - swap) >> 63) | 1;
+    const ptrdiff_t major = (1 & xMajor) | (t.stride & ~xMajor);
+    const ptrdiff_t minor = sb * ((t.stride & xMajor) | (1 & ~xMajor));
+    const int64_t n = (adx & xMajor) | (ady & ~xMajor), m = (ady & xMajor) | (adx & ~xMajor);
     int64_t rem = n;
     if (n < 4) {
-        uint32_t scratch = 0;
         for (int64_t i = 0; i < 4; ++i) {
-            *(i <= n ? p : &scratch) = pen;
+            *p = pen;
             rem += 2 * m;
             const int64_t up = rem >= 2 * n;
             rem -= up * (2 * n);
-            p += i < n ? major + up * minor : 0;
+            const ptrdiff_t on = -static_cast<ptrdiff_t>(i < n); // past the end: stays on it
+            p += (major + up * minor) & on;
         }
         return;
     }
