@@ -16,6 +16,7 @@
 #include "core/numbers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -290,8 +291,8 @@ ItemRows RowsOfItems(const detail::WiggleGeometry &g)
 }
 
 // The wiggles of traces FirstTrace..last, a group of traces at a time. On
-// more threads than one, each draws a band of the canvas: the items that
-// reach its rows, of every trace of the group. Every primitive is in the
+// more threads than one, each draws bands of the canvas: the items that
+// reach a band's rows, of every trace of the group. Every primitive is in the
 // foreground colour in copy pen, so a pixel comes out the same whichever
 // band or order sets it.
 void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry &g, int last, const PlotRun &run)
@@ -322,7 +323,10 @@ void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry 
         const int t1 = std::min(last, t0 + per - 1);
         if (run.progress)
             run.progress(t0);
-        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(threads)) : std::vector<float>();
+        // Four bands a thread, each taken by the next thread free: a thread
+        // slowed by the wider wiggles at the top or by other work on the
+        // machine draws fewer.
+        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(4 * threads)) : std::vector<float>();
         if (edge.size() < 3) {
             traces(t0, t1, g.FirstSample, g.LastSample, detail::PrimBatch::Whole);
             continue;
@@ -339,10 +343,16 @@ void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry 
                 }
             traces(t0, t1, from, to, i);
         };
+        const size_t bands = edge.size() - 1;
+        std::atomic<size_t> next{0};
+        auto take = [&] {
+            for (size_t i = next++; i < bands; i = next++)
+                band(i);
+        };
         std::vector<std::jthread> others;
-        for (size_t i = 1; i + 1 < edge.size(); ++i)
-            others.emplace_back(band, i);
-        band(0);
+        for (size_t j = 1; j < std::min<size_t>(threads, bands); ++j)
+            others.emplace_back(take);
+        take();
     }
 }
 
