@@ -171,8 +171,8 @@ std::optional<CanvasWiggle> Wiggle(const Array2D &PlotData, const WiggleGeometry
         return x;
     };
 
-    // Item k is sample FS + k. The first point has no gain limit; a part
-    // that starts later starts where the segment before it ended.
+    // Item k is sample FS + k. The first point has no gain limit; items
+    // drawn from a later one on start where the segment before them ended.
     const size_t items = static_cast<size_t>(g.LastSample - FS + 1);
     scratch.x.resize(items);
     scratch.px.resize(items);

@@ -216,10 +216,11 @@ private:
 // colour, so only which pixels they set counts, not the order: each fill
 // line starts on the baseline, so a trace's fill lines on one pixel row
 // cover the pixels from the baseline's to those of the farthest edge, which
-// is at one end of the row's run (the edge moves one way as m grows). False
-// (perhaps with part drawn) when w is not for this path (rows not for w's
-// geometry or not usable, a value that is not finite); the caller then
-// draws its primitives, which sets those pixels again to the same colour.
+// is at one end of the row's run (the edge moves one way as m grows).
+// False (perhaps with some of it drawn) when w is not for this path (rows
+// not for w's geometry or not usable, a value that is not finite); the
+// caller then draws its primitives, which set those pixels again to the
+// same colour.
 bool drawWiggle(const Target &t, const Grid &g, const FillRows &rows, const CanvasWiggle &w, uint32_t argb,
                 int rowLo = 0, int rowHi = std::numeric_limits<int>::max());
 

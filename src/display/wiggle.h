@@ -54,7 +54,7 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
 void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour, int from, int to);
 
-// The positions DrawWiggle draws items from..to of trace t from, as the
+// The positions DrawWiggle draws samples from..to of trace t from, as the
 // canvas takes them (item k being sample FirstSample + k), kept in scratch;
 // none when from..to holds no sample of the window.
 struct WiggleScratch {
