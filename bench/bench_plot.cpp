@@ -94,6 +94,7 @@ class OneByOneCanvas : public QtCanvas {
 public:
     using QtCanvas::QtCanvas;
     void draw(const CanvasPrim *p, size_t n) override { Canvas::draw(p, n); }
+    bool drawWiggle(const CanvasWiggle &, size_t) override { return false; }
 };
 
 // A main window: its two canvases at the full-HD layout, and a command flow

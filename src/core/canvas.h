@@ -53,6 +53,39 @@ struct CanvasPrim {
     CanvasFill fill; // Fill, ColourFill
 };
 
+// One trace's wiggle as the profile plot draws it, given by its positions.
+// Items are numbered from 0: item 0 is the point (half + x[0], 0); item k
+// after it is the line from (half + px[k - 1], y[k - 1]) to
+// (half + x[k], y[k]) with the fill under it, from base to that line, of
+// `fills` lines a twip apart below k * dy (see forEachWigglePrim). x, px and
+// y are read for items from - 1 (from 0 when from is 0) to to.
+struct CanvasWiggle {
+    float half, base, dy;
+    int32_t fills;
+    int32_t items;     // the whole trace's items
+    int32_t from, to;  // the items drawn, 0 <= from, to < items
+    const float *x;    // positions
+    const int32_t *px; // the positions rounded, CLng(x[k])
+    const int32_t *y;  // the bottom of each segment, y[0] = 0
+};
+
+// The primitives of a wiggle, in order: out.pset(x, y), out.line(x1, y1, x2,
+// y2) and out.fill(f).
+template <typename Out>
+void forEachWigglePrim(const CanvasWiggle &w, Out &&out)
+{
+    int32_t k = w.from;
+    if (k == 0) {
+        out.pset(w.half + w.x[0], 0.0f);
+        k = 1;
+    }
+    for (; k <= w.to; ++k) {
+        const float pxf = static_cast<float>(w.px[k - 1]);
+        out.line(w.half + pxf, static_cast<float>(w.y[k - 1]), w.half + w.x[k], static_cast<float>(w.y[k]));
+        out.fill(CanvasFill{w.half, w.base, pxf, (w.x[k] - pxf) / w.dy, static_cast<float>(k) * w.dy, w.fills});
+    }
+}
+
 // The pixels of a picture, for a plot that fills areas of them itself: pixel
 // column c and row r are those that twips c * twipsPerPixel and
 // r * twipsPerPixel fall on.
@@ -115,6 +148,18 @@ public:
     {
         (void)band;
         draw(p, n);
+    }
+
+    // A wiggle's primitives in the foreground colour, on the whole picture
+    // (band SIZE_MAX) or on band i of bands(): the pixels they would set,
+    // in any order, so only where that gives the same picture (copy pen).
+    // False when the canvas does not (the default): the caller then hands
+    // the primitives over itself.
+    virtual bool drawWiggle(const CanvasWiggle &w, size_t band)
+    {
+        (void)w;
+        (void)band;
+        return false;
     }
 
     // n items in the current draw mode, exactly as if each point and line

@@ -16,6 +16,7 @@
 #include "core/numbers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -85,11 +86,31 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
 void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour, int from, int to)
 {
+    WiggleScratch scratch;
+    if (const auto w = Wiggle(PlotData, g, t, from, to, scratch))
+        SendWiggle(*w, out, fillColour);
+}
+
+void SendWiggle(const CanvasWiggle &w, PrimBatch &out, std::optional<uint32_t> fillColour)
+{
+    struct Into {
+        PrimBatch &out;
+        std::optional<uint32_t> fillColour;
+        void pset(float x, float y) { out.pset(x, y); }
+        void line(float x1, float y1, float x2, float y2) { out.line(x1, y1, x2, y2); }
+        void fill(const CanvasFill &f) { out.fill(f, fillColour); }
+    };
+    forEachWigglePrim(w, Into{out, fillColour});
+}
+
+std::optional<CanvasWiggle> Wiggle(const Array2D &PlotData, const WiggleGeometry &g, int t, int from, int to,
+                                   WiggleScratch &scratch)
+{
     const int FS = g.FirstSample;
     from = std::max(from, FS);
     to = std::min(to, g.LastSample);
     if (from > to)
-        return;
+        return std::nullopt;
     const float *v = PlotData.row(t);
     const float k = g.k;
     const float AmpMin = g.AmpMin;
@@ -149,34 +170,36 @@ void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g
         }
         return x;
     };
-    auto segmentY = [&](int s) { return g.segmentY ? g.segmentY[s - FS - 1] : SegmentY(s, g); };
 
-    // The first point has no gain limit; a part that starts later starts
-    // where the segment before it ended.
-    int32_t px = 0, py = 0;
-    if (from == FS) {
-        const float x = place(v[FS]);
-        out.pset(half + x, 0.0f);
-        px = CLng(static_cast<double>(x));
-    } else {
-        const int s = from - 1;
-        px = CLng(static_cast<double>(s == FS ? place(v[s]) : limit(place(v[s]))));
-        py = s == FS ? 0 : segmentY(s);
+    // Item k is sample FS + k. The first point has no gain limit; items
+    // drawn from a later one on start where the segment before them ended.
+    const size_t items = static_cast<size_t>(g.LastSample - FS + 1);
+    scratch.x.resize(items);
+    scratch.px.resize(items);
+    const int first = from == FS ? FS : from - 1;
+    for (int s = first; s <= to; ++s) {
+        const float x = s == FS ? place(v[FS]) : limit(place(v[s]));
+        scratch.x[static_cast<size_t>(s - FS)] = x;
+        scratch.px[static_cast<size_t>(s - FS)] = CLng(static_cast<double>(x));
     }
-
-    const int32_t fills = CLng(static_cast<double>(dy));
-    for (int s = std::max(from, FS + 1); s <= to; ++s) {
-        const float x = limit(place(v[s]));
-        const int32_t y = segmentY(s);
-        out.line(half + static_cast<float>(px), static_cast<float>(py), half + x, static_cast<float>(y));
-        // Fill: one line a twip apart, m = 1..fills below the row top, from
-        // the baseline to the segment from px to x wherever the segment is
-        // right of it, at (x - pxf) / dy * m + pxf.
-        const float pxf = static_cast<float>(px);
-        out.fill({half, bf, pxf, (x - pxf) / dy, static_cast<float>(s - FS) * dy, fills}, fillColour);
-        px = CLng(static_cast<double>(x));
-        py = y;
+    const int32_t *bottom = g.bottom;
+    if (!bottom) {
+        scratch.y.resize(items);
+        scratch.y[0] = 0;
+        for (int s = std::max(first, FS + 1); s <= to; ++s)
+            scratch.y[static_cast<size_t>(s - FS)] = SegmentY(s, g);
+        bottom = scratch.y.data();
     }
+    return CanvasWiggle{half,
+                        bf,
+                        dy,
+                        CLng(static_cast<double>(dy)),
+                        static_cast<int32_t>(items),
+                        from - FS,
+                        to - FS,
+                        scratch.x.data(),
+                        scratch.px.data(),
+                        bottom};
 }
 
 } // namespace detail
@@ -259,8 +282,8 @@ ItemRows RowsOfItems(const detail::WiggleGeometry &g)
     const int32_t fills = CLng(static_cast<double>(g.dy));
     for (int s = g.FirstSample + 1; s <= g.LastSample; ++s) {
         const float top = static_cast<float>(s - g.FirstSample) * g.dy;
-        const float above = static_cast<float>(s - 1 > g.FirstSample ? g.segmentY[s - g.FirstSample - 2] : 0);
-        const float below = static_cast<float>(g.segmentY[s - g.FirstSample - 1]);
+        const float above = static_cast<float>(g.bottom[s - 1 - g.FirstSample]);
+        const float below = static_cast<float>(g.bottom[s - g.FirstSample]);
         r.lo.push_back(fills >= 1 ? std::min(above, top + 1.0f) : above);
         r.hi.push_back(fills >= 1 ? std::max(below, top + static_cast<float>(fills)) : below);
     }
@@ -268,8 +291,8 @@ ItemRows RowsOfItems(const detail::WiggleGeometry &g)
 }
 
 // The wiggles of traces FirstTrace..last, a group of traces at a time. On
-// more threads than one, each draws a band of the canvas: the items that
-// reach its rows, of every trace of the group. Every primitive is in the
+// more threads than one, each draws bands of the canvas: the items that
+// reach a band's rows, of every trace of the group. Every primitive is in the
 // foreground colour in copy pen, so a pixel comes out the same whichever
 // band or order sets it.
 void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry &g, int last, const PlotRun &run)
@@ -287,15 +310,25 @@ void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry 
     // A group is about two million samples: tens of milliseconds of drawing.
     const int per = std::max(1, (1 << 21) / samples);
     ItemRows items;
+    // Items from..to of traces t0..t1 on a band (or the whole picture): by
+    // the canvas from their positions where it can, else as primitives.
+    auto traces = [&](int t0, int t1, int from, int to, size_t band) {
+        detail::WiggleScratch scratch;
+        detail::PrimBatch out(canvas, band);
+        for (int t = t0; t <= t1; ++t)
+            if (const auto w = detail::Wiggle(D, g, t, from, to, scratch); w && !canvas.drawWiggle(*w, band))
+                detail::SendWiggle(*w, out, std::nullopt);
+    };
     for (int t0 = g.FirstTrace; t0 <= last; t0 += per) {
         const int t1 = std::min(last, t0 + per - 1);
         if (run.progress)
             run.progress(t0);
-        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(threads)) : std::vector<float>();
+        // Four bands a thread, each taken by the next thread free: a thread
+        // slowed by the wider wiggles at the top or by other work on the
+        // machine draws fewer.
+        const std::vector<float> edge = threads > 1 ? canvas.bands(static_cast<int>(4 * threads)) : std::vector<float>();
         if (edge.size() < 3) {
-            detail::PrimBatch out(canvas);
-            for (int t = t0; t <= t1; ++t)
-                detail::DrawWiggle(D, out, g, t, std::nullopt, g.FirstSample, g.LastSample);
+            traces(t0, t1, g.FirstSample, g.LastSample, detail::PrimBatch::Whole);
             continue;
         }
         if (items.lo.empty())
@@ -308,14 +341,18 @@ void DrawWiggles(const Array2D &D, Canvas &canvas, const detail::WiggleGeometry 
                     from = std::min(from, g.FirstSample + k);
                     to = g.FirstSample + k;
                 }
-            detail::PrimBatch out(canvas, i);
-            for (int t = t0; t <= t1; ++t)
-                detail::DrawWiggle(D, out, g, t, std::nullopt, from, to);
+            traces(t0, t1, from, to, i);
+        };
+        const size_t bands = edge.size() - 1;
+        std::atomic<size_t> next{0};
+        auto take = [&] {
+            for (size_t i = next++; i < bands; i = next++)
+                band(i);
         };
         std::vector<std::jthread> others;
-        for (size_t i = 1; i + 1 < edge.size(); ++i)
-            others.emplace_back(band, i);
-        band(0);
+        for (size_t j = 1; j < std::min<size_t>(threads, bands); ++j)
+            others.emplace_back(take);
+        take();
     }
 }
 
@@ -451,10 +488,10 @@ void PlotProfile(ProfileStore &st, Controls &c, Canvas &pctProfile, const PlotRu
     g.FirstSample = FirstSample;
     g.LastSample = LastSample;
 
-    std::vector<int32_t> segmentY;
+    std::vector<int32_t> bottom{0};
     for (int s = FirstSample + 1; s <= LastSample; ++s)
-        segmentY.push_back(detail::SegmentY(s, g));
-    g.segmentY = segmentY.data();
+        bottom.push_back(detail::SegmentY(s, g));
+    g.bottom = bottom.data();
 
     if (pctProfile.keepsDrawing() && st.VariableDensity) {
         if (run.progress)

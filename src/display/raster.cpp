@@ -379,14 +379,7 @@ bool Grid::follow(const Edges &e, float v, int32_t &out, Cursor &c) const
         c.lo = e.edge[static_cast<size_t>(c.px)];
         return true;
     }
-    if (!map(e, v, out))
-        return false;
-    if (out >= 0 && out <= e.last) {
-        c.px = out;
-        c.lo = e.edge[static_cast<size_t>(out)];
-        c.hi = e.edge[static_cast<size_t>(out) + 1];
-    }
-    return true;
+    return anew(e, v, out, c);
 }
 
 void drawBatch(const Target &whole, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
@@ -503,6 +496,206 @@ void drawBatch(const Target &whole, const Grid &g, const CanvasPrim *p, size_t n
         }
     }
     send();
+}
+
+FillRows::FillRows(const Grid &g, float dy, int32_t fills, int32_t items)
+    : dpr_(g.ratio()), height_(g.height()), dy_(dy), fills_(fills), items_(std::max(items, 0))
+{
+    const std::vector<float> &edge = g.rowEdges();
+    usable_ = height_ >= 1 && edge.size() == static_cast<size_t>(height_) + 1;
+    start_.assign(static_cast<size_t>(items_) + 1, 0);
+    if (!usable_)
+        return;
+    Grid::Cursor c;
+    for (int32_t k = 1; k < items_; ++k) {
+        start_[static_cast<size_t>(k)] = static_cast<uint32_t>(runs_.size());
+        const float top = static_cast<float>(k) * dy;
+        for (int32_t m = 1; m <= fills; ++m) {
+            const float y = top + static_cast<float>(m);
+            if (!(y < edge.back()))
+                break; // this line and all after it are below the buffer
+            int32_t r = 0;
+            if (!(y >= edge.front()) || !g.row(y, r, c))
+                continue;
+            if (runs_.size() > start_[static_cast<size_t>(k)] && runs_.back().row == r)
+                runs_.back().last = m;
+            else
+                runs_.push_back({r, m, m});
+        }
+    }
+    start_[static_cast<size_t>(items_)] = static_cast<uint32_t>(runs_.size());
+    // At most two runs each (a fill shorter than a pixel row): two each, the
+    // second a copy of the first where there is one, and none a run on no
+    // row, so that a wiggle takes the same steps for every item.
+    bool two = true;
+    for (int32_t k = 1; k < items_ && two; ++k)
+        two = start_[static_cast<size_t>(k) + 1] - start_[static_cast<size_t>(k)] <= 2;
+    if (!two)
+        return;
+    std::vector<Run> pairs(2 * static_cast<size_t>(items_), Run{-1, 1, 1});
+    for (int32_t k = 1; k < items_; ++k) {
+        const Run *r = begin(k), *e = end(k);
+        if (r == e)
+            continue;
+        pairs[2 * static_cast<size_t>(k)] = r[0];
+        pairs[2 * static_cast<size_t>(k) + 1] = e - r == 2 ? r[1] : r[0];
+    }
+    runs_ = std::move(pairs);
+    for (int32_t k = 0; k <= items_; ++k)
+        start_[static_cast<size_t>(k)] = 2 * static_cast<uint32_t>(k);
+    pairs_ = true;
+}
+
+namespace {
+
+// lineWithin in copy pen, without branches for the short lines of a
+// wiggle, which turn every way: the ends swapped and the steps taken by
+// selection, and up to four pixels set in four steps whatever the length
+// (the last pixel set again, which in copy pen changes nothing).
+inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t pen)
+{
+    // Masks, all ones or none, rather than conditions the compiler would
+    // branch on.
+    const int64_t dx = bx - ax, dy = by - ay;
+    const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const int64_t xMajor = -static_cast<int64_t>(adx >= ady);
+    const int64_t along = (dx & xMajor) | (dy & ~xMajor), across = (dy & xMajor) | (dx & ~xMajor);
+    const int64_t swap = along >> 63; // from the lower end of the longer axis
+    uint32_t *p = pixel(t, ax + (dx & swap), ay + (dy & swap));
+    const int64_t sb = (((across ^ swap) - swap) >> 63) | 1;
+    const ptrdiff_t major = (1 & xMajor) | (t.stride & ~xMajor);
+    const ptrdiff_t minor = sb * ((t.stride & xMajor) | (1 & ~xMajor));
+    const int64_t n = (adx & xMajor) | (ady & ~xMajor), m = (ady & xMajor) | (adx & ~xMajor);
+    int64_t rem = n;
+    if (n < 4) {
+        for (int64_t i = 0; i < 4; ++i) {
+            *p = pen;
+            rem += 2 * m;
+            const int64_t up = rem >= 2 * n;
+            rem -= up * (2 * n);
+            const ptrdiff_t on = -static_cast<ptrdiff_t>(i < n); // past the end: stays on it
+            p += (major + up * minor) & on;
+        }
+        return;
+    }
+    for (int64_t i = 0; i <= n; ++i) {
+        *p = pen;
+        rem += 2 * m;
+        const int64_t up = rem >= 2 * n;
+        rem -= up * (2 * n);
+        p += major + up * minor;
+    }
+}
+
+// Pixels xa..xb of row y, on the buffer, in copy pen: four at a time, the
+// last four ending on xb; fewer than four one by one.
+inline void spanCopy(const Target &t, int64_t y, int64_t xa, int64_t xb, uint32_t pen)
+{
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, t.width - 1);
+    if (xa > xb)
+        return;
+    uint32_t *p = pixel(t, xa, y);
+    const int64_t n = xb - xa + 1;
+    if (n < 4) {
+        p[0] = pen;
+        p[n > 1] = pen;
+        p[n - 1] = pen;
+        return;
+    }
+    for (int64_t i = 0; i + 4 <= n; i += 4)
+        p[i] = p[i + 1] = p[i + 2] = p[i + 3] = pen;
+    p[n - 4] = p[n - 3] = p[n - 2] = p[n - 1] = pen;
+}
+
+} // namespace
+
+bool drawWiggle(const Target &whole, const Grid &g, const FillRows &rows, const CanvasWiggle &w, uint32_t argb,
+                int rowLo, int rowHi)
+{
+    rowLo = std::max(rowLo, 0);
+    rowHi = std::min(rowHi, whole.height);
+    if (whole.width <= 0 || rowLo >= rowHi || whole.bits == nullptr)
+        return true; // no pixels: drawBatch sets none either
+    if (!rows.usable() || !rows.fits(g, w.dy, w.fills, w.items) || w.from < 0 || w.to >= w.items
+        || !(std::isfinite(w.half) && std::isfinite(w.base) && std::isfinite(w.dy)))
+        return false;
+    const Target t{pixel(whole, 0, rowLo), whole.width, rowHi - rowLo, whole.stride};
+    const uint32_t pen = 0xff000000u | (argb & 0x00ffffffu);
+
+    // A line starts within half a twip of where the one before it ended and
+    // on its row; its far end jumps about, so it is mapped afresh.
+    Grid::Cursor lineX, lineY;
+    int32_t endX = 0, endY = 0;
+    bool ended = false; // endX, endY: the last line's far end, mapped
+    auto line = [&](float x1, float y1, float x2, float y2) {
+        int32_t ax = 0, ay = 0, bx = 0, by = 0;
+        const bool startOk = g.col(x1, ax, lineX) && (ended ? (ay = endY, true) : g.row(y1, ay, lineY));
+        ended = g.colAnew(x2, bx, lineX) && g.row(y2, by, lineY);
+        endX = bx;
+        endY = by;
+        if (!(startOk && ended))
+            return;
+        ay -= rowLo;
+        by -= rowLo;
+        if (within(t, ax, ay, bx, by))
+            lineWithinCopy(t, ax, ay, bx, by, pen);
+        else
+            lineOn(t, ax, ay, bx, by, argb, 13);
+    };
+
+    int32_t k = w.from;
+    if (k == 0) {
+        int32_t x, y;
+        if (g.col(w.half + w.x[0], x) && g.row(0.0f, y))
+            point(t, x, y - rowLo, argb, 13);
+        k = 1;
+    }
+    // The fill's farthest edge on each row of the band, lowest and highest
+    // row with one.
+    thread_local std::vector<float> farthest;
+    constexpr float None = -std::numeric_limits<float>::infinity();
+    if (farthest.size() < static_cast<size_t>(t.height))
+        farthest.assign(static_cast<size_t>(t.height), None);
+    int32_t lowest = t.height, highest = -1;
+    for (; k <= w.to; ++k) {
+        const float pxf = static_cast<float>(w.px[k - 1]);
+        line(w.half + pxf, static_cast<float>(w.y[k - 1]), w.half + w.x[k], static_cast<float>(w.y[k]));
+        const float slope = (w.x[k] - pxf) / w.dy;
+        auto add = [&](const FillRows::Run &r) {
+            const int32_t row = r.row - rowLo;
+            if (row < 0 || row >= t.height)
+                return;
+            const float edge = std::max(slope * static_cast<float>(r.first) + pxf,
+                                        slope * static_cast<float>(r.last) + pxf);
+            // None when no line of the run is drawn (edge not past the
+            // baseline, or NaN).
+            float &f = farthest[static_cast<size_t>(row)];
+            f = std::max(f, edge > w.base ? edge : None);
+            lowest = std::min(lowest, row);
+            highest = std::max(highest, row);
+        };
+        const FillRows::Run *r = rows.begin(k);
+        if (rows.pairs()) {
+            add(r[0]);
+            add(r[1]);
+        } else {
+            for (const FillRows::Run *e = rows.end(k); r != e; ++r)
+                add(*r);
+        }
+    }
+    int32_t start = 0;
+    g.col(w.half + w.base, start);
+    for (int32_t row = lowest; row <= highest; ++row) {
+        float &f = farthest[static_cast<size_t>(row)];
+        if (f > None) {
+            int32_t b = 0;
+            g.col(w.half + f, b);
+            spanCopy(t, row, start, b, pen);
+        }
+        f = None;
+    }
+    return true;
 }
 
 } // namespace orv::raster

@@ -103,9 +103,14 @@ public:
     };
     bool col(float v, int32_t &out, Cursor &c) const { return near(cols_, v, out, c); }
     bool row(float v, int32_t &out, Cursor &c) const { return near(rows_, v, out, c); }
+    // A fresh mapping, for a value that jumps about, that leaves the cursor
+    // on its pixel for the values near it that follow.
+    bool colAnew(float v, int32_t &out, Cursor &c) const { return anew(cols_, v, out, c); }
     // The edges of rows 0..height: the smallest float on each row (and the
     // first below the buffer). Empty when the ratio is unusable.
     const std::vector<float> &rowEdges() const { return rows_.edge; }
+    double ratio() const { return dpr_; }
+    int height() const { return height_; }
 
 private:
     // edge[i]: the smallest float v with toDevice(v) >= i, for i = 0..n;
@@ -141,6 +146,17 @@ private:
     }
     // The next or the previous pixel, or a fresh mapping.
     bool follow(const Edges &e, float v, int32_t &out, Cursor &c) const;
+    bool anew(const Edges &e, float v, int32_t &out, Cursor &c) const
+    {
+        if (!map(e, v, out))
+            return false;
+        if (out >= 0 && out <= e.last) {
+            c.px = out;
+            c.lo = e.edge[static_cast<size_t>(out)];
+            c.hi = e.edge[static_cast<size_t>(out) + 1];
+        }
+        return true;
+    }
     double dpr_ = 1;
     int width_ = -1, height_ = -1;
     Edges cols_, rows_;
@@ -161,5 +177,51 @@ private:
 // its own while other threads draw the others.
 void drawBatch(const Target &t, const Grid &g, const CanvasPrim *p, size_t n, uint32_t fg, int mode,
                int rowLo = 0, int rowHi = std::numeric_limits<int>::max());
+
+// The pixel rows a wiggle's fill lines fall on (see CanvasWiggle), the same
+// for every trace of a plot: for item k, the runs of m = first..last whose
+// lines at y = k * dy + m lie on one row of the buffer, in order of m. Lines
+// off the buffer are in no run.
+class FillRows {
+public:
+    struct Run {
+        int32_t row, first, last;
+    };
+    FillRows() = default;
+    FillRows(const Grid &g, float dy, int32_t fills, int32_t items);
+    bool fits(const Grid &g, float dy, int32_t fills, int32_t items) const
+    {
+        return g.ratio() == dpr_ && g.height() == height_ && dy == dy_ && fills == fills_ && items == items_;
+    }
+    // False when the grid has no row edges: the rows are then not known.
+    bool usable() const { return usable_; }
+    // Two runs for every item (see the constructor).
+    bool pairs() const { return pairs_; }
+    const Run *begin(int32_t k) const { return runs_.data() + start_[static_cast<size_t>(k)]; }
+    const Run *end(int32_t k) const { return runs_.data() + start_[static_cast<size_t>(k) + 1]; }
+
+private:
+    double dpr_ = 0;
+    int height_ = -1;
+    float dy_ = 0;
+    int32_t fills_ = -1, items_ = -1;
+    bool usable_ = false, pairs_ = false;
+    std::vector<uint32_t> start_; // item k's runs: start_[k]..start_[k + 1]
+    std::vector<Run> runs_;
+};
+
+// Wiggle w in copy pen in colour argb: the very pixels drawBatch sets for
+// the primitives of forEachWigglePrim(w), rows rowLo..rowHi - 1 only, made
+// from the positions without the primitives. The primitives are all of one
+// colour, so only which pixels they set counts, not the order: each fill
+// line starts on the baseline, so a trace's fill lines on one pixel row
+// cover the pixels from the baseline's to those of the farthest edge, which
+// is at one end of the row's run (the edge moves one way as m grows).
+// False (perhaps with some of it drawn) when w is not for this path (rows
+// not for w's geometry or not usable, a value that is not finite); the
+// caller then draws its primitives, which set those pixels again to the
+// same colour.
+bool drawWiggle(const Target &t, const Grid &g, const FillRows &rows, const CanvasWiggle &w, uint32_t argb,
+                int rowLo = 0, int rowHi = std::numeric_limits<int>::max());
 
 } // namespace orv::raster

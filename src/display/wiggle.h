@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace orv::detail {
 
@@ -22,11 +23,12 @@ struct WiggleGeometry {
     int FirstTrace = 1;
     int FirstSample = 1;
     int LastSample = 1;
-    // segmentY[s - FirstSample - 1], for s = FirstSample + 1..LastSample:
-    // the bottom of sample s's segment, CLng((s - FirstSample + 1) * dy).
-    // The same for every trace, so a plot of many works it out once; with
-    // none, DrawWiggle works it out as it goes.
-    const int32_t *segmentY = nullptr;
+    // bottom[s - FirstSample], for s = FirstSample..LastSample: the bottom
+    // of sample s's segment, CLng((s - FirstSample + 1) * dy), and 0 for
+    // the first sample (the top of the first point). The same for every
+    // trace, so a plot of many works it out once; with none, DrawWiggle
+    // works it out as it goes.
+    const int32_t *bottom = nullptr;
 };
 
 // That bottom for sample s of the window.
@@ -51,6 +53,18 @@ void DrawWiggle(const Array2D &PlotData, Canvas &c, const WiggleGeometry &g, int
 // first point and item s after it sample s's segment and fill lines.
 void DrawWiggle(const Array2D &PlotData, PrimBatch &out, const WiggleGeometry &g, int t,
                 std::optional<uint32_t> fillColour, int from, int to);
+
+// The positions DrawWiggle draws samples from..to of trace t from, as the
+// canvas takes them (item k being sample FirstSample + k), kept in scratch;
+// none when from..to holds no sample of the window.
+struct WiggleScratch {
+    std::vector<float> x;
+    std::vector<int32_t> px, y;
+};
+std::optional<CanvasWiggle> Wiggle(const Array2D &PlotData, const WiggleGeometry &g, int t, int from, int to,
+                                   WiggleScratch &scratch);
+// A wiggle's primitives into a batch, fill lines in fillColour when given.
+void SendWiggle(const CanvasWiggle &w, PrimBatch &out, std::optional<uint32_t> fillColour);
 
 // Amplitude scale G / (AmpMax - AmpMin); 0 when the window is flat (every
 // trace then lies on its baseline) or the quotient is not finite.

@@ -169,6 +169,27 @@ void QtCanvas::drawBand(size_t band, const CanvasPrim *p, size_t n)
     raster::drawBatch(target_, grid_, p, n, fg_, mode_, bandRows_[band], bandRows_[band + 1]);
 }
 
+const raster::FillRows &QtCanvas::fillRows(const raster::Grid &g, const CanvasWiggle &w)
+{
+    const std::lock_guard<std::mutex> hold(fillRowsLock_);
+    if (!fillRows_.fits(g, w.dy, w.fills, w.items))
+        fillRows_ = raster::FillRows(g, w.dy, w.fills, w.items);
+    return fillRows_;
+}
+
+bool QtCanvas::drawWiggle(const CanvasWiggle &w, size_t band)
+{
+    if (mode_ != DrawCopyPen)
+        return false;
+    if (band != SIZE_MAX) // a band of bands()
+        return raster::drawWiggle(target_, grid_, fillRows(grid_, w), w, fg_, bandRows_[band], bandRows_[band + 1]);
+    const raster::Target &t = target();
+    const raster::Grid &g = grid(t);
+    const bool drawn = raster::drawWiggle(t, g, fillRows(g, w), w, fg_);
+    touched();
+    return drawn;
+}
+
 // The density view's colours: level 255 (the most positive amplitude) black,
 // 0 white, zero mid grey; the highlighted column the same greys tinted green.
 CanvasPixels QtCanvas::pixels() const

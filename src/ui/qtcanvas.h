@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QPointF>
 
+#include <mutex>
 #include <vector>
 
 namespace orv {
@@ -34,6 +35,7 @@ public:
     void draw(const CanvasPrim *p, size_t n) override;
     std::vector<float> bands(int n) override;
     void drawBand(size_t band, const CanvasPrim *p, size_t n) override;
+    bool drawWiggle(const CanvasWiggle &w, size_t band) override;
     CanvasPixels pixels() const override;
     void density(int32_t c0, int32_t w, const uint8_t *levels, bool highlighted) override;
 
@@ -67,6 +69,11 @@ private:
     raster::Grid grid_;     // twips to pixels for the picture's size and ratio
     const raster::Grid &grid(const raster::Target &t);
     std::vector<int> bandRows_; // the first row of each band of bands(), and the end
+    // The rows of the wiggles' fill lines, made by the first band that needs
+    // them and then shared.
+    raster::FillRows fillRows_;
+    std::mutex fillRowsLock_;
+    const raster::FillRows &fillRows(const raster::Grid &g, const CanvasWiggle &w);
     // The density levels' colours as last given, pixel by pixel (while the
     // picture has had levels since its last clear): what the pixels show
     // beneath the marks drawn over them.
