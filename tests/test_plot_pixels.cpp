@@ -38,6 +38,21 @@ public:
         raster::lineTwips(target(), dpr_, x1, y1, x2, y2, raster::bgrToArgb(bgr), mode_);
         ref.line(x1, y1, x2, y2, bgr);
     }
+    // With `wiggles`, a wiggle's pixels from its positions, as the Qt canvas draws them; the reference its primitives.
+    bool drawWiggle(const CanvasWiggle &w, size_t band) override
+    {
+        if (!wiggles || mode_ != DrawCopyPen || band != SIZE_MAX
+            || !raster::drawWiggle(target(), grid_, raster::FillRows(grid_, w.dy, w.fills, w.items), w, Fg))
+            return false;
+        struct {
+            test::ReferenceCanvas &r;
+            void pset(float x, float y) { r.pset(x, y); }
+            void line(float x1, float y1, float x2, float y2) { r.line(x1, y1, x2, y2); }
+            void fill(const CanvasFill &f) { forEachFillLine(f, [&](float a, float b, float c, float d) { r.line(a, b, c, d); }); }
+        } out{ref};
+        forEachWigglePrim(w, out);
+        return true;
+    }
     void draw(const CanvasPrim *p, size_t n) override
     {
         raster::drawBatch(target(), grid_, p, n, Fg, mode_);
@@ -57,6 +72,7 @@ public:
 
     test::ReferenceCanvas ref;
     std::vector<CanvasPrim> batched;
+    bool wiggles = false;
 
 private:
     raster::Target target() { return {px_.data(), ref.width(), ref.height(), ref.width()}; }
@@ -145,9 +161,11 @@ void RunDisplay(const Scene &sc, C &prof, C &trace, Check check)
 TEST(PlotPixels, BatchedDrawingMatchesThePlainRuleAtAnyPixelRatio)
 {
     for (const Scene &sc : Scenes) {
-        for (double dpr : {1.0, 1.25, 1.5, 2.0}) {
-            SCOPED_TRACE(testing::Message() << sc.name << " @" << dpr);
+        for (double dpr : {1.0, 1.25, 1.5, 2.0})
+        for (bool wiggles : {false, true}) {
+            SCOPED_TRACE(testing::Message() << sc.name << " @" << dpr << (wiggles ? ", wiggles from positions" : ""));
             TwinCanvas prof(sc.w, sc.h, dpr), trace(129, sc.h, dpr);
+            prof.wiggles = wiggles;
             RunDisplay(sc, prof, trace, [&](const std::string &step) {
                 EXPECT_EQ(prof.difference(), "") << "profile canvas after " << step;
                 EXPECT_EQ(trace.difference(), "") << "trace canvas after " << step;
