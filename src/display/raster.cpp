@@ -25,15 +25,21 @@ inline uint32_t *pixel(const Target &t, int64_t x, int64_t y)
     return t.bits + static_cast<ptrdiff_t>(y) * t.stride + static_cast<ptrdiff_t>(x);
 }
 
+// Columns xa..xb cut to the buffer's; false when none is left.
+inline bool clipColumns(const Target &t, int64_t &xa, int64_t &xb)
+{
+    xa = std::max<int64_t>(xa, 0);
+    xb = std::min<int64_t>(xb, t.width - 1);
+    return xa <= xb;
+}
+
 void hspan(const Target &t, int64_t y, int64_t xa, int64_t xb, uint32_t argb, int mode)
 {
     if (y < 0 || y >= t.height)
         return;
     if (xa > xb)
         std::swap(xa, xb);
-    xa = std::max<int64_t>(xa, 0);
-    xb = std::min<int64_t>(xb, t.width - 1);
-    if (xa > xb)
+    if (!clipColumns(t, xa, xb))
         return;
     uint32_t *p = pixel(t, xa, y);
     const int64_t n = xb - xa + 1;
@@ -591,9 +597,7 @@ inline void lineWithinCopy(const Target &t, int64_t ax, int64_t ay, int64_t bx, 
 // last four ending on xb; fewer than four one by one.
 inline void spanCopy(const Target &t, int64_t y, int64_t xa, int64_t xb, uint32_t pen)
 {
-    xa = std::max<int64_t>(xa, 0);
-    xb = std::min<int64_t>(xb, t.width - 1);
-    if (xa > xb)
+    if (!clipColumns(t, xa, xb))
         return;
     uint32_t *p = pixel(t, xa, y);
     const int64_t n = xb - xa + 1;
