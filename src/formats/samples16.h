@@ -9,20 +9,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define ORV_LE16_AVX2 1
-#include <immintrin.h>
-#endif
+#include "core/cpu.h"
 
 namespace orv {
 
-#if defined(ORV_LE16_AVX2)
+#if defined(ORV_AVX2)
 namespace detail {
-inline bool HasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
 // DecodeLE16's groups of sixteen where the processor runs AVX2: both halves
 // loaded before either's floats are stored. Returns how many it did.
 __attribute__((target("avx2"))) inline size_t DecodeLE16Avx2(const uint8_t *src, float *dst, size_t n, uint16_t flip)
@@ -46,8 +38,8 @@ __attribute__((target("avx2"))) inline size_t DecodeLE16Avx2(const uint8_t *src,
 inline void DecodeLE16(const uint8_t *src, float *dst, size_t n, uint16_t flip = 0)
 {
     size_t j = 0;
-#if defined(ORV_LE16_AVX2)
-    if (detail::HasAvx2())
+#if defined(ORV_AVX2)
+    if (HasAvx2())
         j = detail::DecodeLE16Avx2(src, dst, n, flip);
 #endif
 #if defined(__SSE2__)

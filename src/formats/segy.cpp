@@ -3,6 +3,7 @@
 #include "formats/interval.h"
 #include "formats/su.h"
 
+#include "core/cpu.h"
 #include "core/numbers.h"
 #include "core/savefile.h"
 
@@ -19,10 +20,6 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define ORV_SEGY_AVX2 1
-#include <immintrin.h>
 #endif
 
 namespace orv {
@@ -147,13 +144,7 @@ void decode4(const uint8_t *raw, float *dst, size_t n, bool swap, Vector vector,
         decode4Ordered<false, Checked>(raw, dst, n, vector, scalar);
 }
 
-#if defined(ORV_SEGY_AVX2)
-bool hasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
+#if defined(ORV_AVX2)
 // Formats 1, 2 and 5 eight samples at once where the processor runs AVX2,
 // as decode4 does four: the same arithmetic, a group of eight holding an
 // IBM value it cannot do exactly done again by IBMToFloat.
@@ -218,8 +209,8 @@ void decode8(const uint8_t *raw, float *dst, size_t n, bool swap)
 void decode(int code, bool be, const uint8_t *raw, float *dst, size_t n)
 {
     const bool swap = be != (std::endian::native == std::endian::big);
-#if defined(ORV_SEGY_AVX2)
-    if ((code == 1 || code == 2 || code == 5) && hasAvx2()) {
+#if defined(ORV_AVX2)
+    if ((code == 1 || code == 2 || code == 5) && HasAvx2()) {
         if (code == 1)
             decode8<1>(raw, dst, n, swap);
         else if (code == 2)
