@@ -154,6 +154,21 @@ void readLoop(benchmark::State &state, const std::string &file, Read read)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(file)));
 }
 
+// The writer's whole save of data to a file of the scratch folder, again and again.
+template <typename Write>
+void writeLoop(benchmark::State &state, const char *name, orv::Array2D data, Write write)
+{
+    const std::string out = (g_dir / name).string();
+    for (auto _ : state) {
+        std::string error;
+        if (!write(out, data, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+}
+
 void BM_ReadAscii(benchmark::State &state)
 {
     readLoop(state, g_ascii, [](orv::Profile &p, std::string &error) {
@@ -164,16 +179,9 @@ void BM_FreadAscii(benchmark::State &state) { bench::FreadLoop(state, g_ascii); 
 
 void BM_WriteAscii(benchmark::State &state)
 {
-    const orv::Array2D data = makeProfile(false);
-    const std::string out = (g_dir / "written.dat").string();
-    for (auto _ : state) {
-        std::string error;
-        if (!orv::WriteAsciiFile(out, data, kTraces, kSamples, error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+    writeLoop(state, "written.dat", makeProfile(false), [](const std::string &out, orv::Array2D &data, std::string &error) {
+        return orv::WriteAsciiFile(out, data, kTraces, kSamples, error);
+    });
 }
 void BM_FwriteAscii(benchmark::State &state)
 {
@@ -192,16 +200,9 @@ void BM_FreadRD3IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g
 
 void BM_WriteRD3(benchmark::State &state)
 {
-    orv::Array2D data = makeProfile(true);
-    const std::string out = (g_dir / "written.rd3").string();
-    for (auto _ : state) {
-        std::string error;
-        if (!orv::WriteRD3File(out, data, kTraces, kSamples, error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+    writeLoop(state, "written.rd3", makeProfile(true), [](const std::string &out, orv::Array2D &data, std::string &error) {
+        return orv::WriteRD3File(out, data, kTraces, kSamples, error);
+    });
 }
 void BM_FwriteRD3(benchmark::State &state)
 {
@@ -245,16 +246,9 @@ void BM_ReadRD7(benchmark::State &state)
 void BM_FreadRD7IntoArray(benchmark::State &state) { FreadIntoArrayLoop(state, g_rd7); }
 void BM_WriteRD7(benchmark::State &state)
 {
-    orv::Array2D data = makeProfile(true);
-    const std::string out = (g_dir / "written.rd7").string();
-    for (auto _ : state) {
-        std::string error;
-        if (!orv::WriteRD7File(out, data, kTraces, kSamples, error)) {
-            state.SkipWithError(error.c_str());
-            return;
-        }
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(out)));
+    writeLoop(state, "written.rd7", makeProfile(true), [](const std::string &out, orv::Array2D &data, std::string &error) {
+        return orv::WriteRD7File(out, data, kTraces, kSamples, error);
+    });
 }
 void BM_FwriteRD7(benchmark::State &state) { bench::FwriteLoop(state, g_rd7, (g_dir / "fwrite.out").string()); }
 
