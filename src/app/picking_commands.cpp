@@ -127,12 +127,15 @@ Result ProfileSession::savePicks(const std::string &path)
     return Result::Done();
 }
 
+// Said by the session and by the menu item, which asks before showing its dialog.
+constexpr const char *NoProfileToExport = "There is no profile whose picks could be exported.";
+
 Result ProfileSession::exportPicksCsv(const std::string &path)
 {
     if (busy_)
         return Result::Cancelled();
     if (!store.hasProfile())
-        return Result::Refused("There is no profile whose picks could be exported.");
+        return Result::Refused(NoProfileToExport);
     std::string error;
     if (!SaveWholeFile(path, FormatPicksCsv(store), error))
         return Result::Refused("The picks cannot be exported to " + path + ": " + error + ".");
@@ -173,7 +176,7 @@ void App::mnuExportPicksCsv_Click()
     if (busy_)
         return;
     if (!store.hasProfile()) {
-        d_.message("Export Picks (CSV)", "There is no profile whose picks could be exported.");
+        d_.message("Export Picks (CSV)", NoProfileToExport);
         return;
     }
     const std::string path = d_.saveFile(PicksCsvFilter);
